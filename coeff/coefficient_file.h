@@ -1,0 +1,31 @@
+// The operator's coefficient file (28 lines, one number each) and the
+// two-page image it becomes in controller 1 at 0x7000.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "loader/page_table.h"
+
+constexpr int coefficientCount = 28;
+constexpr int coefficientImageSize = 128;
+constexpr uint32_t coefficientBase = 0x7000;
+
+// ReadCoefficientFile's results.
+constexpr int coefficientFileOk = 0;
+constexpr int coefficientFileUnopenable = -1;
+constexpr int coefficientFileNoSize = -2;
+constexpr int coefficientFileNotANumber = -3;
+constexpr int coefficientFileTooLong = -4;
+constexpr int coefficientFileTooShort = -5;
+
+extern uint8_t coefficientImage[coefficientImageSize];
+// Two entries over coefficientImage once a file has been read; empty before.
+extern PageTable coefficientTable;
+// A file has been read and not yet used up by a write that reached the device.
+extern std::atomic<int> coefficientsLoaded;
+
+// Reads the file into coefficientImage. On any result but 0 the image stays
+// as it was. When `badLine` is given it receives the 1-based line that holds
+// no number (-3), else 0.
+int ReadCoefficientFile(const char* path, int* badLine = nullptr);

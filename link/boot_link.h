@@ -1,0 +1,79 @@
+// The bootloader's command set as the loader uses it: one operation per
+// exchange over the half-duplex line, where every frame sent comes back as an
+// echo ahead of the answer.
+#pragma once
+
+#include <cstdint>
+
+#include "link/com_port.h"
+#include "link/serial_line.h"
+
+constexpr int linkBufferSize = 256;
+constexpr int pageSize = 64;
+
+// Sync's verdicts besides 0 (answered).
+constexpr int syncEchoOnly = -1;
+constexpr int syncSilent = -2;
+constexpr int syncGarbage = -8;
+
+constexpr int syncAttempts = 11;
+constexpr int syncAnswerWaitMilliseconds = 40;
+
+// Polls (1 ms pause each) an acknowledged command waits for its answer; it
+// reads pollLimit + 2 times before giving up. 50 rather than 10 leaves room
+// for a 73-byte read answer at 57600 baud (12.7 ms) and for USB adapters that
+// hand bytes over every 16 ms.
+constexpr int controlBytePollLimit = 50;
+constexpr int erasePollLimit = 50;
+constexpr int writePollLimit = 200;
+constexpr int readPollLimit = 50;
+
+// Payload bytes of a read answer ahead of the page itself.
+constexpr int readAnswerHeaderLength = 5;
+
+// Line control channels understood by SelectChannel.
+constexpr int channelController1 = 2;
+constexpr int channelController2 = 1;
+
+using PauseFunction = void (*)(int milliseconds);
+
+struct BootLink {
+  uint8_t query[16];
+  uint8_t txFrame[linkBufferSize];
+  uint8_t rxBuffer[linkBufferSize];  // the echo of the frame sent, then the answer
+  uint8_t args[linkBufferSize];
+  uint8_t reply[linkBufferSize];     // decoded body of the last answer examined
+  int queryLength;
+  SerialLine* port;
+  int noContact;                     // kept for the procedures; the link never touches it
+  PauseFunction pauseFunction;       // how Delay sleeps; tests count instead
+
+  explicit BootLink(SerialLine* line);
+
+  int Sync();
+  int WriteControlByte(uint8_t value);
+  void SelectController3();
+  void SelectChannel(int channel);
+  void Launch();
+  int SendNullCommand();
+  int ErasePage(uint32_t address);
+  int WritePage(uint32_t address, const uint8_t* data);
+  // Leaves the decoded answer in destination (256 bytes); the page's 64 bytes
+  // start at readAnswerHeaderLength.
+  int ReadPage(uint32_t address, uint8_t* destination);
+  void Delay(int milliseconds);
+
+ private:
+  struct Answer {
+    int threshold;      // bytes after the echo before decoding is tried
+    int payloadLength;  // required decoded payload length
+    int code;           // required first payload byte, or -1 when unchecked
+    int pollLimit;
+  };
+  int Exchange(int command, unsigned length, uint32_t address, const uint8_t* data,
+               const Answer& answer, uint8_t* decoded);
+};
+
+// The one serial port and the one link bound to it.
+extern ComPort comPort;
+extern BootLink cm;

@@ -1,0 +1,48 @@
+// The computer's serial port to the device: 57600 baud, 8N1, no flow control,
+// non-blocking reads. One file per platform implements it.
+#pragma once
+
+#include "link/serial_line.h"
+
+#ifdef _WIN32
+using PortHandle = void*;  // a Win32 HANDLE
+#else
+using PortHandle = int;    // a file descriptor
+#endif
+
+// Why the last Open failed, for front ends that can say more than the log.
+enum class PortError { none, missing, busy, noPermission, settingsRefused };
+
+class ComPort final : public SerialLine {
+ public:
+  ComPort() = default;
+  ~ComPort() override;
+  ComPort(const ComPort&) = delete;
+  ComPort& operator=(const ComPort&) = delete;
+
+  // Opens COM1..COM4 by its digit '1'..'4'. Returns 0 or -1.
+  int Open(char portDigit);
+  // Opens any serial device by name. Returns 0 or -1.
+  int OpenDevice(const char* deviceName);
+  void Close();
+  bool IsOpen() const { return isOpen != 0; }
+  PortError LastError() const { return lastError; }
+
+  void Write(int count, const uint8_t* data) override;
+  int Read(int count, uint8_t* buffer) override;
+  void ClearReceive() override;
+  void AbortAndClearReceive() override;
+
+ private:
+  int isOpen = 0;
+  int pending = 0;  // bytes of the block being written that are still to go
+  PortHandle handle{};
+  PortError lastError = PortError::none;
+};
+
+// The device name that port digit '1'..'4' stands for on this platform.
+// Writes at most `size` bytes including the terminating NUL.
+void PortDeviceName(char portDigit, char* name, int size);
+
+// A short Russian explanation of an Open failure, for messages to the operator.
+const char* PortErrorText(PortError error);

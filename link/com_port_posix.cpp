@@ -1,0 +1,157 @@
+// ComPort on POSIX terminals (Linux serial ports, USB adapters, ptys).
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
+#include "link/com_port.h"
+#include "link/sleep.h"
+
+namespace {
+
+constexpr int readWaitMilliseconds = 1;
+constexpr int writeRetryPauseMilliseconds = 1;
+// A port that takes no byte for this many retry pauses is taken to be gone.
+constexpr int writeStallLimit = 1000;
+
+PortError ErrorFromErrno(int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return PortError::noPermission;
+    case EBUSY:
+    case EWOULDBLOCK:
+      return PortError::busy;
+    default:
+      return PortError::missing;
+  }
+}
+
+bool ConfigureLine(int fd) {
+  termios settings{};
+  if (tcgetattr(fd, &settings) != 0) return false;
+  cfmakeraw(&settings);
+  settings.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  settings.c_cflag |= CS8 | CLOCAL | CREAD;
+  settings.c_iflag &= ~(IXON | IXOFF | IXANY);
+  settings.c_cc[VMIN] = 0;
+  settings.c_cc[VTIME] = 0;
+  if (cfsetispeed(&settings, B57600) != 0 || cfsetospeed(&settings, B57600) != 0) return false;
+  return tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+// Best effort: a pty or some adapters know neither modem lines nor latency.
+void DropModemLines(int fd) {
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  ioctl(fd, TIOCMBIC, &lines);
+}
+
+void AskForLowLatency(int fd) {
+#ifdef __linux__
+  serial_struct serial{};
+  if (ioctl(fd, TIOCGSERIAL, &serial) == 0) {
+    serial.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &serial);
+  }
+#else
+  (void)fd;
+#endif
+}
+
+bool PortIsGone(int error) { return error == EIO || error == ENXIO || error == EBADF; }
+
+}  // namespace
+
+void PortDeviceName(char portDigit, char* name, int size) {
+  char variable[] = "VELT_COM1";
+  variable[8] = portDigit;
+  const char* mapped = std::getenv(variable);
+  if (mapped != nullptr && mapped[0] != '\0') {
+    std::snprintf(name, size, "%s", mapped);
+  } else {
+    std::snprintf(name, size, "/dev/ttyS%d", portDigit - '1');
+  }
+}
+
+int ComPort::OpenDevice(const char* deviceName) {
+  Close();
+  const int fd = ::open(deviceName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    lastError = ErrorFromErrno(errno);
+    return -1;
+  }
+  // TIOCEXCL does not stop root, the lock does; together they keep a second
+  // program (or a second ComPort) off the line.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    lastError = ErrorFromErrno(errno);
+    ::close(fd);
+    return -1;
+  }
+  if (ioctl(fd, TIOCEXCL) != 0 || !ConfigureLine(fd)) {
+    lastError = PortError::settingsRefused;
+    ioctl(fd, TIOCNXCL);
+    ::close(fd);
+    return -1;
+  }
+  DropModemLines(fd);
+  AskForLowLatency(fd);
+  tcflush(fd, TCIOFLUSH);
+  handle = fd;
+  isOpen = 1;
+  lastError = PortError::none;
+  return 0;
+}
+
+void ComPort::Close() {
+  if (!isOpen) return;
+  // The exclusive flag outlives this descriptor while anybody else keeps the
+  // terminal open, so take it back before closing.
+  ioctl(handle, TIOCNXCL);
+  ::close(handle);
+  isOpen = 0;
+}
+
+void ComPort::Write(int count, const uint8_t* data) {
+  if (!isOpen) return;
+  pending = count;
+  int stalled = 0;
+  while (pending > 0) {
+    const ssize_t written = ::write(handle, data + (count - pending), pending);
+    const int error = errno;
+    if (written > 0) {
+      pending -= static_cast<int>(written);
+      stalled = 0;
+    } else {
+      if (written < 0 && PortIsGone(error)) return;
+      if (++stalled >= writeStallLimit) return;
+      SleepMilliseconds(writeRetryPauseMilliseconds);
+    }
+    tcdrain(handle);
+  }
+}
+
+int ComPort::Read(int count, uint8_t* buffer) {
+  if (!isOpen || count <= 0) return 0;
+  ssize_t got = ::read(handle, buffer, count);
+  if (got > 0) return static_cast<int>(got);
+  pollfd waiting{handle, POLLIN, 0};
+  if (poll(&waiting, 1, readWaitMilliseconds) <= 0 || !(waiting.revents & POLLIN)) return 0;
+  got = ::read(handle, buffer, count);
+  return got > 0 ? static_cast<int>(got) : 0;
+}
+
+void ComPort::ClearReceive() {
+  if (isOpen) tcflush(handle, TCIFLUSH);
+}
+
+void ComPort::AbortAndClearReceive() { ClearReceive(); }
