@@ -6,6 +6,7 @@
 #include <array>
 
 #include "loader/page_table.h"
+#include "loader/stop_request.h"
 
 // What a procedure achieved; the command line turns it into an exit status,
 // the window only shows the log.
@@ -25,6 +26,6 @@ Outcome WriteCoefficients(const PageTable& table);
 Outcome ResetCoefficients(const FirmwareTables& tables);
 Outcome StartApplication();
 
-// Asks a running procedure to stop before its next step (the window's exit
-// while an operation runs). Each procedure clears the request when it starts.
-void RequestStop();
+// Each procedure clears a stop request when it starts (loader/stop_request.h)
+// and, once one arrives, returns Outcome::stopped before its next step
+// without a log line.

@@ -1,0 +1,82 @@
+// The firmware load: write all three controllers, then verify all three,
+// then start the application.
+#include <cstdio>
+
+#include "link/boot_link.h"
+#include "loader/firmware/firmware_images.h"
+#include "loader/procedure_steps.h"
+#include "loader/report.h"
+
+namespace {
+
+struct Controller {
+  int number;         // as the log names it
+  int channel;        // SelectChannel's argument, or 0 for SelectController3
+  uint32_t rangeEnd;  // controller 1 stops short of its coefficient pages
+};
+
+constexpr Controller controllers[] = {
+    {1, channelController1, 0x7000},
+    {2, channelController2, 0x8000},
+    {3, 0, 0x8000},
+};
+
+void LogStage(const char* format, int number) {
+  char line[96];
+  std::snprintf(line, sizeof line, format, number);
+  logMessage(line);
+}
+
+int WriteController(const Controller& controller, const PageTable& table) {
+  LogStage("@C4Контроллер %d - запись", controller.number);
+  if (controller.channel == 0) {
+    if (const int result = SelectController3Step()) return result;
+    if (const int result = WritePageRange(table, firmwareBase, controller.rangeEnd, firmwareBase)) {
+      return result;
+    }
+    return SyncStep();
+  }
+  if (const int result = SelectChannelStep(controller.channel)) return result;
+  if (const int result = ControlByteStep(controlByteBeforeWrite)) return result;
+  if (const int result = NullCommandStep(0)) return result;
+  return WritePageRange(table, firmwareBase, controller.rangeEnd, firmwareBase);
+}
+
+int VerifyController(const Controller& controller, const PageTable& table) {
+  LogStage("@C4Контроллер %d - проверка", controller.number);
+  if (controller.channel == 0) {
+    if (const int result = SelectController3Step()) return result;
+    std::fprintf(stderr, "cm.Sync() 3\n");
+    if (const int result = VerifyPageRange(table, firmwareBase, controller.rangeEnd, firmwareBase)) {
+      return result;
+    }
+    return SyncStep();
+  }
+  if (const int result = SelectChannelStep(controller.channel)) return result;
+  if (const int result = VerifyPageRange(table, firmwareBase, controller.rangeEnd, firmwareBase)) {
+    return result;
+  }
+  if (const int result = ControlByteStep(controlByteAfterVerify)) return result;
+  return NullCommandStep(0);
+}
+
+}  // namespace
+
+Outcome LoadFirmware(const FirmwareTables& tables) {
+  ClearStopRequest();
+  cm.noContact = 0;
+  if (const int result = MakeContact()) {
+    if (result == stepStopped) return Outcome::stopped;
+    logMessage("@C1Не отвечает.");
+    return Outcome::noAnswer;
+  }
+  for (int k = 0; k < 3; ++k) {
+    if (const int result = WriteController(controllers[k], *tables[k])) return Abandon(result);
+  }
+  logMessage("@C4Контроллеры загружены.");
+  for (int k = 0; k < 3; ++k) {
+    if (const int result = VerifyController(controllers[k], *tables[k])) return Abandon(result);
+  }
+  logMessage("@C4Проверка прошла.");
+  return StartApplication();
+}

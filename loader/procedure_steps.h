@@ -1,0 +1,32 @@
+// Steps the three procedures share. Each returns 0 when it succeeded and
+// anything else when the procedure must end; once a stop has been requested
+// they send nothing and return stepStopped.
+#pragma once
+
+#include <cstdint>
+
+#include "loader/procedures.h"
+
+constexpr int contactAttempts = 10;
+constexpr int channelSettleMilliseconds = 50;
+constexpr int launchAttempts = 10;
+constexpr int launchSettleMilliseconds = 1;
+
+constexpr uint8_t controlByteBeforeWrite = 0xFF;
+constexpr uint8_t controlByteAfterVerify = 0x00;
+
+// SelectController3 then Sync, up to ten times, until the device answers.
+int MakeContact();
+// Sync, unless a stop has been requested.
+int SyncStep();
+// SelectChannel, the pause the line needs to switch, Sync.
+int SelectChannelStep(int channel);
+// SelectController3, Sync.
+int SelectController3Step();
+// WriteControlByte, Sync.
+int ControlByteStep(uint8_t value);
+// SendNullCommand, an optional pause, Sync.
+int NullCommandStep(int pauseMilliseconds);
+
+// The end of a procedure whose step returned `result` (non-zero).
+Outcome Abandon(int result);
