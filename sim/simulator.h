@@ -1,0 +1,40 @@
+// The simulated device on a pseudo-terminal: tests and velt-sim open its
+// DevicePath() with the real serial code. A background thread echoes, answers
+// and paces; everything here may be called from any thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/sim_types.h"
+
+class Simulator {
+ public:
+  explicit Simulator(const SimOptions& options = {});
+  ~Simulator();  // stops the thread, closes the pty
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  const std::string& DevicePath() const;  // /dev/pts/N
+  bool Ok() const;                        // the pty came up
+  bool HungUp() const;                    // a hang-up fault closed the line
+
+  void SetFaults(const SimFaults& faults);  // fault counters restart
+  std::vector<SimFrame> Transcript() const;
+  void ClearTranscript();
+  std::vector<uint8_t> Memory(int controller) const;  // 1..3, simMemorySize bytes
+  void SetMemory(int controller, uint32_t address, const std::vector<uint8_t>& bytes);
+  uint8_t ControlByte(int controller) const;  // last control byte written, 0x00 at start
+  int RoutedController() const;
+  bool ApplicationRunning() const;
+
+  int EchoedBytes() const;
+  int AnsweredBytes() const;
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> state;
+};
