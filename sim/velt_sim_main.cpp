@@ -1,0 +1,72 @@
+// velt-sim: the simulated device on a pseudo-terminal, for people and scripts.
+// Prints the terminal's path, serves until SIGINT or SIGTERM, then dumps.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "sim/sim_arguments.h"
+#include "sim/sim_dump.h"
+#include "sim/simulator.h"
+
+namespace {
+
+constexpr int exitUsage = 2;
+constexpr int exitFailure = 1;
+
+// A stale link from an earlier run is replaced; anything else at PATH is not
+// ours to remove.
+int MakeLink(const std::string& linkPath, const std::string& target) {
+  struct stat info {};
+  if (lstat(linkPath.c_str(), &info) == 0) {
+    if (!S_ISLNK(info.st_mode) || ::unlink(linkPath.c_str()) != 0) return -1;
+  }
+  return ::symlink(target.c_str(), linkPath.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SimProgramOptions options;
+  std::string error;
+  if (ParseSimArguments(argc, argv, &options, &error) != 0) {
+    std::fprintf(stderr, "velt-sim: %s\n%s", error.c_str(), simUsage);
+    return exitUsage;
+  }
+  if (options.help) {
+    std::fputs(simUsage, stdout);
+    return 0;
+  }
+
+  // Blocked before the runner thread starts, so only sigwait below sees them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  Simulator simulator(options.device);
+  if (!simulator.Ok()) {
+    std::fprintf(stderr, "velt-sim: cannot create a pseudo-terminal\n");
+    return exitFailure;
+  }
+  if (!options.linkPath.empty() && MakeLink(options.linkPath, simulator.DevicePath()) != 0) {
+    std::fprintf(stderr, "velt-sim: cannot create the link %s\n", options.linkPath.c_str());
+    return exitFailure;
+  }
+  std::printf("%s\n", simulator.DevicePath().c_str());
+  std::fflush(stdout);
+
+  int signal = 0;
+  sigwait(&stopSignals, &signal);
+
+  int result = 0;
+  if (!options.dumpDirectory.empty() && WriteSimDump(options.dumpDirectory, simulator) != 0) {
+    std::fprintf(stderr, "velt-sim: cannot write the dump to %s\n", options.dumpDirectory.c_str());
+    result = exitFailure;
+  }
+  if (!options.linkPath.empty()) ::unlink(options.linkPath.c_str());
+  return result;
+}
