@@ -26,6 +26,6 @@ extern PageTable coefficientTable;
 extern std::atomic<int> coefficientsLoaded;
 
 // Reads the file into coefficientImage. On any result but 0 the image stays
-// as it was. When `badLine` is given it receives the 1-based line that holds
-// no number (-3), else 0.
+// as it was. When `badLine` is given it receives the 1-based line at fault:
+// the one that holds no number (-3) or the first one missing (-5); else 0.
 int ReadCoefficientFile(const char* path, int* badLine = nullptr);

@@ -1,0 +1,143 @@
+#include "coeff/coefficient_file.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "coeff/device_float.h"
+#include "coeff/float_text.h"
+
+namespace {
+
+constexpr int readChunkSize = 4096;
+// Characters of a line kept for its number once leading blanks are skipped.
+// Any sensible number is far shorter; a longer line is judged by these.
+constexpr int numberTextLimit = 1024;
+constexpr int coefficientPageSize = 64;
+constexpr int fillerOffset = coefficientCount * 4;
+constexpr uint8_t fillerByte = 0xFF;
+
+bool IsCSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Walks the file's bytes line by line as they stream in, so that no more is
+// kept than one number's text, whatever the file's size. A carriage return
+// before the line feed needs no care: it is white space, and whatever follows
+// a number is ignored anyway.
+struct LineWalk {
+  enum class Phase { betweenLines, leadingBlanks, numberText, restOfLine };
+
+  uint8_t image[coefficientImageSize];  // the working copy
+  int count = 0;                        // values converted so far
+  Phase phase = Phase::betweenLines;
+  char text[numberTextLimit];
+  int textLength = 0;
+
+  // Converts the current line's text; 0, or -3 when it holds no number.
+  int TakeNumber() {
+    float value = 0.0f;
+    if (ReadLeadingFloat(text, textLength, &value) != 0) return coefficientFileNotANumber;
+    const DeviceFloat bytes = ToDeviceFloat(value);
+    std::memcpy(image + 4 * count, bytes.bytes, sizeof bytes.bytes);
+    ++count;
+    textLength = 0;
+    return coefficientFileOk;
+  }
+
+  // Takes the next bytes; returns 0 to go on, else the file's verdict.
+  int Feed(const char* data, int size) {
+    for (int i = 0; i < size; ++i) {
+      const char c = data[i];
+      if (phase == Phase::betweenLines) {
+        if (count == coefficientCount) return coefficientFileTooLong;
+        phase = Phase::leadingBlanks;
+      }
+      if (phase == Phase::restOfLine) {
+        const void* lineFeed = std::memchr(data + i, '\n', size - i);
+        if (lineFeed == nullptr) return coefficientFileOk;
+        i = static_cast<int>(static_cast<const char*>(lineFeed) - data);
+        phase = Phase::betweenLines;
+        continue;
+      }
+      if (phase == Phase::leadingBlanks) {
+        if (IsCSpace(c)) continue;
+        phase = Phase::numberText;
+      }
+      // The number's text ends at the line's end, at a NUL (where the C
+      // library's scan stops) or when the text is longer than any number.
+      const bool lineEnds = c == '\n';
+      if (lineEnds || c == '\0' || textLength == numberTextLimit) {
+        if (TakeNumber() != 0) return coefficientFileNotANumber;
+        phase = lineEnds ? Phase::betweenLines : Phase::restOfLine;
+        continue;
+      }
+      text[textLength++] = c;
+    }
+    return coefficientFileOk;
+  }
+
+  // The end of the data: the last line may lack its line feed.
+  int Finish() {
+    if (phase == Phase::leadingBlanks || phase == Phase::numberText) {
+      if (TakeNumber() != 0) return coefficientFileNotANumber;
+    }
+    return count < coefficientCount ? coefficientFileTooShort : coefficientFileOk;
+  }
+};
+
+int WalkFile(std::FILE* file, LineWalk& walk) {
+  char chunk[readChunkSize];
+  for (;;) {
+    const size_t got = std::fread(chunk, 1, sizeof chunk, file);
+    const int verdict = walk.Feed(chunk, static_cast<int>(got));
+    if (verdict != 0) return verdict;
+    if (got < sizeof chunk) break;
+  }
+  // A file that fails part-way through cannot be read, as good as not opened.
+  if (std::ferror(file)) return coefficientFileUnopenable;
+  return walk.Finish();
+}
+
+const uint8_t* coefficientPages[2] = {nullptr, nullptr};
+
+}  // namespace
+
+uint8_t coefficientImage[coefficientImageSize];
+PageTable coefficientTable{nullptr, 0};
+std::atomic<int> coefficientsLoaded{0};
+
+int ReadCoefficientFile(const char* path, int* badLine) {
+  if (badLine != nullptr) *badLine = 0;
+  if (path == nullptr) return coefficientFileUnopenable;
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return coefficientFileUnopenable;
+  struct stat info;
+  if (stat(path, &info) != 0) {
+    std::fclose(file);
+    return coefficientFileNoSize;
+  }
+  // Some systems open a directory for reading; it still is no file.
+  if (S_ISDIR(info.st_mode)) {
+    std::fclose(file);
+    return coefficientFileUnopenable;
+  }
+
+  LineWalk walk;
+  const int result = WalkFile(file, walk);
+  std::fclose(file);
+  if (result != coefficientFileOk) {
+    // The line at fault: the one without a number, or the first one missing.
+    const bool namesLine = result == coefficientFileNotANumber || result == coefficientFileTooShort;
+    if (badLine != nullptr && namesLine) *badLine = walk.count + 1;
+    return result;
+  }
+
+  std::memset(walk.image + fillerOffset, fillerByte, coefficientImageSize - fillerOffset);
+  std::memcpy(coefficientImage, walk.image, coefficientImageSize);
+  coefficientPages[0] = coefficientImage;
+  coefficientPages[1] = coefficientImage + coefficientPageSize;
+  coefficientTable = PageTable{coefficientPages, 2};
+  return coefficientFileOk;
+}

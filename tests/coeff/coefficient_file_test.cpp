@@ -1,0 +1,291 @@
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "coeff/coefficient_file.h"
+#include "coeff/device_float.h"
+
+namespace {
+
+constexpr int fillerOffset = 112;
+
+class CoefficientFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/velt-coeff-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    directory = pattern;
+  }
+  void TearDown() override {
+    for (const std::string& path : written) unlink(path.c_str());
+    rmdir(directory.c_str());
+  }
+
+  std::string Write(const std::string& name, const std::string& content) {
+    const std::string path = directory + "/" + name;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(file, nullptr);
+    if (file == nullptr) return path;
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::fclose(file);
+    written.push_back(path);
+    return path;
+  }
+
+  // Loads a known image first, so that a failing read can be seen to keep it.
+  void LoadKnownImage() {
+    ASSERT_EQ(ReadCoefficientFile(Write("known.koeff", Lines(28, "2.5", "\n")).c_str()), 0);
+    known.assign(coefficientImage, coefficientImage + coefficientImageSize);
+  }
+  bool ImageIsKnown() const {
+    return std::memcmp(coefficientImage, known.data(), coefficientImageSize) == 0;
+  }
+
+  static std::string Lines(int count, const std::string& line, const std::string& end) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += line + end;
+    return text;
+  }
+  static std::string Numbered(int count, const std::string& end) {
+    std::string text;
+    for (int n = 1; n <= count; ++n) text += std::to_string(n) + end;
+    return text;
+  }
+  static void ExpectValue(int n, float value) {
+    const DeviceFloat expected = ToDeviceFloat(value);
+    EXPECT_EQ(std::memcmp(coefficientImage + 4 * (n - 1), expected.bytes, 4), 0)
+        << "coefficient " << n << " is not " << value;
+  }
+  static void ExpectBytes(int n, const std::vector<uint8_t>& bytes) {
+    const std::vector<uint8_t> actual(coefficientImage + 4 * (n - 1), coefficientImage + 4 * n);
+    EXPECT_EQ(actual, bytes) << "coefficient " << n;
+  }
+
+  std::string directory;
+  std::vector<std::string> written;
+  std::vector<uint8_t> known;
+};
+
+// Must run before any read in this process: the table exists only after one
+// has succeeded.
+TEST_F(CoefficientFile, TableIsEmptyUntilAReadSucceeds) {
+  EXPECT_EQ(coefficientTable.pageCount, 0);
+  EXPECT_EQ(coefficientTable.pages, nullptr);
+  EXPECT_EQ(ReadCoefficientFile(Write("short.koeff", Numbered(27, "\n")).c_str()), -5);
+  EXPECT_EQ(ReadCoefficientFile(Write("long.koeff", Numbered(29, "\n")).c_str()), -4);
+  EXPECT_EQ(coefficientTable.pageCount, 0);
+  EXPECT_EQ(coefficientTable.pages, nullptr);
+
+  ASSERT_EQ(ReadCoefficientFile(Write("good.koeff", Numbered(28, "\n")).c_str()), 0);
+  ASSERT_EQ(coefficientTable.pageCount, 2);
+  EXPECT_EQ(coefficientTable.pages[0], coefficientImage);
+  EXPECT_EQ(coefficientTable.pages[1], coefficientImage + 64);
+  EXPECT_EQ(coefficientsLoaded.load(), 0) << "the reader alone never marks a file loaded";
+}
+
+TEST_F(CoefficientFile, AcceptsBothLineEndsAndAMissingLastOne) {
+  const std::string texts[] = {
+      Numbered(28, "\n"),
+      Numbered(28, "\r\n"),
+      Numbered(27, "\n") + "28",
+      Numbered(27, "\r\n") + "28\r",
+  };
+  for (const std::string& text : texts) {
+    std::memset(coefficientImage, 0, coefficientImageSize);
+    int badLine = -1;
+    ASSERT_EQ(ReadCoefficientFile(Write("c.koeff", text).c_str(), &badLine), 0);
+    EXPECT_EQ(badLine, 0);
+    for (int n = 1; n <= 28; ++n) ExpectValue(n, static_cast<float>(n));
+    for (int i = fillerOffset; i < coefficientImageSize; ++i) EXPECT_EQ(coefficientImage[i], 0xFF);
+  }
+}
+
+TEST_F(CoefficientFile, TwentyEightOnesGiveTheDocumentedImage) {
+  ASSERT_EQ(ReadCoefficientFile(Write("ones.koeff", Lines(28, "1.0", "\n")).c_str()), 0);
+  std::vector<uint8_t> expected;
+  for (int n = 0; n < 28; ++n) expected.insert(expected.end(), {0x7F, 0x00, 0x00, 0x00});
+  expected.insert(expected.end(), 16, 0xFF);
+  EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), expected);
+}
+
+TEST_F(CoefficientFile, ValuesAreReadAsTheCLibraryReadsThem) {
+  struct Case {
+    std::string line;
+    std::vector<uint8_t> bytes;
+  };
+  const Case cases[] = {
+      {"   1.5e2 kV", {0x86, 0x16, 0x00, 0x00}},
+      {"1,5", {0x7F, 0x00, 0x00, 0x00}},
+      {"-0.0", {0x00, 0x80, 0x00, 0x00}},
+      {"-2.5", {0x80, 0xA0, 0x00, 0x00}},
+      {"inf", {0xFF, 0x00, 0x00, 0x00}},
+      {"-INFINITY", {0xFF, 0x80, 0x00, 0x00}},
+      {"nan", {0xFF, 0x40, 0x00, 0x00}},
+      {"-nan", {0xFF, 0xC0, 0x00, 0x00}},
+      {"1e39", {0xFF, 0x00, 0x00, 0x00}},
+      {"\t0x1p-1", {0x7E, 0x00, 0x00, 0x00}},
+      {std::string("3\0junk", 6), {0x80, 0x40, 0x00, 0x00}},
+  };
+  for (const Case& c : cases) {
+    // Put the case on line 17, the first of the second page.
+    const std::string text = Lines(16, "0", "\n") + c.line + "\n" + Lines(11, "0", "\n");
+    ASSERT_EQ(ReadCoefficientFile(Write("v.koeff", text).c_str()), 0) << c.line;
+    ExpectBytes(17, c.bytes);
+  }
+}
+
+TEST_F(CoefficientFile, ANulInsideALineEndsItsText) {
+  const std::string text = std::string("3\0" "7", 3) + "\n" + std::string("\0" "5", 2) + "\n" +
+                           Lines(26, "1", "\n");
+  int badLine = 0;
+  EXPECT_EQ(ReadCoefficientFile(Write("nul.koeff", text).c_str(), &badLine), -3);
+  EXPECT_EQ(badLine, 2);
+}
+
+TEST_F(CoefficientFile, ALineWithoutANumberIsRejectedAndTheImageKept) {
+  const char* const lines[] = {"", "   ", "\r", "abc", "- 1", ".", "x1"};
+  LoadKnownImage();
+  for (const char* line : lines) {
+    const std::string text = Numbered(11, "\n") + line + "\n" + Numbered(16, "\n");
+    int badLine = 0;
+    EXPECT_EQ(ReadCoefficientFile(Write("bad.koeff", text).c_str(), &badLine), -3) << line;
+    EXPECT_EQ(badLine, 12) << line;
+    EXPECT_TRUE(ImageIsKnown()) << line;
+  }
+}
+
+TEST_F(CoefficientFile, WrongLineCountsAreRejectedAndTheImageKept) {
+  struct Case {
+    std::string text;
+    int result;
+    int badLine;
+  };
+  const Case cases[] = {
+      {"", -5, 1},
+      {Numbered(27, "\n"), -5, 28},
+      {Numbered(27, "\r\n"), -5, 28},
+      {Numbered(28, "\n") + "\n", -4, 0},  // one more line end: an empty 29th line
+      {Numbered(28, "\r\n") + "\r\n", -4, 0},
+      {Numbered(29, "\n"), -4, 0},
+      {Numbered(28, "\n") + "junk", -4, 0},  // the 29th line's content does not matter
+  };
+  LoadKnownImage();
+  for (const Case& c : cases) {
+    int badLine = -1;
+    EXPECT_EQ(ReadCoefficientFile(Write("n.koeff", c.text).c_str(), &badLine), c.result);
+    EXPECT_EQ(badLine, c.badLine);
+    EXPECT_TRUE(ImageIsKnown()) << "result " << c.result;
+    EXPECT_EQ(coefficientTable.pages[0], coefficientImage);
+  }
+}
+
+TEST_F(CoefficientFile, WhatCannotBeOpenedIsMinusOne) {
+  LoadKnownImage();
+  EXPECT_EQ(ReadCoefficientFile((directory + "/missing.koeff").c_str()), -1);
+  EXPECT_EQ(ReadCoefficientFile(""), -1);  // the chooser's value after Cancel
+  EXPECT_EQ(ReadCoefficientFile(nullptr), -1);
+  EXPECT_EQ(ReadCoefficientFile(directory.c_str()), -1);
+  EXPECT_TRUE(ImageIsKnown());
+}
+
+TEST_F(CoefficientFile, AFileThatFailsWhileBeingReadIsMinusOne) {
+  // Reading a process's own memory at address 0 fails with an I/O error.
+  if (access("/proc/self/mem", R_OK) != 0) GTEST_SKIP() << "no /proc/self/mem";
+  LoadKnownImage();
+  EXPECT_EQ(ReadCoefficientFile("/proc/self/mem"), -1);
+  EXPECT_TRUE(ImageIsKnown());
+}
+
+TEST_F(CoefficientFile, LongLinesAreJudgedByTheirStart) {
+  const std::string blanks(100000, ' ');
+  const std::string junk(100000, 'z');
+  const std::string text = blanks + "2.5" + junk + "\n" + Lines(26, "1", "\r\n") + "4" + junk;
+  ASSERT_EQ(ReadCoefficientFile(Write("wide.koeff", text).c_str()), 0);
+  ExpectValue(1, 2.5f);
+  ExpectValue(28, 4.0f);
+  ASSERT_EQ(ReadCoefficientFile(Write("digits.koeff", std::string(5000, '7') + "\n" +
+                                                          Lines(27, "1", "\n")).c_str()),
+            0);
+  ExpectBytes(1, {0xFF, 0x00, 0x00, 0x00});  // overflow, as sscanf gives it
+}
+
+long PeakResidentKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+TEST_F(CoefficientFile, AHugeFileCostsNoMemory) {
+  constexpr off_t hugeSize = 100L * 1024 * 1024;
+  constexpr long allowedGrowthKilobytes = 8 * 1024;
+  // Line 28 trails 100 MB of NUL bytes (a sparse file, cheap to make).
+  const std::string lines = Numbered(28, "\n");
+  const std::string tail = Write("tail.koeff", lines.substr(0, lines.size() - 1));
+  ASSERT_EQ(truncate(tail.c_str(), hugeSize), 0);
+  const std::string extra = Write("extra.koeff", Numbered(28, "\n"));
+  ASSERT_EQ(truncate(extra.c_str(), hugeSize), 0);
+
+  const long before = PeakResidentKilobytes();
+  EXPECT_EQ(ReadCoefficientFile(tail.c_str()), 0);
+  EXPECT_EQ(ReadCoefficientFile(extra.c_str()), -4);
+  EXPECT_LT(PeakResidentKilobytes() - before, allowedGrowthKilobytes);
+}
+
+TEST_F(CoefficientFile, AnEndlessDeviceIsJudgedByItsFirstLine) {
+  if (access("/dev/zero", R_OK) != 0) GTEST_SKIP() << "no /dev/zero";
+  int badLine = 0;
+  EXPECT_EQ(ReadCoefficientFile("/dev/zero", &badLine), -3);
+  EXPECT_EQ(badLine, 1);
+}
+
+// Whatever numeric locale the process runs in, '.' is the decimal point.
+class CommaLocale : public CoefficientFile {
+ protected:
+  void TearDown() override {
+    std::setlocale(LC_ALL, "C");
+    CoefficientFile::TearDown();
+  }
+
+  // A locale whose decimal point is a comma; compiled into a private folder
+  // when the system has none installed.
+  bool Enter() {
+    const char* const names[] = {"de_DE.UTF-8", "ru_RU.UTF-8", "de_DE.utf8", "ru_RU.utf8"};
+    for (const char* name : names) {
+      if (std::setlocale(LC_ALL, name) != nullptr) return true;
+    }
+    const std::string command = "localedef -i de_DE -f UTF-8 " + directory +
+                                "/de_DE.UTF-8 >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    setenv("LOCPATH", directory.c_str(), 1);
+    const bool entered = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    unsetenv("LOCPATH");
+    compiled = directory + "/de_DE.UTF-8";
+    return entered;
+  }
+
+  std::string compiled;
+};
+
+TEST_F(CommaLocale, DoesNotChangeHowNumbersAreRead) {
+  if (!Enter()) GTEST_SKIP() << "no comma-decimal locale can be had here";
+  float library = 0.0f;
+  ASSERT_EQ(std::sscanf("1,5", "%f", &library), 1);
+  ASSERT_EQ(library, 1.5f) << "the locale is not in effect";
+
+  const std::string text = "1,5\n1.5\n" + Lines(26, "0", "\n");
+  ASSERT_EQ(ReadCoefficientFile(Write("comma.koeff", text).c_str()), 0);
+  ExpectBytes(1, {0x7F, 0x00, 0x00, 0x00});
+  ExpectBytes(2, {0x7F, 0x40, 0x00, 0x00});
+  if (!compiled.empty()) std::system(("rm -rf '" + compiled + "'").c_str());
+}
+
+}  // namespace
