@@ -1,0 +1,176 @@
+// velt-sim as a separate process, the way scripts and the other programs'
+// end-to-end tests use it.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+
+#include "link/boot_link.h"
+#include "link/com_port.h"
+#include "sim/sim_types.h"
+#include "tests/sim/sim_frames.h"
+
+namespace {
+
+constexpr int exitUsage = 2;
+
+struct Child {
+  pid_t pid = -1;
+  int output = -1;  // its stdout
+};
+
+Child Spawn(const std::vector<std::string>& args) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeFds[1], STDOUT_FILENO);
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDERR_FILENO);
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(VELT_SIM_BINARY));
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(VELT_SIM_BINARY, argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  return {pid, pipeFds[0]};
+}
+
+std::string ReadLine(int fd) {
+  std::string line;
+  char c;
+  while (read(fd, &c, 1) == 1 && c != '\n') line += c;
+  return line;
+}
+
+std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[512];
+  ssize_t n;
+  while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, n);
+  return text;
+}
+
+int WaitExit(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1000;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+std::string TempDirectory() {
+  char pattern[] = "/tmp/velt-sim-test-XXXXXX";
+  const char* made = mkdtemp(pattern);
+  return made ? made : "";
+}
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class VeltSimProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override { directory = TempDirectory(); ASSERT_FALSE(directory.empty()); }
+  void TearDown() override {
+    if (child.pid > 0 && waitpid(child.pid, nullptr, WNOHANG) == 0) {
+      kill(child.pid, SIGKILL);
+      waitpid(child.pid, nullptr, 0);
+    }
+    if (child.output >= 0) close(child.output);
+    std::system(("rm -rf " + directory).c_str());
+  }
+  Child child;
+  std::string directory;
+};
+
+TEST_F(VeltSimProcessTest, ServesThroughItsLinkAndDumpsOnSigterm) {
+  const std::string linkPath = directory + "/com1";
+  const std::string dumpPath = directory + "/dump";
+  child = Spawn({"--baud", "0", "--link", linkPath, "--dump", dumpPath, "--fill", "0x00"});
+  const std::string devicePath = ReadLine(child.output);
+  ASSERT_EQ(devicePath.rfind("/dev/pts/", 0), 0u) << devicePath;
+  char target[256] = {};
+  ASSERT_GT(readlink(linkPath.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(devicePath, target);
+
+  // The way the programs find it: port digit 1 mapped through VELT_COM1.
+  setenv("VELT_COM1", linkPath.c_str(), 1);
+  const std::vector<uint8_t> page = CountingPage(0x30);
+  {
+    ComPort port;
+    ASSERT_EQ(port.Open('1'), 0);
+    BootLink link(&port);
+    link.SelectController3();
+    ASSERT_EQ(link.Sync(), 0);
+    ASSERT_EQ(link.ErasePage(0x2000), 0);
+    ASSERT_EQ(link.WritePage(0x2000, page.data()), 0);
+  }
+  unsetenv("VELT_COM1");
+
+  ASSERT_EQ(kill(child.pid, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  EXPECT_FALSE(Exists(linkPath)) << "the link is removed at exit";
+
+  const std::string memory3 = FileText(dumpPath + "/controller3.bin");
+  ASSERT_EQ(memory3.size(), simMemorySize);
+  EXPECT_EQ(std::vector<uint8_t>(memory3.begin() + 0x2000, memory3.begin() + 0x2040), page);
+  EXPECT_EQ(memory3[0x2040], 0x00) << "--fill reached the device";
+  for (const char* name : {"/controller1.bin", "/controller2.bin"}) {
+    EXPECT_EQ(FileText(dumpPath + name), std::string(simMemorySize, '\0')) << name;
+  }
+  const std::string transcript = FileText(dumpPath + "/transcript.txt");
+  EXPECT_NE(transcript.find("controller 3 command 0 query"), std::string::npos) << transcript;
+  EXPECT_NE(transcript.find("command 2 write address 0x002000 data 64: 30 31"), std::string::npos)
+      << transcript;
+}
+
+TEST_F(VeltSimProcessTest, FaultOptionReachesTheDeviceAndSigintStopsIt) {
+  child = Spawn({"--baud", "0", "--echo-only"});
+  const std::string devicePath = ReadLine(child.output);
+  ComPort port;
+  ASSERT_EQ(port.OpenDevice(devicePath.c_str()), 0) << devicePath;
+  BootLink link(&port);
+  EXPECT_EQ(link.Sync(), syncEchoOnly);
+  port.Close();
+  ASSERT_EQ(kill(child.pid, SIGINT), 0);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+}
+
+TEST_F(VeltSimProcessTest, RefusesToReplaceAFileThatIsNotItsLink) {
+  const std::string linkPath = directory + "/precious";
+  { std::ofstream(linkPath) << "keep me"; }
+  child = Spawn({"--link", linkPath});
+  EXPECT_EQ(WaitExit(child.pid), 1);
+  EXPECT_EQ(FileText(linkPath), "keep me");
+}
+
+TEST_F(VeltSimProcessTest, HelpAndBadArguments) {
+  child = Spawn({"--help"});
+  EXPECT_NE(ReadAll(child.output).find("usage: velt-sim"), std::string::npos);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  close(child.output);
+  child = Spawn({"--drop", "sideways:1"});
+  EXPECT_EQ(ReadAll(child.output), "") << "usage goes to stderr";
+  EXPECT_EQ(WaitExit(child.pid), exitUsage);
+}
+
+}  // namespace
