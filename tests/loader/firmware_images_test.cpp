@@ -1,0 +1,170 @@
+#include "loader/firmware/firmware_images.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "link/boot_link.h"
+#include "loader/firmware/intel_hex.h"
+
+namespace {
+
+struct Layout {
+  const PageTable* table;
+  int firstEmpty;    // firmware entries are 0 .. firstEmpty - 1
+  int trailingFF;    // erased bytes that end the last firmware page
+};
+
+const Layout layouts[] = {
+    {&controller1Image, 53, 22},
+    {&controller2Image, 41, 28},
+    {&controller3Image, 55, 0},
+};
+
+constexpr int coefficientEntry = 320;  // 0x7000 in a table based at 0x2000
+
+bool IsCoefficientEntry(int controller, int entry) {
+  return controller == 0 && (entry == coefficientEntry || entry == coefficientEntry + 1);
+}
+
+TEST(FirmwareImages, PresentEntriesMatchTheControllersLayout) {
+  std::set<const uint8_t*> pages;
+  int total = 0;
+  for (int c = 0; c < 3; ++c) {
+    const PageTable& table = *layouts[c].table;
+    ASSERT_EQ(table.pageCount, firmwareTableEntries);
+    for (int entry = 0; entry < firmwareTableEntries; ++entry) {
+      const bool expected = entry < layouts[c].firstEmpty || IsCoefficientEntry(c, entry);
+      EXPECT_EQ(table.pages[entry] != nullptr, expected) << "controller " << c + 1 << " entry " << entry;
+      if (table.pages[entry] != nullptr) {
+        pages.insert(table.pages[entry]);
+        ++total;
+      }
+    }
+  }
+  EXPECT_EQ(total, 151);
+  EXPECT_EQ(pages.size(), 151u) << "no two entries share a page";
+}
+
+TEST(FirmwareImages, LastPagesArePaddedWithErasedBytes) {
+  for (int c = 0; c < 3; ++c) {
+    const uint8_t* last = layouts[c].table->pages[layouts[c].firstEmpty - 1];
+    const int used = pageSize - layouts[c].trailingFF;
+    for (int i = used; i < pageSize; ++i) EXPECT_EQ(last[i], 0xFF) << "controller " << c + 1;
+    EXPECT_NE(last[used - 1], 0xFF) << "controller " << c + 1 << ": padding is exactly as long as stated";
+  }
+}
+
+TEST(FirmwareImages, PagesHoldRunsOfErasedBytesAndBytesThatNeedEscaping) {
+  for (int c = 0; c < 3; ++c) {
+    const uint8_t* first = layouts[c].table->pages[0];
+    int longestRun = 0;
+    for (int i = 0, run = 0; i < pageSize; ++i) {
+      run = first[i] == 0xFF ? run + 1 : 0;
+      longestRun = std::max(longestRun, run);
+    }
+    EXPECT_GE(longestRun, 8) << "controller " << c + 1;
+    std::set<uint8_t> seen(first, first + pageSize);
+    for (const uint8_t special : {0x04, 0x05, 0x0F}) EXPECT_TRUE(seen.count(special)) << c + 1;
+  }
+}
+
+TEST(FirmwareImages, DefaultCoefficientsAreOneAtSevenElevenTwentyAndTwentyEight) {
+  uint8_t image[128];
+  std::copy(controller1Image.pages[coefficientEntry], controller1Image.pages[coefficientEntry] + 64, image);
+  std::copy(controller1Image.pages[coefficientEntry + 1], controller1Image.pages[coefficientEntry + 1] + 64,
+            image + 64);
+  for (int n = 1; n <= 28; ++n) {
+    const bool one = n == 7 || n == 11 || n == 20 || n == 28;
+    const uint8_t expected[4] = {static_cast<uint8_t>(one ? 0x7F : 0x00), 0, 0, 0};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(image[4 * (n - 1) + i], expected[i]) << "value " << n;
+  }
+  for (int i = 112; i < 128; ++i) EXPECT_EQ(image[i], 0xFF) << i;
+}
+
+TEST(FirmwareImages, BuiltInTablesAreTheThreeControllersInOrder) {
+  const FirmwareTables tables = BuiltInFirmwareTables();
+  EXPECT_EQ(tables[0], &controller1Image);
+  EXPECT_EQ(tables[1], &controller2Image);
+  EXPECT_EQ(tables[2], &controller3Image);
+}
+
+TEST(IntelHex, ReadsDataAcrossAddressRecords) {
+  HexImage image;
+  std::string error;
+  ASSERT_EQ(ParseIntelHex(":020000040001F9\r\n:022000000405D5\n\n:00000001FF\n", image, error), 0) << error;
+  EXPECT_EQ(image.bytes.size(), 2u);
+  EXPECT_EQ(image.bytes.at(0x12000), 0x04);
+  EXPECT_EQ(image.bytes.at(0x12001), 0x05);
+}
+
+TEST(IntelHex, RejectsMalformedFilesNamingTheLine) {
+  struct Case {
+    const char* text;
+    const char* message;
+  };
+  const Case cases[] = {
+      {":022000000405D4\n:00000001FF\n", "line 1: bad checksum"},
+      {"0220000004058D\n:00000001FF\n", "line 1: record does not start with ':'"},
+      {":02200000040GD5\n:00000001FF\n", "line 1: not hexadecimal"},
+      {":032000000405AA\n:00000001FF\n", "line 1: record length does not match its byte count"},
+      {":022000000405D5\n:0120000011CE\n:00000001FF\n", "line 2: address given twice"},
+      {":022000000405D5\n", "line 1: no end-of-file record"},
+      {":00000001FF\n:022000000405D5\n", "line 2: record after the end-of-file record"},
+      {":022000070405CE\n:00000001FF\n", "line 1: unknown record type"},
+  };
+  for (const Case& c : cases) {
+    HexImage image;
+    std::string error;
+    EXPECT_EQ(ParseIntelHex(c.text, image, error), -1) << c.text;
+    EXPECT_EQ(error, c.message) << c.text;
+  }
+}
+
+// The build step itself: a bad file or a wrong layout stops it with a message.
+class HexToPages : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream(path) << text;
+    return path;
+  }
+  int Run(const std::string& c1, const std::string& c2, const std::string& c3, std::string& output) {
+    const std::string log = ::testing::TempDir() + "hex_to_pages.log";
+    const std::string command = std::string(HEX_TO_PAGES) + " " + ::testing::TempDir() + "out.cpp " + c1 +
+                                " " + c2 + " " + c3 + " 2>" + log;
+    const int status = std::system(command.c_str());
+    std::ifstream in(log);
+    output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return status;
+  }
+  const std::string shipped = std::string(FIRMWARE_DIR) + "/controller";
+};
+
+TEST_F(HexToPages, AcceptsTheShippedFiles) {
+  std::string output;
+  EXPECT_EQ(Run(shipped + "1.hex", shipped + "2.hex", shipped + "3.hex", output), 0) << output;
+}
+
+TEST_F(HexToPages, FailsOnABadChecksum) {
+  const std::string bad = Write("bad.hex", ":022000000405D4\n:00000001FF\n");
+  std::string output;
+  EXPECT_NE(Run(bad, shipped + "2.hex", shipped + "3.hex", output), 0);
+  EXPECT_NE(output.find("bad.hex: line 1: bad checksum"), std::string::npos) << output;
+}
+
+TEST_F(HexToPages, FailsWhenPagesAreMissingOrOutsideTheLayout) {
+  std::string output;
+  EXPECT_NE(Run(shipped + "2.hex", shipped + "2.hex", shipped + "3.hex", output), 0)
+      << "controller 2's 41 pages are not controller 1's 53";
+  EXPECT_NE(output.find("no data for the page at 0x2A40"), std::string::npos) << output;
+
+  EXPECT_NE(Run(shipped + "1.hex", shipped + "1.hex", shipped + "3.hex", output), 0);
+  EXPECT_NE(output.find("outside the firmware pages"), std::string::npos) << output;
+}
+
+}  // namespace

@@ -1,0 +1,293 @@
+#include "loader/procedures.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "link/boot_link.h"
+#include "loader/firmware/firmware_images.h"
+#include "loader/report.h"
+#include "tests/support/simulated_device.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const Lines firmwareSuccess = {
+    "@C4Контроллер 1 - запись",   "@C4Контроллер 2 - запись",   "@C4Контроллер 3 - запись",
+    "@C4Контроллеры загружены.",  "@C4Контроллер 1 - проверка", "@C4Контроллер 2 - проверка",
+    "@C4Контроллер 3 - проверка", "@C4Проверка прошла.",        "@C4Запуск.",
+};
+const Lines resetSuccess = {"@C4Сброс коэффициентов.", "@C4Коэффициенты сброшены.", "@C4Проверка.",
+                            "@C4Проверка прошла.", "@C4Запуск."};
+const Lines writeSuccess = {"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.", "@C4Проверка.",
+                            "@C4Проверка прошла.", "@C4Запуск."};
+
+constexpr uint8_t untouched = 0xA5;  // memory pattern the procedures must leave alone
+
+SimOptions FilledWith(uint8_t fill) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.fill = fill;
+  return options;
+}
+
+// The image of one table over [start, end), laid over `memory`.
+void ExpectImageInMemory(const PageTable& table, uint32_t start, uint32_t end, uint32_t base,
+                         const std::vector<uint8_t>& memory, const char* what) {
+  for (uint32_t address = start; address < end; address += 64) {
+    const uint8_t* page = table.pages[address / 64 - base / 64];
+    if (page == nullptr) continue;
+    ASSERT_TRUE(std::equal(page, page + 64, memory.begin() + address)) << what << " at " << std::hex << address;
+  }
+}
+
+// A two-page coefficient image of its own, as a file would give.
+struct CoefficientImage {
+  uint8_t bytes[128];
+  const uint8_t* entries[2] = {bytes, bytes + 64};
+  PageTable table{entries, 2};
+  explicit CoefficientImage(uint8_t value) {
+    std::fill(bytes, bytes + 112, value);
+    std::fill(bytes + 112, bytes + 128, 0xFF);
+  }
+};
+
+TEST(LoadFirmware, WritesVerifiesAndStartsAllThreeControllers) {
+  SimulatedDevice device(FilledWith(untouched));
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "cm.Sync() 3\n");
+  EXPECT_EQ(device.log, firmwareSuccess);
+
+  ExpectImageInMemory(controller1Image, 0x2000, 0x7000, 0x2000, device.simulator.Memory(1), "controller 1");
+  ExpectImageInMemory(controller2Image, 0x2000, 0x8000, 0x2000, device.simulator.Memory(2), "controller 2");
+  ExpectImageInMemory(controller3Image, 0x2000, 0x8000, 0x2000, device.simulator.Memory(3), "controller 3");
+  const std::vector<uint8_t> memory1 = device.simulator.Memory(1);
+  for (uint32_t a = 0x7000; a < 0x7080; ++a) ASSERT_EQ(memory1[a], untouched) << "coefficients survive";
+
+  std::map<std::pair<int, uint32_t>, int> erased, written;
+  for (const SimFrame& frame : device.Frames(SimCommand::erase)) ++erased[{frame.controller, frame.address}];
+  for (const SimFrame& frame : device.Frames(SimCommand::write)) ++written[{frame.controller, frame.address}];
+  EXPECT_EQ(erased.size(), 149u);
+  EXPECT_EQ(written.size(), 149u);
+  for (const auto& [page, count] : erased) EXPECT_EQ(count, 1);
+  for (const auto& [page, count] : written) EXPECT_EQ(count, 1);
+  EXPECT_EQ(device.simulator.ControlByte(1), 0x00);
+  EXPECT_EQ(device.simulator.ControlByte(2), 0x00);
+  EXPECT_TRUE(device.simulator.ApplicationRunning());
+}
+
+TEST(LoadFirmware, SilentDeviceGetsTenContactAttemptsAndOneLine) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.echoOnly = true;
+  SimulatedDevice device(options);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::noAnswer);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
+  EXPECT_EQ(device.Frames(SimCommand::select).size(), 10u);
+  EXPECT_EQ(device.Frames(SimCommand::query).size(), 110u);
+  EXPECT_EQ(cm.noContact, 0) << "only the coefficient write flags a lost contact";
+}
+
+TEST(LoadFirmware, ContactAtTheThirdAttemptLeavesNoTrace) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.dropAnswer = {{SimCommand::query, 1, 2 * syncAttempts}};
+  SimulatedDevice device(options);
+  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(device.log, firmwareSuccess);
+}
+
+TEST(LoadFirmware, MismatchOnControllerTwoEndsTheVerification) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.badReadController = 2;
+  options.faults.badReadPage = 0x2140;
+  SimulatedDevice device(options);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::failed);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "controller 3 is never verified";
+  const Lines expected = {firmwareSuccess[0], firmwareSuccess[1], firmwareSuccess[2], firmwareSuccess[3],
+                          firmwareSuccess[4], firmwareSuccess[5], "@C1Ошибка!!!."};
+  EXPECT_EQ(device.log, expected);
+  EXPECT_EQ(device.simulator.ControlByte(2), 0xFF) << "no control byte 00 after a failed check";
+  for (const SimFrame& read : device.Frames(SimCommand::read)) EXPECT_NE(read.controller, 3);
+  EXPECT_TRUE(device.Frames(SimCommand::launch).empty());
+  EXPECT_EQ(device.Kinds().back(), SimCommand::read);
+}
+
+TEST(LoadFirmware, IgnoredLaunchIsSentTenTimesAndEndsWithoutALine) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.ignoreLaunch = true;
+  SimulatedDevice device(options);
+  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::startNotConfirmed);
+  EXPECT_EQ(device.Frames(SimCommand::launch).size(), 10u);
+  EXPECT_EQ(device.log.back(), "@C4Проверка прошла.");
+}
+
+TEST(LoadFirmware, OneLaunchWhenTheBootloaderLeavesAtOnce) {
+  SimulatedDevice device;
+  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(device.Frames(SimCommand::launch).size(), 1u);
+  EXPECT_EQ(device.log.back(), "@C4Запуск.");
+}
+
+TEST(LoadFirmware, StopRequestEndsItBetweenPagesWithoutALine) {
+  SimulatedDevice device;
+  SetPageSink([](PageWork, uint32_t) { RequestStop(); });
+  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::stopped);
+  EXPECT_EQ(device.log, Lines{"@C4Контроллер 1 - запись"});
+  EXPECT_EQ(device.Frames(SimCommand::write).size(), 1u);
+  SetPageSink(nullptr);
+}
+
+TEST(ResetCoefficients, WritesExactlyTheDefaultBytes) {
+  SimulatedDevice device(FilledWith(untouched));
+  EXPECT_EQ(ResetCoefficients(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(device.log, resetSuccess);
+  const std::vector<uint8_t> memory = device.simulator.Memory(1);
+  for (int n = 1; n <= 28; ++n) {
+    const bool one = n == 7 || n == 11 || n == 20 || n == 28;
+    const uint32_t at = 0x7000 + 4 * (n - 1);
+    EXPECT_EQ(memory[at], one ? 0x7F : 0x00) << n;
+    EXPECT_EQ(memory[at + 1] | memory[at + 2] | memory[at + 3], 0) << n;
+  }
+  for (uint32_t a = 0x7070; a < 0x7080; ++a) EXPECT_EQ(memory[a], 0xFF);
+  EXPECT_EQ(memory[0x2000], untouched) << "firmware pages are not touched";
+  for (const SimFrame& frame : device.simulator.Transcript()) {
+    if (frame.command == 1 || frame.command == 2 || frame.command == 3) {
+      EXPECT_EQ(frame.controller, 1);
+      EXPECT_TRUE(frame.address == 0x7000 || frame.address == 0x7040) << frame.address;
+    }
+  }
+}
+
+TEST(ResetCoefficients, SilentDeviceLeavesNoContactClear) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.silent = true;
+  SimulatedDevice device(options);
+  cm.noContact = 1;
+  EXPECT_EQ(ResetCoefficients(BuiltInFirmwareTables()), Outcome::noAnswer);
+  EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
+  EXPECT_EQ(cm.noContact, 0);
+}
+
+TEST(WriteCoefficients, WritesAndVerifiesEvenAnAllZeroImage) {
+  SimulatedDevice device(FilledWith(untouched));
+  const CoefficientImage zeros(0x00);
+  EXPECT_EQ(WriteCoefficients(zeros.table), Outcome::started);
+  EXPECT_EQ(device.log, writeSuccess);
+  EXPECT_EQ(device.Frames(SimCommand::write).size(), 2u);
+  EXPECT_EQ(device.Frames(SimCommand::read).size(), 2u);
+  const std::vector<uint8_t> memory = device.simulator.Memory(1);
+  EXPECT_TRUE(std::equal(zeros.bytes, zeros.bytes + 128, memory.begin() + 0x7000));
+  EXPECT_EQ(cm.noContact, 0);
+}
+
+TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.silent = true;
+  SimulatedDevice device(options);
+  const CoefficientImage image(0x11);
+  EXPECT_EQ(WriteCoefficients(image.table), Outcome::noAnswer);
+  EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
+  EXPECT_EQ(cm.noContact, 1);
+}
+
+TEST(WriteCoefficients, FailedVerificationStillCountsAsContact) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.badReadController = 1;
+  options.faults.badReadPage = 0x7040;
+  SimulatedDevice device(options);
+  const CoefficientImage image(0x11);
+  EXPECT_EQ(WriteCoefficients(image.table), Outcome::failed);
+  EXPECT_EQ(device.log, (Lines{"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.", "@C4Проверка.",
+                               "@C1Ошибка!!!."}));
+  EXPECT_EQ(cm.noContact, 0);
+}
+
+TEST(WriteCoefficients, PausesBeforeTheSyncAfterTheNullCommandUnlikeTheReset) {
+  // Both run the same frames; the write only adds a pause, which the line
+  // cannot see. The frames must match one for one.
+  SimulatedDevice reset;
+  ASSERT_EQ(ResetCoefficients(BuiltInFirmwareTables()), Outcome::started);
+  const std::vector<SimCommand> resetKinds = reset.Kinds();
+  reset.simulator.ClearTranscript();
+  const CoefficientImage image(0x22);
+  ASSERT_EQ(WriteCoefficients(image.table), Outcome::started);
+  EXPECT_EQ(reset.Kinds(), resetKinds);
+}
+
+// A fault at every answered step of a procedure in turn: the log ends with
+// the error line and nothing is sent after the frame that went unanswered.
+struct StepFault {
+  const char* procedure;
+  SimCommand kind;
+  int nth;
+};
+
+void PrintTo(const StepFault& fault, std::ostream* out) {
+  *out << fault.procedure << " " << SimCommandName(fault.kind) << " #" << fault.nth;
+}
+
+class FaultAtEachStep : public ::testing::TestWithParam<StepFault> {};
+
+Outcome RunProcedure(const std::string& name) {
+  static const CoefficientImage image(0x33);
+  if (name == "firmware") return LoadFirmware(BuiltInFirmwareTables());
+  if (name == "reset") return ResetCoefficients(BuiltInFirmwareTables());
+  return WriteCoefficients(image.table);
+}
+
+TEST_P(FaultAtEachStep, EndsWithTheErrorLineAndSendsNothingMore) {
+  const StepFault fault = GetParam();
+  SimOptions options = SimulatedDevice::Unpaced();
+  // A presence query is tried eleven times before Sync gives up.
+  const int count = fault.kind == SimCommand::query ? syncAttempts : 1;
+  options.faults.dropAnswer = {{fault.kind, fault.nth, count}};
+  SimulatedDevice device(options);
+  EXPECT_EQ(RunProcedure(fault.procedure), Outcome::failed);
+  ASSERT_FALSE(device.log.empty());
+  EXPECT_EQ(device.log.back(), "@C1Ошибка!!!.");
+  const std::vector<SimCommand> kinds = device.Kinds();
+  ASSERT_FALSE(kinds.empty());
+  EXPECT_EQ(kinds.back(), fault.kind) << "nothing is sent after the unanswered frame";
+  EXPECT_EQ(static_cast<int>(device.Frames(fault.kind).size()), fault.nth + count - 1);
+}
+
+// Presence queries answered in a clean run before each step's query; the
+// first contact takes query 1, so query n + 11 k fails the (k+1)-th Sync
+// after contact when k Syncs succeeded first.
+std::vector<StepFault> StepFaults() {
+  std::vector<StepFault> faults;
+  // Syncs after contact: firmware load 16 (3 per controller 1/2 write, 2 for 3,
+  // 3 per controller 1/2 verify, 2 for 3), coefficient jobs 7; Syncs after Launch do not count.
+  const struct {
+    const char* procedure;
+    int syncs;
+    int controlBytes;
+  } plans[] = {{"firmware", 16, 4}, {"reset", 7, 2}, {"write", 7, 2}};
+  for (const auto& plan : plans) {
+    for (int k = 1; k <= plan.syncs; ++k) faults.push_back({plan.procedure, SimCommand::query, 1 + k});
+    for (int k = 1; k <= plan.controlBytes; ++k) faults.push_back({plan.procedure, SimCommand::control, k});
+    faults.push_back({plan.procedure, SimCommand::erase, 1});
+    faults.push_back({plan.procedure, SimCommand::write, 2});
+    faults.push_back({plan.procedure, SimCommand::read, 1});
+  }
+  // The first page of controllers 2 and 3, written and read.
+  faults.push_back({"firmware", SimCommand::erase, 54});
+  faults.push_back({"firmware", SimCommand::write, 95});
+  faults.push_back({"firmware", SimCommand::read, 54});
+  faults.push_back({"firmware", SimCommand::read, 95});
+  return faults;
+}
+
+std::string StepName(const ::testing::TestParamInfo<StepFault>& info) {
+  return std::string(info.param.procedure) + "_" + SimCommandName(info.param.kind) + "_" +
+         std::to_string(info.param.nth);
+}
+
+INSTANTIATE_TEST_SUITE_P(Procedures, FaultAtEachStep, ::testing::ValuesIn(StepFaults()), StepName);
+
+}  // namespace
