@@ -1,0 +1,102 @@
+// How close the three jobs come to what the line allows. Runs each against
+// the simulator paced at 57600 baud and compares the wall time with the time
+// the device's answers and the protocol's own pauses make unavoidable.
+//
+//   line_bench [--check]   --check: exit 1 when the firmware load's ratio is above target
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include "coeff/device_float.h"
+#include "link/boot_link.h"
+#include "loader/firmware/firmware_images.h"
+#include "loader/procedures.h"
+#include "sim/device_model.h"
+#include "sim/simulator.h"
+
+namespace {
+
+constexpr double baud = 57600.0;
+constexpr double bitsPerByte = 10.0;  // start, 8 data, stop
+constexpr double queryPauseMs = 40.0;
+constexpr double channelPauseMs = 50.0;
+constexpr double selectController3BytePauseMs = 1.0;
+constexpr double nullCommandPauseMs = 1.0;
+constexpr double launchPauseMs = 1.0;
+constexpr double writeNullCommandExtraMs = 50.0;  // the coefficient write's own pause
+constexpr double firmwareRatioTarget = 1.10;
+
+double LineMs(long bytes) { return bytes * bitsPerByte * 1000.0 / baud; }
+
+struct Counts {
+  int queries = 0, channelSelections = 0, controller3Selections = 0, nullCommands = 0, launches = 0;
+};
+
+Counts CountFrames(const Simulator& simulator) {
+  Counts counts;
+  for (const SimFrame& frame : simulator.Transcript()) {
+    SimCommand kind;
+    if (ClassifyFrame(frame, &kind) != 0) continue;
+    switch (kind) {
+      case SimCommand::query: ++counts.queries; break;
+      case SimCommand::null: ++counts.nullCommands; break;
+      case SimCommand::launch: ++counts.launches; break;
+      case SimCommand::select:
+        if (frame.address == 254) ++counts.controller3Selections; else ++counts.channelSelections;
+        break;
+      default: break;
+    }
+  }
+  return counts;
+}
+
+double Run(const char* name, const std::function<Outcome()>& job, bool coefficientWrite) {
+  Simulator simulator;  // paced at 57600 baud by default
+  if (!simulator.Ok() || comPort.OpenDevice(simulator.DevicePath().c_str()) != 0) {
+    std::fprintf(stderr, "line_bench: no simulator\n");
+    return -1;
+  }
+  cm.port = &comPort;
+  const auto start = std::chrono::steady_clock::now();
+  const Outcome outcome = job();
+  const double wallMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  comPort.Close();
+
+  const Counts counts = CountFrames(simulator);
+  const long answered = simulator.AnsweredBytes();
+  const long sent = simulator.EchoedBytes();
+  const int selectController3Bytes = 11;
+  const double pausesMs = counts.queries * queryPauseMs + counts.channelSelections * channelPauseMs +
+                          counts.controller3Selections * selectController3Bytes * selectController3BytePauseMs +
+                          counts.nullCommands * nullCommandPauseMs + counts.launches * launchPauseMs +
+                          (coefficientWrite ? writeNullCommandExtraMs : 0.0);
+  const double unavoidableMs = LineMs(answered) + pausesMs;
+  const double ratio = wallMs / unavoidableMs;
+  std::printf("%-22s %s  wall %8.1f ms  sent %6ld B  answered %6ld B  unavoidable %8.1f ms "
+              "(line %6.1f + pauses %6.1f)  ratio %.3f  real line ~%8.1f ms\n",
+              name, outcome == Outcome::started ? "ok  " : "FAIL", wallMs, sent, answered, unavoidableMs,
+              LineMs(answered), pausesMs, ratio, wallMs + LineMs(sent));
+  return outcome == Outcome::started ? ratio : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool check = argc > 1 && std::strcmp(argv[1], "--check") == 0;
+  const FirmwareTables tables = BuiltInFirmwareTables();
+
+  static uint8_t image[128];
+  for (int n = 0; n < 28; ++n) std::memcpy(image + 4 * n, ToDeviceFloat(0.25f * n).bytes, 4);
+  std::memset(image + 112, 0xFF, 16);
+  static const uint8_t* entries[2] = {image, image + 64};
+  const PageTable coefficients{entries, 2};
+
+  const double firmwareRatio = Run("firmware load", [&] { return LoadFirmware(tables); }, false);
+  Run("coefficient reset", [&] { return ResetCoefficients(tables); }, false);
+  Run("coefficient write", [&] { return WriteCoefficients(coefficients); }, true);
+  std::printf("target: firmware load ratio <= %.2f: %s\n", firmwareRatioTarget,
+              firmwareRatio > 0 && firmwareRatio <= firmwareRatioTarget ? "met" : "NOT met");
+  return check && !(firmwareRatio > 0 && firmwareRatio <= firmwareRatioTarget) ? 1 : 0;
+}
