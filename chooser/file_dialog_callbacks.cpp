@@ -72,6 +72,13 @@ void complete(FileDialog* dialog, const char* typedName) {
   Fl_File_Browser* browser = dialog->browser;
   int lineCount = browser->size();
   int minMatch = static_cast<int>(std::strlen(typedName));
+  if (minMatch == 0) {
+    // Nothing typed after the separator, nothing to propose: a directory
+    // holding one entry (if only "../") would otherwise turn "sub/" into
+    // "sub/.." or "sub/file", and Enter would take that instead of sub.
+    clearSelection(dialog);
+    return;
+  }
   int maxMatch = kNoMatch;
   int firstLine = 0;
   char match[kMatchSize];
@@ -102,8 +109,6 @@ void complete(FileDialog* dialog, const char* typedName) {
     field->replace(offset, offset + minMatch, match);
     // The added characters stay selected, the cursor after them.
     field->position(offset + maxMatch, offset + minMatch);
-  } else if (maxMatch == 0) {
-    clearSelection(dialog);
   }
 }
 
