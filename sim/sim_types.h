@@ -8,8 +8,9 @@
 // Kinds of frame the device tells apart; faults are aimed at a kind.
 enum class SimCommand { query, read, write, erase, control, null, select, launch };
 
-// Hits `count` consecutive frames of one kind, starting at the `nth` one
-// (counted from 1 since the faults were set).
+// Hits `count` consecutive frames of one kind, starting at the `nth` one.
+// Every frame of the kind with a good checksum counts, answered or not, from
+// 1 since the faults were set.
 struct SimFault {
   SimCommand kind;
   int nth;

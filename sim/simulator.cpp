@@ -140,10 +140,8 @@ bool Simulator::State::ReceiveAvailable() {
 
 bool Simulator::State::NextDeadline(Clock::time_point* deadline) const {
   if (outgoing.empty()) return false;
-  const Outgoing& front = outgoing.front();
-  Clock::time_point start = front.notBefore;
-  if (sentOfFront > 0 || lineFreeAt > start) start = std::max(start, lineFreeAt);
-  *deadline = start + byteTime;
+  // A byte is done one byte time after the line is free and the answer is due.
+  *deadline = std::max(outgoing.front().notBefore, lineFreeAt) + byteTime;
   return true;
 }
 
