@@ -238,6 +238,28 @@ TEST_F(SimulatorTest, HangUpInTheMiddleOfAWriteLeavesThePortDeadNotHanging) {
   EXPECT_EQ(link().Sync(), syncSilent);
 }
 
+class SlowFlashSimulatorTest : public SimulatorTest {
+ protected:
+  static SimOptions Slow() {
+    SimOptions options = Unpaced();
+    options.eraseLatencyMs = 30;
+    options.writeLatencyMs = 20;
+    return options;
+  }
+  SlowFlashSimulatorTest() : SimulatorTest(Slow()) {}
+};
+
+TEST_F(SlowFlashSimulatorTest, EraseAndWriteAnswersWaitForTheirLatency) {
+  const std::vector<uint8_t> page = CountingPage(0);
+  Clock::time_point start = Clock::now();
+  ASSERT_EQ(link().ErasePage(0x2000), 0);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(30));
+  start = Clock::now();
+  ASSERT_EQ(link().WritePage(0x2000, page.data()), 0);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(20));
+  EXPECT_EQ(ReadBack(0x2000), page);
+}
+
 class PacedSimulatorTest : public SimulatorTest {
  protected:
   PacedSimulatorTest() : SimulatorTest(SimOptions{}) {}
