@@ -48,8 +48,8 @@ char selectedFileBuffer[kDialogPathSize];
 
 }  // namespace
 
-FileDialog::FileDialog(const char* pattern, int mode, const char* title)
-    : mode(mode), userData(nullptr), directory(), doneCallback(nullptr),
+FileDialog::FileDialog(const char* pattern, int initialMode, const char* title)
+    : mode(initialMode), userData(nullptr), directory(), doneCallback(nullptr),
       sortFunction(fl_casenumericsort) {
   window = new Fl_Double_Window(kWindowWidth, kWindowHeight, "Выбор файла");
   window->type(FL_DOUBLE_WINDOW);

@@ -7,8 +7,9 @@ constexpr long kCyrillicSmallYa = 0x044F;
 constexpr int kByteOfCapitalA = 0xC0;
 constexpr int kFirstUpperByte = 0x80;
 
-// Code points of bytes 0x80 … 0xBF; 0 where the code page has no character.
-constexpr unsigned short kUpperHalf[64] = {
+// Code points of bytes 0x80 … 0xBF (the rest is ASCII or the Cyrillic run);
+// 0 where the code page has no character.
+constexpr unsigned short kUpperHalf[] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 0x88
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -61,8 +62,10 @@ int windows1251Byte(long codePoint) {
   if (codePoint >= kCyrillicCapitalA && codePoint <= kCyrillicSmallYa) {
     return kByteOfCapitalA + static_cast<int>(codePoint - kCyrillicCapitalA);
   }
-  for (int i = 0; i < 64; ++i) {
-    if (kUpperHalf[i] != 0 && kUpperHalf[i] == codePoint) return kFirstUpperByte + i;
+  int byte = kFirstUpperByte;
+  for (unsigned short character : kUpperHalf) {
+    if (character != 0 && character == codePoint) return byte;
+    ++byte;
   }
   return -1;
 }
