@@ -1,0 +1,71 @@
+#include "cli/console_report.h"
+
+#include <cstring>
+
+#include "loader/report.h"
+
+namespace {
+
+constexpr char failurePrefix[] = "@C1";
+constexpr char progressPrefix[] = "@C4";
+constexpr int prefixLength = 3;
+
+constexpr char red[] = "\x1b[31m";
+constexpr char blue[] = "\x1b[34m";
+constexpr char plain[] = "\x1b[0m";
+constexpr char eraseLine[] = "\r\x1b[K";
+
+ConsoleReportSettings settings{nullptr, false, 0, 0};
+int pagesWritten = 0;
+int pagesVerified = 0;
+bool progressShown = false;
+
+void EraseProgress() {
+  if (!progressShown) return;
+  std::fputs(eraseLine, settings.stream);
+  progressShown = false;
+}
+
+void DrawProgress() {
+  std::fprintf(settings.stream, "%sзаписано страниц: %d из %d, проверено: %d из %d", eraseLine,
+               pagesWritten, settings.pagesToWrite, pagesVerified, settings.pagesToVerify);
+  std::fflush(settings.stream);
+  progressShown = true;
+}
+
+void PrintLine(const char* line) {
+  const bool failure = std::strncmp(line, failurePrefix, prefixLength) == 0;
+  const bool progress = std::strncmp(line, progressPrefix, prefixLength) == 0;
+  const char* text = (failure || progress) ? line + prefixLength : line;
+  EraseProgress();
+  if (settings.terminal && (failure || progress)) {
+    std::fprintf(settings.stream, "%s%s%s\n", failure ? red : blue, text, plain);
+  } else {
+    std::fprintf(settings.stream, "%s\n", text);
+  }
+  std::fflush(settings.stream);
+}
+
+void CountPage(PageWork work, uint32_t) {
+  if (work == PageWork::written) ++pagesWritten;
+  else ++pagesVerified;
+  if (settings.terminal) DrawProgress();
+}
+
+}  // namespace
+
+void StartConsoleReport(const ConsoleReportSettings& newSettings) {
+  settings = newSettings;
+  pagesWritten = 0;
+  pagesVerified = 0;
+  progressShown = false;
+  SetLogSink(PrintLine);
+  SetPageSink(CountPage);
+}
+
+void EndConsoleReport() {
+  SetLogSink(nullptr);
+  SetPageSink(nullptr);
+  EraseProgress();
+  if (settings.stream != nullptr) std::fflush(settings.stream);
+}

@@ -1,0 +1,116 @@
+#include "cli/flash_arguments.h"
+
+#include <cstring>
+
+const char flashUsage[] =
+    "Использование:\n"
+    "  velt-flash --port ПОРТ firmware          загрузить прошивки во все три контроллера\n"
+    "  velt-flash --port ПОРТ write ФАЙЛ.koeff  записать коэффициенты из файла\n"
+    "  velt-flash --port ПОРТ reset             сбросить коэффициенты к заводским\n"
+    "  velt-flash --help | --version\n"
+    "\n"
+    "ПОРТ: путь к устройству (/dev/ttyUSB0, COM5) или цифра 1-4 (COM1-COM4;\n"
+    "      в Linux переменная VELT_COMk или /dev/ttyS{k-1}).\n"
+    "\n"
+    "Параметры:\n"
+    "  --port ПОРТ   последовательный порт устройства\n"
+    "  --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
+    "  --help        эта справка\n"
+    "  --version     версия программы\n"
+    "\n"
+    "Коды завершения:\n"
+    "  0    проверено, приложение запущено (\"Запуск.\")\n"
+    "  1    ошибка во время записи или проверки (\"Ошибка!!!.\")\n"
+    "  2    устройство не отвечает (\"Не отвечает.\")\n"
+    "  3    проверено, но запуск не подтверждён (загрузчик всё ещё отвечает)\n"
+    "  4    порт не открывается\n"
+    "  5    файл коэффициентов отклонён\n"
+    "  64   ошибка в командной строке\n"
+    "  130  прервано (Ctrl-C) между двумя шагами\n";
+
+namespace {
+
+constexpr char optionPrefix[] = "--";
+
+bool TakeJob(const std::string& word, FlashJob* job) {
+  if (word == "firmware") *job = FlashJob::firmware;
+  else if (word == "write") *job = FlashJob::write;
+  else if (word == "reset") *job = FlashJob::reset;
+  else return false;
+  return true;
+}
+
+// Everything that is not an option, in order: the job, then its file.
+int TakePositional(const std::string& word, FlashArguments* arguments, std::string* error) {
+  if (arguments->job == FlashJob::none) {
+    if (TakeJob(word, &arguments->job)) return 0;
+    *error = "неизвестное задание \"" + word + "\" (firmware, write или reset)";
+    return -1;
+  }
+  if (arguments->job == FlashJob::write && arguments->file.empty()) {
+    arguments->file = word;
+    return 0;
+  }
+  *error = "лишний аргумент \"" + word + "\"";
+  return -1;
+}
+
+int CheckComplete(const FlashArguments& arguments, std::string* error) {
+  if (arguments.help || arguments.version) return 0;
+  if (arguments.job == FlashJob::none) {
+    *error = "не задано задание (firmware, write или reset)";
+  } else if (arguments.port.empty()) {
+    *error = "не задан порт (--port)";
+  } else if (arguments.job == FlashJob::write && arguments.file.empty()) {
+    *error = "для write нужен файл коэффициентов";
+  } else if (arguments.port.size() == 1 && !IsPortDigit(arguments.port)) {
+    *error = "порт цифрой: от 1 до 4";
+  } else {
+    return 0;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool IsPortDigit(const std::string& port) {
+  return port.size() == 1 && port[0] >= '1' && port[0] <= '4';
+}
+
+int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* arguments,
+                        std::string* error) {
+  *arguments = FlashArguments{};
+  bool optionsEnded = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    const bool isOption = !optionsEnded && word.size() > 1 && word[0] == '-';
+    if (!isOption) {
+      if (TakePositional(word, arguments, error) != 0) return -1;
+      continue;
+    }
+    if (word == optionPrefix) {
+      optionsEnded = true;
+    } else if (word == "--help" || word == "-h") {
+      arguments->help = true;
+    } else if (word == "--version") {
+      arguments->version = true;
+    } else if (word == "--trace") {
+      arguments->trace = true;
+    } else if (word == "--port" || word.rfind("--port=", 0) == 0) {
+      const std::size_t equals = word.find('=');
+      if (equals == std::string::npos && i + 1 >= argc) {
+        *error = "после --port нужен порт";
+        return -1;
+      }
+      arguments->port = equals == std::string::npos ? argv[++i] : word.substr(equals + 1);
+      if (arguments->port.empty()) {
+        *error = "пустое имя порта";
+        return -1;
+      }
+    } else {
+      *error = "неизвестный параметр \"" + word + "\"";
+      return -1;
+    }
+  }
+  return CheckComplete(*arguments, error);
+}

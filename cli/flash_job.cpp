@@ -1,0 +1,125 @@
+#include "cli/flash_job.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "cli/console_report.h"
+#include "cli/exit_status.h"
+#include "cli/terminal.h"
+#include "cli/tracing_line.h"
+#include "coeff/coefficient_file.h"
+#include "link/boot_link.h"
+#include "loader/firmware/firmware_images.h"
+#include "loader/procedures.h"
+#include "loader/stop_request.h"
+
+namespace {
+
+// The address ranges the procedures move, for the progress line's totals.
+constexpr uint32_t controller1FirmwareEnd = 0x7000;
+constexpr uint32_t applicationEnd = 0x8000;
+constexpr uint32_t coefficientPagesEnd = 0x7080;
+constexpr int deviceNameSize = 256;
+
+struct PageTotals {
+  int write;
+  int verify;
+};
+
+PageTotals TotalsOf(FlashJob job) {
+  const FirmwareTables tables = BuiltInFirmwareTables();
+  int pages = 0;
+  if (job == FlashJob::firmware) {
+    pages = CountPresentPages(*tables[0], firmwareBase, controller1FirmwareEnd, firmwareBase) +
+            CountPresentPages(*tables[1], firmwareBase, applicationEnd, firmwareBase) +
+            CountPresentPages(*tables[2], firmwareBase, applicationEnd, firmwareBase);
+  } else if (job == FlashJob::reset) {
+    pages = CountPresentPages(*tables[0], coefficientBase, coefficientPagesEnd, firmwareBase);
+  } else {
+    pages = CountPresentPages(coefficientTable, coefficientBase, coefficientPagesEnd,
+                              coefficientBase);
+  }
+  return {pages, pages};
+}
+
+std::string RejectionReason(int result, int badLine) {
+  switch (result) {
+    case coefficientFileUnopenable:
+      return "файл не открывается";
+    case coefficientFileNoSize:
+      return "не удаётся узнать размер файла";
+    case coefficientFileNotANumber:
+      return "в строке " + std::to_string(badLine) + " нет числа";
+    case coefficientFileTooLong:
+      return "в файле больше " + std::to_string(coefficientCount) + " строк";
+    case coefficientFileTooShort:
+      if (badLine <= 1) return "файл пуст";
+      return "в файле меньше " + std::to_string(coefficientCount) + " строк (прочитано " +
+             std::to_string(badLine - 1) + ")";
+  }
+  return "неизвестная ошибка " + std::to_string(result);
+}
+
+int OpenPort(const std::string& port) {
+  const bool digit = IsPortDigit(port);
+  if ((digit ? comPort.Open(port[0]) : comPort.OpenDevice(port.c_str())) == 0) return 0;
+  std::string name = port;
+  if (digit) {
+    char device[deviceNameSize];
+    PortDeviceName(port[0], device, sizeof device);
+    name += std::string(" (") + device + ")";
+  }
+  std::fprintf(stderr, "velt-flash: порт %s не открылся: %s\n", name.c_str(),
+               PortErrorText(comPort.LastError()));
+  return -1;
+}
+
+Outcome RunProcedure(FlashJob job) {
+  switch (job) {
+    case FlashJob::firmware:
+      return LoadFirmware(BuiltInFirmwareTables());
+    case FlashJob::write:
+      return WriteCoefficients(coefficientTable);
+    case FlashJob::reset:
+    case FlashJob::none:
+      break;
+  }
+  return ResetCoefficients(BuiltInFirmwareTables());
+}
+
+// Ctrl-C lets the procedure end between two steps, so the device never sees
+// a frame cut in half and the port is closed on the way out.
+void StopOnInterrupt(int) { RequestStop(); }
+
+}  // namespace
+
+int RunFlashJob(const FlashArguments& arguments) {
+  // The file is judged before the port is touched: a bad file sends nothing.
+  if (arguments.job == FlashJob::write) {
+    int badLine = 0;
+    const int result = ReadCoefficientFile(arguments.file.c_str(), &badLine);
+    if (result != coefficientFileOk) {
+      std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
+                   arguments.file.c_str(), RejectionReason(result, badLine).c_str());
+      return exitFileRejected;
+    }
+  }
+  if (OpenPort(arguments.port) != 0) return exitPortUnusable;
+
+  TracingLine tracing(&comPort, stderr);
+  if (arguments.trace) cm.port = &tracing;
+  const PageTotals totals = TotalsOf(arguments.job);
+  StartConsoleReport({stdout, IsTerminal(stdout), totals.write, totals.verify});
+  std::signal(SIGINT, StopOnInterrupt);
+
+  const Outcome outcome = RunProcedure(arguments.job);
+
+  std::signal(SIGINT, SIG_DFL);
+  EndConsoleReport();
+  if (outcome == Outcome::stopped) std::fprintf(stderr, "velt-flash: прервано\n");
+  tracing.Flush();
+  cm.port = &comPort;
+  comPort.Close();
+  return ExitStatusOf(outcome);
+}

@@ -1,0 +1,73 @@
+#include "cli/tracing_line.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr double millisecondsPerSecond = 1000.0;
+
+}  // namespace
+
+TracingLine::TracingLine(SerialLine* innerLine, std::FILE* output)
+    : inner(innerLine), stream(output), start(std::chrono::steady_clock::now()),
+      pendingSince(start) {}
+
+TracingLine::~TracingLine() { Flush(); }
+
+void TracingLine::Write(int count, const uint8_t* data) {
+  Gather(Direction::sent, count, data);
+  inner->Write(count, data);
+}
+
+int TracingLine::Read(int count, uint8_t* buffer) {
+  const int got = inner->Read(count, buffer);
+  if (got > 0) Gather(Direction::received, got, buffer);
+  return got;
+}
+
+// What is dropped here was never read by the program, so it is not traffic
+// the program saw; the pending line is closed so frames stay apart.
+void TracingLine::ClearReceive() {
+  Flush();
+  inner->ClearReceive();
+}
+
+void TracingLine::AbortAndClearReceive() {
+  Flush();
+  inner->AbortAndClearReceive();
+}
+
+void TracingLine::Gather(Direction newDirection, int count, const uint8_t* data) {
+  if (newDirection != direction) Flush();
+  if (pending.empty()) pendingSince = std::chrono::steady_clock::now();
+  direction = newDirection;
+  pending.insert(pending.end(), data, data + count);
+}
+
+void TracingLine::Flush() {
+  if (direction == Direction::sent) {
+    PrintBytes('>', pending.data(), pending.size());
+    lastSent = pending;
+  } else if (direction == Direction::received) {
+    // The half-duplex line hands back every frame sent ahead of the answer.
+    const std::size_t echoLength = std::min(lastSent.size(), pending.size());
+    const bool echoed =
+        echoLength > 0 && std::memcmp(pending.data(), lastSent.data(), echoLength) == 0;
+    const std::size_t skip = echoed ? echoLength : 0;
+    if (echoed) PrintBytes('=', pending.data(), echoLength);
+    if (pending.size() > skip) PrintBytes('<', pending.data() + skip, pending.size() - skip);
+    lastSent.clear();
+  }
+  pending.clear();
+  direction = Direction::none;
+  std::fflush(stream);
+}
+
+void TracingLine::PrintBytes(char mark, const uint8_t* data, std::size_t count) {
+  const double seconds =
+      std::chrono::duration<double>(pendingSince - start).count();
+  std::fprintf(stream, "%10.3f %c", seconds * millisecondsPerSecond, mark);
+  for (std::size_t i = 0; i < count; ++i) std::fprintf(stream, " %02X", data[i]);
+  std::fputc('\n', stream);
+}

@@ -1,0 +1,28 @@
+// velt-flash: the three jobs of the window, from the command line, for
+// production lines and scripts.
+#include <cstdio>
+#include <string>
+
+#include "cli/exit_status.h"
+#include "cli/flash_arguments.h"
+#include "cli/flash_job.h"
+#include "cli/terminal.h"
+
+int main(int argc, char** argv) {
+  PrepareConsole();
+  FlashArguments arguments;
+  std::string error;
+  if (ParseFlashArguments(argc, argv, &arguments, &error) != 0) {
+    std::fprintf(stderr, "velt-flash: %s\nСправка: velt-flash --help\n", error.c_str());
+    return exitUsage;
+  }
+  if (arguments.help) {
+    std::fputs(flashUsage, stdout);
+    return exitStarted;
+  }
+  if (arguments.version) {
+    std::printf("velt-flash %s\n", VELT_VERSION);
+    return exitStarted;
+  }
+  return RunFlashJob(arguments);
+}

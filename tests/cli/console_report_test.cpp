@@ -1,0 +1,70 @@
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "cli/console_report.h"
+#include "loader/report.h"
+
+namespace {
+
+class ConsoleReport : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(stream, nullptr); }
+  void TearDown() override { std::fclose(stream); }
+
+  std::string Output() {
+    std::fflush(stream);
+    std::rewind(stream);
+    std::string text;
+    char buffer[1024];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
+    return text;
+  }
+
+  // A short run: two pages written and verified between the log lines.
+  void Run(bool terminal) {
+    StartConsoleReport({stream, terminal, 2, 2});
+    logMessage("@C4Запись коэффициентов.");
+    ReportPage(PageWork::written, 0x7000);
+    ReportPage(PageWork::written, 0x7040);
+    logMessage("@C4Проверка.");
+    ReportPage(PageWork::verified, 0x7000);
+    logMessage("@C1Ошибка!!!.");
+    EndConsoleReport();
+  }
+
+  std::FILE* stream = std::tmpfile();
+};
+
+TEST_F(ConsoleReport, PrintsPlainLinesWhenNotATerminal) {
+  Run(false);
+  EXPECT_EQ(Output(), "Запись коэффициентов.\nПроверка.\nОшибка!!!.\n");
+}
+
+TEST_F(ConsoleReport, ColoursLinesAndUpdatesProgressInPlaceOnATerminal) {
+  Run(true);
+  const std::string erase = "\r\x1b[K";
+  const std::string expected =
+      "\x1b[34mЗапись коэффициентов.\x1b[0m\n" +
+      erase + "записано страниц: 1 из 2, проверено: 0 из 2" +
+      erase + "записано страниц: 2 из 2, проверено: 0 из 2" +
+      erase + "\x1b[34mПроверка.\x1b[0m\n" +
+      erase + "записано страниц: 2 из 2, проверено: 1 из 2" +
+      erase + "\x1b[31mОшибка!!!.\x1b[0m\n";
+  EXPECT_EQ(Output(), expected);
+}
+
+TEST_F(ConsoleReport, EndingClearsTheProgressLineAndRemovesTheSinks) {
+  StartConsoleReport({stream, true, 1, 1});
+  ReportPage(PageWork::written, 0x2000);
+  EndConsoleReport();
+  logMessage("@C4Запуск.");
+  ReportPage(PageWork::verified, 0x2000);
+  const std::string output = Output();
+  EXPECT_EQ(output.substr(output.size() - 4), "\r\x1b[K") << "the progress line is wiped";
+  EXPECT_EQ(output.find("Запуск"), std::string::npos) << "nothing printed after the end";
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include "tests/cli/flash_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+std::string ReadAll(int fd) {
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      text.append(buffer, static_cast<size_t>(got));
+    } else if (got < 0 && errno == EINTR) {
+      continue;
+    } else {
+      return text;  // end of file, or EIO once a pty's other side has gone
+    }
+  }
+}
+
+// A file that vanishes once closed, for one of the child's outputs.
+int TemporaryFile() {
+  char pattern[] = "/tmp/velt-flash-out-XXXXXX";
+  const int fd = mkstemp(pattern);
+  if (fd >= 0) unlink(pattern);
+  return fd;
+}
+
+std::string Rewound(int fd) {
+  lseek(fd, 0, SEEK_SET);
+  std::string text = ReadAll(fd);
+  close(fd);
+  return text;
+}
+
+// Everything is prepared before fork: the simulator's thread runs in this
+// process, so the child may only call what is safe after a fork.
+pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+            int outFd, int errFd) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(VELT_FLASH_PROGRAM));
+  for (const std::string& word : arguments) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  // The first of two equal names wins, so the test's entries go first.
+  for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
+  for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
+  envp.push_back(nullptr);
+
+  const pid_t child = fork();
+  if (child != 0) return child;
+  dup2(outFd, STDOUT_FILENO);
+  dup2(errFd, STDERR_FILENO);
+  execve(VELT_FLASH_PROGRAM, argv.data(), envp.data());
+  _exit(127);
+}
+
+int Wait(pid_t child) {
+  int wstatus = 0;
+  while (waitpid(child, &wstatus, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+}
+
+}  // namespace
+
+FlashRun RunFlash(const std::vector<std::string>& arguments,
+                  const std::vector<std::string>& environment) {
+  const int outFd = TemporaryFile();
+  const int errFd = TemporaryFile();
+  FlashRun run;
+  run.status = Wait(Start(arguments, environment, outFd, errFd));
+  run.out = Rewound(outFd);
+  run.err = Rewound(errFd);
+  return run;
+}
+
+FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments) {
+  FlashRun run;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return run;
+  const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
+  const int errFd = TemporaryFile();
+  const pid_t child = Start(arguments, {}, slave, errFd);
+  close(slave);
+  // Drained while the child runs: a full pty would stop it.
+  std::thread reader([&] { run.out = ReadAll(master); });
+  run.status = Wait(child);
+  reader.join();
+  close(master);
+  run.err = Rewound(errFd);
+  return run;
+}
+
+FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds) {
+  const int outFd = TemporaryFile();
+  const int errFd = TemporaryFile();
+  const pid_t child = Start(arguments, {}, outFd, errFd);
+  std::this_thread::sleep_for(std::chrono::milliseconds(delayMilliseconds));
+  kill(child, SIGINT);
+  FlashRun run;
+  run.status = Wait(child);
+  run.out = Rewound(outFd);
+  run.err = Rewound(errFd);
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}

@@ -1,0 +1,282 @@
+// velt-flash run as a process against the simulated device on a pty, as a
+// script or a production line runs it.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "coeff/device_float.h"
+#include "loader/firmware/firmware_images.h"
+#include "sim/simulator.h"
+#include "tests/cli/flash_process.h"
+
+namespace {
+
+using Lines_ = std::vector<std::string>;
+
+constexpr uint32_t coefficientPages = 0x7000;
+constexpr int coefficientBytes = 128;
+
+const Lines_ firmwareLog = {
+    "Контроллер 1 - запись",  "Контроллер 2 - запись",  "Контроллер 3 - запись",
+    "Контроллеры загружены.", "Контроллер 1 - проверка", "Контроллер 2 - проверка",
+    "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
+const Lines_ resetLog = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
+                         "Проверка прошла.", "Запуск."};
+const Lines_ writeLog = {"Запись коэффициентов.", "Коэффициенты прошились.", "Проверка.",
+                         "Проверка прошла.", "Запуск."};
+
+SimOptions Unpaced() {
+  SimOptions options;
+  options.baud = 0;
+  return options;
+}
+
+std::vector<uint8_t> Slice(const std::vector<uint8_t>& memory, uint32_t address, int size) {
+  return std::vector<uint8_t>(memory.begin() + address, memory.begin() + address + size);
+}
+
+// Every present page of the image in [base, end) is in the memory as it is
+// in the image; every other page still holds the erased value.
+void ExpectImageInMemory(const PageTable& image, uint32_t end, const std::vector<uint8_t>& memory) {
+  for (uint32_t address = firmwareBase; address < end; address += 64) {
+    const uint8_t* page = image.pages[(address - firmwareBase) / 64];
+    const std::vector<uint8_t> expected =
+        page != nullptr ? std::vector<uint8_t>(page, page + 64) : std::vector<uint8_t>(64, 0xFF);
+    ASSERT_EQ(Slice(memory, address, 64), expected) << std::hex << "page " << address;
+  }
+}
+
+class VeltFlash : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(device.Ok()); }
+
+  std::string Port() const { return device.DevicePath(); }
+
+  std::string WriteFile(const std::string& content) {
+    char pattern[] = "/tmp/velt-flash-XXXXXX.koeff";
+    const int fd = mkstemps(pattern, 6);
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    close(fd);
+    files.push_back(pattern);
+    return pattern;
+  }
+  void TearDown() override {
+    for (const std::string& file : files) unlink(file.c_str());
+  }
+
+  Simulator device{Unpaced()};
+  std::vector<std::string> files;
+};
+
+TEST_F(VeltFlash, LoadsVerifiesAndStartsTheFirmware) {
+  const FlashRun run = RunFlash({"--port", Port(), "firmware"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), firmwareLog);
+  EXPECT_EQ(run.out.find_first_of("\r\x1b"), std::string::npos) << "a file gets plain lines";
+  EXPECT_NE(run.err.find("cm.Sync() 3\n"), std::string::npos);
+
+  ExpectImageInMemory(controller1Image, 0x7000, device.Memory(1));
+  ExpectImageInMemory(controller2Image, 0x8000, device.Memory(2));
+  ExpectImageInMemory(controller3Image, 0x8000, device.Memory(3));
+  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes),
+            std::vector<uint8_t>(coefficientBytes, 0xFF))
+      << "the firmware load leaves the coefficients alone";
+  EXPECT_TRUE(device.ApplicationRunning());
+}
+
+TEST_F(VeltFlash, ResetWritesTheDefaultCoefficients) {
+  const FlashRun run = RunFlash({"--port", Port(), "reset"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), resetLog);
+  std::vector<uint8_t> expected;
+  for (int n = 1; n <= 28; ++n) {
+    const bool one = n == 7 || n == 11 || n == 20 || n == 28;
+    const DeviceFloat value = ToDeviceFloat(one ? 1.0f : 0.0f);
+    expected.insert(expected.end(), value.bytes, value.bytes + 4);
+  }
+  expected.insert(expected.end(), 16, 0xFF);
+  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes), expected);
+}
+
+TEST_F(VeltFlash, WritesACoefficientFile) {
+  std::string text;
+  std::vector<uint8_t> expected;
+  for (int n = 1; n <= 28; ++n) {
+    const float value = -1.5f * static_cast<float>(n);
+    text += std::to_string(value) + "\r\n";
+    const DeviceFloat bytes = ToDeviceFloat(value);
+    expected.insert(expected.end(), bytes.bytes, bytes.bytes + 4);
+  }
+  expected.insert(expected.end(), 16, 0xFF);
+  const FlashRun run = RunFlash({"--port", Port(), "write", WriteFile(text)});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), writeLog);
+  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes), expected);
+}
+
+TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
+  struct Case {
+    std::string content;
+    std::string reason;
+  };
+  std::string numbers;
+  for (int n = 1; n <= 28; ++n) numbers += "1\n";
+  const Case cases[] = {
+      {"1\n2\nтри\n", "в строке 3 нет числа"},
+      {numbers + "29\n", "больше 28 строк"},
+      {"1\n2\n", "меньше 28 строк (прочитано 2)"},
+      {"", "файл пуст"},
+  };
+  for (const Case& c : cases) {
+    const std::string file = WriteFile(c.content);
+    const FlashRun run = RunFlash({"--port", Port(), "write", file});
+    EXPECT_EQ(run.status, 5);
+    EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+  const FlashRun missing = RunFlash({"--port", Port(), "write", "/nonexistent/c.koeff"});
+  EXPECT_EQ(missing.status, 5);
+  EXPECT_NE(missing.err.find("/nonexistent/c.koeff отклонён: файл не открывается"),
+            std::string::npos)
+      << missing.err;
+  EXPECT_TRUE(device.Transcript().empty()) << "nothing reached the device";
+}
+
+TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatus) {
+  struct Case {
+    const char* name;
+    SimFaults faults;
+    int status;
+    Lines_ lastLines;
+  };
+  SimFaults silent;
+  silent.silent = true;
+  SimFaults keepsAnswering;
+  keepsAnswering.ignoreLaunch = true;
+  SimFaults badPage;
+  badPage.badReadController = 1;
+  badPage.badReadPage = 0x7040;
+  const Case cases[] = {
+      {"silent", silent, 2, {"Не отвечает."}},
+      {"start not confirmed", keepsAnswering, 3, {"Проверка.", "Проверка прошла."}},
+      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."}},
+  };
+  for (const Case& c : cases) {
+    device.SetFaults(c.faults);
+    const FlashRun run = RunFlash({"--port", Port(), "reset"});
+    EXPECT_EQ(run.status, c.status) << c.name;
+    const Lines_ lines = Lines(run.out);
+    ASSERT_GE(lines.size(), c.lastLines.size()) << c.name;
+    EXPECT_EQ(Lines_(lines.end() - c.lastLines.size(), lines.end()), c.lastLines) << c.name;
+  }
+}
+
+TEST_F(VeltFlash, APortThatCannotBeOpenedIsStatusFourWithTheReason) {
+  const FlashRun missing = RunFlash({"--port", "/dev/velt-no-such-port", "reset"});
+  EXPECT_EQ(missing.status, 4);
+  EXPECT_NE(missing.err.find("порт /dev/velt-no-such-port не открылся: порт не найден"),
+            std::string::npos)
+      << missing.err;
+
+  const FlashRun mapped =
+      RunFlash({"--port", "3", "reset"}, {"VELT_COM3=/dev/velt-no-such-port"});
+  EXPECT_EQ(mapped.status, 4);
+  EXPECT_NE(mapped.err.find("порт 3 (/dev/velt-no-such-port) не открылся"), std::string::npos)
+      << mapped.err;
+  EXPECT_TRUE(missing.out.empty());
+}
+
+TEST_F(VeltFlash, APortDigitIsMappedAsTheWindowMapsIt) {
+  const FlashRun run = RunFlash({"--port", "2", "reset"}, {"VELT_COM2=" + Port()});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), resetLog);
+}
+
+TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
+  const std::vector<std::vector<std::string>> commands = {
+      {},
+      {"--port", Port()},
+      {"reset"},
+      {"--port", Port(), "flash"},
+      {"--port", Port(), "write"},
+      {"--port", Port(), "--speed", "9600", "reset"},
+      {"--port", "7", "reset"},
+  };
+  for (const std::vector<std::string>& command : commands) {
+    const FlashRun run = RunFlash(command);
+    EXPECT_EQ(run.status, 64) << run.err;
+    EXPECT_EQ(run.err.rfind("velt-flash: ", 0), 0u) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+  EXPECT_TRUE(device.Transcript().empty());
+}
+
+TEST_F(VeltFlash, HelpAndVersion) {
+  const FlashRun help = RunFlash({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Коды завершения"), std::string::npos);
+  const FlashRun version = RunFlash({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(std::regex_match(version.out, std::regex("velt-flash \\d+\\.\\d+\\.\\d+\n")))
+      << version.out;
+}
+
+TEST_F(VeltFlash, TracePrintsEveryFrameAsHex) {
+  const FlashRun run = RunFlash({"--trace", "--port", Port(), "reset"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), resetLog) << "the trace stays off stdout";
+  const std::regex frameLine(R"( *\d+\.\d{3} ([<>=])( [0-9A-F]{2})+)");
+  int sent = 0;
+  int echoes = 0;
+  int answers = 0;
+  for (const std::string& line : Lines(run.err)) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(line, match, frameLine)) << line;
+    const char mark = match[1].str()[0];
+    sent += mark == '>';
+    echoes += mark == '=';
+    answers += mark == '<';
+    EXPECT_NE(line.find(match[1].str() + " 0F 0F "), std::string::npos)
+        << "each line is a whole frame: " << line;
+  }
+  // One line per frame the device received; every answer came behind its echo.
+  EXPECT_EQ(sent, static_cast<int>(device.Transcript().size()));
+  EXPECT_GT(answers, 0);
+  EXPECT_GE(echoes, answers);
+}
+
+TEST_F(VeltFlash, OnATerminalLinesAreColouredAndProgressUpdatesInPlace) {
+  FlashRun run = RunFlashOnTerminal({"--port", Port(), "firmware"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  // The terminal turns each line feed into CR LF.
+  run.out = std::regex_replace(run.out, std::regex("\r\n"), "\n");
+  EXPECT_NE(run.out.find("\x1b[34mКонтроллер 1 - запись\x1b[0m\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\x1b[34mЗапуск.\x1b[0m\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\r\x1b[Kзаписано страниц: 1 из 149, проверено: 0 из 149"),
+            std::string::npos);
+  EXPECT_NE(run.out.find("\r\x1b[Kзаписано страниц: 149 из 149, проверено: 149 из 149"),
+            std::string::npos);
+}
+
+TEST_F(VeltFlash, CtrlCStopsBetweenTwoStepsAndClosesThePort) {
+  Simulator paced;  // at 57600 baud the load takes long enough to interrupt
+  ASSERT_TRUE(paced.Ok());
+  const FlashRun run = RunFlashAndInterrupt({"--port", paced.DevicePath(), "firmware"}, 700);
+  EXPECT_EQ(run.status, 130) << run.err;
+  EXPECT_NE(run.err.find("прервано"), std::string::npos);
+  EXPECT_EQ(run.out.find("Ошибка"), std::string::npos) << "a stop is no failure";
+  // The port was let go: a second run can open it at once.
+  const FlashRun again = RunFlash({"--port", paced.DevicePath(), "reset"});
+  EXPECT_EQ(again.status, 0) << again.err;
+}
+
+}  // namespace
