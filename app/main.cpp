@@ -1,0 +1,19 @@
+// velt-loader: the operator's window for flashing a ВЕЛТ device.
+#include <FL/Fl.H>
+
+#include "app/main_window.h"
+#include "app/message_log.h"
+#include "app/operations.h"
+#include "loader/firmware/firmware_images.h"
+
+int main() {
+  // The probe runs first so the menu is built from the adjusted table.
+  probePorts();
+  firmwareTables = BuiltInFirmwareTables();
+  InstallGuiLogSink();
+  // Held by the GUI thread except inside Fl::wait, so workers can draw.
+  Fl::lock();
+  BuildMainWindow()->show();
+  RunEventLoop();
+  return 0;
+}

@@ -1,0 +1,133 @@
+#include "app/main_window.h"
+
+#include <FL/Enumerations.H>
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Return_Button.H>
+
+#include "app/operations.h"
+#include "app/program_exit.h"
+#include "app/window_icon.h"
+#include "link/boot_link.h"
+#include "resources/button_images.h"
+
+namespace {
+
+constexpr int menuBarHeight = 23;
+constexpr int menuTextSize = 15;
+constexpr int buttonWidth = 56;
+constexpr int buttonHeight = 48;
+constexpr int buttonTop = menuBarHeight;
+constexpr int logTop = buttonTop + buttonHeight;
+constexpr int firstPortItem = 6;  // "COM 1 " in mainMenu
+
+constexpr int aboutWidth = 280;
+constexpr int aboutHeight = 132;
+constexpr double eventLoopTimeoutSeconds = 0.03;
+
+const char* const mainWindowTitle = "Загрузчик для ВЕЛТ";
+const char* const aboutTitle = "О программе";
+const char* const aboutText =
+    "\nПрограмма для прошивки ВЕЛТ.\n\nВерсия микропрограммы\n0.02  17.05.07";
+
+Fl_Button* MakeButton(int column, const char* tooltip, Fl_Image* image, Fl_Callback* callback) {
+  Fl_Button* button = new Fl_Button(column * buttonWidth, buttonTop, buttonWidth, buttonHeight);
+  button->box(FL_THIN_UP_BOX);
+  button->tooltip(tooltip);
+  button->image(image);
+  button->callback(callback);
+  return button;
+}
+
+}  // namespace
+
+Fl_Window* mainWindow = nullptr;
+Fl_Menu_Bar* menuBar = nullptr;
+Fl_Button* loadFirmwareButton = nullptr;
+Fl_Button* writeCoefficientsButton = nullptr;
+Fl_Button* resetCoefficientsButton = nullptr;
+Fl_Button* exitButton = nullptr;
+Fl_Browser* logBrowser = nullptr;
+Fl_Window* aboutWindow = nullptr;
+
+// Label type, font, size and colour stay 0 so the menu bar's own apply.
+Fl_Menu_Item mainMenu[mainMenuItemCount] = {
+    {"Файл", 0, nullptr, nullptr, FL_SUBMENU, 0, 0, 0, 0},
+    {"Открыть...", FL_CTRL + 'o', onOpenCoefficientFile, nullptr, 0, 0, 0, 0, 0},
+    {"Очистить...", FL_CTRL + 'e', clearLog, nullptr, 0, 0, 0, 0, 0},
+    {"Выход", FL_CTRL + 'x', exitProgram, nullptr, 0, 0, 0, 0, 0},
+    {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
+    {"Порт", 0, nullptr, nullptr, FL_SUBMENU, 0, 0, 0, 0},
+    {"COM 1 ", 0, nullptr, nullptr, FL_MENU_RADIO | FL_MENU_VALUE, 0, 0, 0, 0},
+    {"COM 2 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
+    {"COM 3 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
+    {"COM 4 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
+    {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
+    {"Справка", 0, showAbout, nullptr, 0, 0, 0, 0, 0},
+    {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
+};
+
+Fl_Menu_Item& PortMenuItem(int k) { return mainMenu[firstPortItem + k - 1]; }
+
+void probePorts() {
+  for (int k = 1; k <= portCount; ++k) {
+    if (comPort.Open(static_cast<char>('0' + k)) == 0) {
+      comPort.Close();
+    } else {
+      PortMenuItem(k).deactivate();
+      PortMenuItem(k).clear();
+    }
+  }
+}
+
+Fl_Window* BuildMainWindow() {
+  mainWindow = new Fl_Window(mainWindowWidth, mainWindowHeight, mainWindowTitle);
+  ApplyWindowIcon(mainWindow);
+  mainWindow->callback(closeMainWindow);
+
+  menuBar = new Fl_Menu_Bar(0, 0, mainWindowWidth, menuBarHeight);
+  menuBar->menu(mainMenu);
+  menuBar->textfont(FL_COURIER);
+  menuBar->textsize(menuTextSize);
+
+  loadFirmwareButton = MakeButton(0, "Загрузка прошивок", &loadFirmwareImage, onLoadFirmware);
+  writeCoefficientsButton =
+      MakeButton(1, "Запись коэффициентов", &writeCoefficientsImage, onWriteCoefficients);
+  resetCoefficientsButton =
+      MakeButton(2, "Сброс коэффициентов", &resetCoefficientsImage, onResetCoefficients);
+  exitButton = MakeButton(3, "Выход", &exitImage, exitProgram);
+
+  logBrowser = new Fl_Browser(0, logTop, mainWindowWidth, mainWindowHeight - logTop);
+
+  mainWindow->resizable(logBrowser);
+  mainWindow->size_range(mainWindowWidth, mainWindowHeight, 0, 0, 0, 0, 0);
+  mainWindow->end();
+  return mainWindow;
+}
+
+void RunEventLoop() {
+  while (Fl::first_window()) Fl::wait(eventLoopTimeoutSeconds);
+}
+
+void clearLog(Fl_Widget*, void*) { logBrowser->clear(); }
+
+void showAbout(Fl_Widget*, void*) {
+  if (aboutWindow == nullptr) aboutWindow = buildAboutWindow();
+  aboutWindow->show();
+}
+
+Fl_Window* buildAboutWindow() {
+  constexpr int buttonX = 100, buttonY = 90, buttonW = 80, buttonH = 28;
+  constexpr int textX = 10, textY = 10, textW = 260, textH = 64;
+  Fl_Window* window = new Fl_Window(aboutWidth, aboutHeight, aboutTitle);
+  window->set_non_modal();
+  Fl_Return_Button* button = new Fl_Return_Button(buttonX, buttonY, buttonW, buttonH, "Так");
+  button->labelfont(FL_COURIER);
+  button->callback(closeAbout);
+  Fl_Box* text = new Fl_Box(textX, textY, textW, textH, aboutText);
+  text->labelfont(FL_COURIER);
+  window->end();
+  return window;
+}
+
+void closeAbout(Fl_Widget* button, void*) { button->window()->hide(); }

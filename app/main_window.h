@@ -1,0 +1,46 @@
+// The one main window: menu bar, four picture buttons and the log; the About
+// window; the start-up port probe and the event loop. Everything here runs on
+// the GUI thread and lives for the whole run.
+#pragma once
+
+#include <FL/Fl_Browser.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/Fl_Menu_Item.H>
+#include <FL/Fl_Window.H>
+
+constexpr int mainWindowWidth = 224;
+constexpr int mainWindowHeight = 471;
+constexpr int mainMenuItemCount = 13;
+constexpr int portCount = 4;
+
+extern Fl_Window* mainWindow;
+extern Fl_Menu_Bar* menuBar;
+// The menu bar shows this array itself, so its flags are the live state of
+// the menu: the Порт radio bits are the only record of the chosen port.
+extern Fl_Menu_Item mainMenu[mainMenuItemCount];
+extern Fl_Button* loadFirmwareButton;
+extern Fl_Button* writeCoefficientsButton;
+extern Fl_Button* resetCoefficientsButton;
+extern Fl_Button* exitButton;
+extern Fl_Browser* logBrowser;
+extern Fl_Window* aboutWindow;  // null until the first "Справка"
+
+// The Порт menu item of port k = 1..4.
+Fl_Menu_Item& PortMenuItem(int k);
+
+// Opens and closes COM1..COM4 in turn; a port that fails is greyed and
+// unselected in the menu, silently.
+void probePorts();
+
+// Builds the main window (not shown) from the menu as the probe left it.
+Fl_Window* BuildMainWindow();
+
+// Pumps events every 0.03 s while any window is shown, so that what workers
+// change is drawn promptly even when no wake-up arrives.
+void RunEventLoop();
+
+void clearLog(Fl_Widget*, void*);
+void showAbout(Fl_Widget*, void*);
+Fl_Window* buildAboutWindow();
+void closeAbout(Fl_Widget* button, void*);

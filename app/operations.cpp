@@ -1,0 +1,148 @@
+#include "app/operations.h"
+
+#include <FL/Fl.H>
+
+#include <system_error>
+#include <thread>
+
+#include "app/choose_coefficient_file.h"
+#include "app/main_window.h"
+#include "app/message_log.h"
+#include "coeff/coefficient_file.h"
+#include "link/boot_link.h"
+#include "loader/report.h"
+#include "resources/button_images.h"
+
+std::atomic<int> operationBusy{0};
+char selectedPort = 0;
+FirmwareTables firmwareTables{};
+
+namespace {
+
+const char* const portNotSelectedLine = "@C1Порт не выбран.";
+const char* const fileNotChosenLine = "@C1Файл не выбран.";
+const char* const portNotOpenedLine = "@C1Порт не соединился.";
+const char* const workerNotStartedLine = "@C1Ошибка!!!.";
+
+void LaunchDetachedThread(void (*worker)()) { std::thread(worker).detach(); }
+
+void ShowButtonImages(bool busy) {
+  loadFirmwareButton->image(busy ? &loadFirmwareBusyImage : &loadFirmwareImage);
+  writeCoefficientsButton->image(busy ? &writeCoefficientsBusyImage : &writeCoefficientsImage);
+  resetCoefficientsButton->image(busy ? &resetCoefficientsBusyImage : &resetCoefficientsImage);
+  loadFirmwareButton->redraw();
+  writeCoefficientsButton->redraw();
+  resetCoefficientsButton->redraw();
+}
+
+// Steps 1-3 shared by the three buttons: 0 when the operation may go on.
+int BeginOperation() {
+  if (operationBusy) return -1;  // pressed while busy: ignored without a word
+  operationBusy = 1;
+  if (checkPortSelected() != 0) {
+    operationBusy = 0;
+    return -1;
+  }
+  return 0;
+}
+
+void StartWorker(void (*worker)()) {
+  ShowButtonImages(true);
+  try {
+    launchThread(worker);
+  } catch (const std::system_error&) {
+    // Without a thread nobody would ever clear the busy state.
+    AppendLogLine(workerNotStartedLine);
+    ShowButtonImages(false);
+    operationBusy = 0;
+  }
+}
+
+// Opens the chosen port for a worker; logs when it cannot.
+int OpenSelectedPort() {
+  if (comPort.Open(selectedPort) == 0) return 0;
+  logMessage(portNotOpenedLine);
+  return -1;
+}
+
+// The worker's last steps, on every path.
+void FinishOperation() {
+  Fl::lock();
+  ShowButtonImages(false);
+  Fl::unlock();
+  Fl::awake(loadFirmwareButton);
+  Fl::awake(writeCoefficientsButton);
+  Fl::awake(resetCoefficientsButton);
+  operationBusy = 0;
+}
+
+}  // namespace
+
+ThreadLauncher launchThread = LaunchDetachedThread;
+
+int checkPortSelected() {
+  selectedPort = 0;
+  for (int k = 1; k <= portCount; ++k) {
+    if (PortMenuItem(k).value()) selectedPort = static_cast<char>('0' + k);
+  }
+  if (selectedPort != 0) return 0;
+  AppendLogLine(portNotSelectedLine);
+  return -1;
+}
+
+void onLoadFirmware(Fl_Widget*, void*) {
+  if (BeginOperation() != 0) return;
+  StartWorker(loadFirmwareWorker);
+}
+
+void onWriteCoefficients(Fl_Widget*, void*) {
+  if (BeginOperation() != 0) return;
+  if (!coefficientsLoaded) {
+    ChooseCoefficientFile();
+    if (!coefficientsLoaded) {
+      AppendLogLine(fileNotChosenLine);
+      operationBusy = 0;
+      return;
+    }
+  }
+  StartWorker(writeCoefficientsWorker);
+}
+
+void onResetCoefficients(Fl_Widget*, void*) {
+  if (BeginOperation() != 0) return;
+  StartWorker(resetCoefficientsWorker);
+}
+
+void onOpenCoefficientFile(Fl_Widget*, void*) {
+  if (operationBusy) return;
+  ChooseCoefficientFile();
+}
+
+void loadFirmwareWorker() {
+  if (OpenSelectedPort() == 0) {
+    LoadFirmware(firmwareTables);
+    comPort.Close();
+  }
+  FinishOperation();
+}
+
+void writeCoefficientsWorker() {
+  if (OpenSelectedPort() == 0) {
+    WriteCoefficients(coefficientTable);
+    comPort.Close();
+  } else {
+    cm.noContact = 1;
+  }
+  // A write that reached the device uses the file up; one that never did
+  // keeps it for another try.
+  if (!cm.noContact) coefficientsLoaded = 0;
+  FinishOperation();
+}
+
+void resetCoefficientsWorker() {
+  if (OpenSelectedPort() == 0) {
+    ResetCoefficients(firmwareTables);
+    comPort.Close();
+  }
+  FinishOperation();
+}

@@ -1,0 +1,39 @@
+// The three operation buttons: the checks before an operation starts, the
+// worker threads that run a procedure with the port open, and the busy
+// pictures. At most one operation runs at a time.
+#pragma once
+
+#include <FL/Fl_Widget.H>
+
+#include <atomic>
+
+#include "loader/procedures.h"
+
+// An operation is being started or is running. Set on the GUI thread by a
+// button, cleared by the worker as its very last act.
+extern std::atomic<int> operationBusy;
+// Port digit '1'..'4' of the chosen Порт item, or 0; written before the
+// worker starts, read by it once.
+extern char selectedPort;
+// The built-in images, set up by the entry point before the window opens.
+extern FirmwareTables firmwareTables;
+
+// Starts a worker detached. May throw std::system_error like std::thread;
+// tests put a failing one here.
+using ThreadLauncher = void (*)(void (*worker)());
+extern ThreadLauncher launchThread;
+
+// Sets selectedPort from the menu; 0, or -1 after logging that none is chosen.
+int checkPortSelected();
+
+void onLoadFirmware(Fl_Widget*, void*);
+void onWriteCoefficients(Fl_Widget*, void*);
+void onResetCoefficients(Fl_Widget*, void*);
+
+// "Открыть..." in the Файл menu; ignored while an operation runs, so that a
+// running write's image never changes under it.
+void onOpenCoefficientFile(Fl_Widget*, void*);
+
+void loadFirmwareWorker();
+void writeCoefficientsWorker();
+void resetCoefficientsWorker();

@@ -1,0 +1,63 @@
+#include "app/program_exit.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_ask.H>
+
+#include <cstdlib>
+
+#include "app/main_window.h"
+#include "app/operations.h"
+#include "link/boot_link.h"
+#include "loader/procedures.h"
+
+namespace {
+
+constexpr double stopPollSeconds = 0.03;
+
+int AskOperator() {
+  fl_message_title("Выход");
+  // Button 1 answers Enter, button 0 Escape and the close box.
+  return fl_choice("Идёт операция с устройством.\nОстановить её и выйти?", "Нет", "Да",
+                   nullptr) == 1;
+}
+
+void ExitProcess(int status) { std::exit(status); }
+
+bool stopping = false;
+
+// True when the program may end now: nothing runs, or the operator agreed
+// to stop the operation and the worker has let go of the port.
+bool ReadyToLeave() {
+  if (stopping) return false;  // a second request while the first one waits
+  if (!operationBusy) return true;
+  stopping = true;
+  bool leave = askStopAndExit() == 1;
+  if (leave) {
+    while (operationBusy) {
+      // Repeated because a procedure that has only just started clears the
+      // request it finds.
+      RequestStop();
+      Fl::wait(stopPollSeconds);
+    }
+  }
+  stopping = false;
+  return leave;
+}
+
+}  // namespace
+
+ExitFunction programExit = ExitProcess;
+StopQuestion askStopAndExit = AskOperator;
+
+void exitProgram(Fl_Widget*, void*) {
+  if (!ReadyToLeave()) return;
+  comPort.Close();
+  programExit(0);
+}
+
+void closeMainWindow(Fl_Widget*, void*) {
+  if (!ReadyToLeave()) return;
+  if (aboutWindow != nullptr) aboutWindow->hide();
+  mainWindow->hide();
+}

@@ -1,0 +1,70 @@
+// The About window: built once, raised again, hidden by "Так" and by Enter.
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Return_Button.H>
+
+#include "app/main_window.h"
+#include "tests/app/app_fixture.h"
+#include "tests/app/keys.h"
+
+namespace {
+
+class AboutTest : public AppTest {};
+
+void ClickAbout() { mainMenu[11].do_callback(menuBar); }
+
+Fl_Widget* ChildOfType(Fl_Window* window, bool wantButton) {
+  for (int i = 0; i < window->children(); ++i) {
+    Fl_Widget* child = window->child(i);
+    if ((dynamic_cast<Fl_Return_Button*>(child) != nullptr) == wantButton) return child;
+  }
+  return nullptr;
+}
+
+TEST_F(AboutTest, ShowsItsTextAndIsBuiltOnlyOnce) {
+  StartProgram();
+  EXPECT_EQ(aboutWindow, nullptr);
+  ClickAbout();
+  ASSERT_NE(aboutWindow, nullptr);
+  Fl_Window* first = aboutWindow;
+  EXPECT_TRUE(aboutWindow->shown());
+  EXPECT_STREQ(aboutWindow->label(), "О программе");
+  EXPECT_EQ(aboutWindow->w(), 280);
+  EXPECT_EQ(aboutWindow->h(), 132);
+  EXPECT_TRUE(aboutWindow->non_modal());
+  Fl_Widget* button = ChildOfType(aboutWindow, true);
+  Fl_Widget* text = ChildOfType(aboutWindow, false);
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(button->label(), "Так");
+  EXPECT_STREQ(text->label(),
+               "\nПрограмма для прошивки ВЕЛТ.\n\nВерсия микропрограммы\n0.02  17.05.07");
+
+  ClickAbout();  // raised again, not built again
+  EXPECT_EQ(aboutWindow, first);
+  EXPECT_TRUE(aboutWindow->shown());
+}
+
+TEST_F(AboutTest, TakHidesItAndTheNextRequestShowsTheSameWindow) {
+  StartProgram();
+  ClickAbout();
+  Fl_Window* first = aboutWindow;
+  Fl_Widget* button = ChildOfType(aboutWindow, true);
+  button->do_callback();
+  EXPECT_FALSE(aboutWindow->shown());
+  EXPECT_TRUE(mainWindow->shown());
+
+  ClickAbout();
+  EXPECT_EQ(aboutWindow, first);
+  EXPECT_TRUE(aboutWindow->shown());
+}
+
+TEST_F(AboutTest, EnterHidesIt) {
+  StartProgram();
+  ClickAbout();
+  ASSERT_TRUE(PumpUntil([] { return aboutWindow->visible() != 0; }, 5));
+  PressKey(aboutWindow, FL_Enter, 0, "\r");
+  EXPECT_FALSE(aboutWindow->shown());
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// A main window driven in-process: the four COM ports mapped to simulated
+// devices or to paths that do not exist, the toolkit lock held as the GUI
+// thread holds it, and helpers to pump events and read the log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sim/simulator.h"
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Port k (1..4) leads to a fresh simulated device, which is returned.
+  Simulator& AttachDevice(int k, const SimOptions& options = FastDevice());
+  // Port k leads nowhere: opening it fails.
+  void DetachDevice(int k);
+  // Probes the ports and builds the window, as the entry point does.
+  void StartProgram();
+
+  // Picks Порт item k as the operator would.
+  void SelectPort(int k);
+
+  // Pumps events until `done` holds; false after `seconds`.
+  static bool PumpUntil(const std::function<bool()>& done, double seconds = 60);
+  // Pumps events for the whole of `seconds`.
+  static void PumpFor(double seconds);
+  // Waits for the running operation to end.
+  static bool WaitIdle(double seconds = 60);
+
+  static std::vector<std::string> LogLines();
+  static bool ButtonsShowBusy();
+  static bool ButtonsShowIdle();
+
+  static SimOptions FastDevice();
+
+  // A directory of its own as the working directory, for the file chooser.
+  std::string MakeWorkDirectory();
+  // Writes a coefficient file of 28 lines of `value` into the working directory.
+  std::string WriteCoefficientFile(const std::string& name, const std::string& value);
+
+  std::array<std::unique_ptr<Simulator>, 4> devices;
+
+ private:
+  std::string workDirectory;
+  std::string startDirectory;
+};
+
+// Answers the next file dialog from inside its nested event loop: chooses
+// `name` (put into its name field, then Open), or cancels when empty.
+// `whileOpen` runs first, while the dialog is still up.
+void AnswerNextFileDialog(const std::string& name,
+                          const std::function<void()>& whileOpen = nullptr);
+// Drops the answers no dialog has taken.
+void ForgetFileDialogAnswers();
+// How many file dialogs have been answered so far.
+int FileDialogsAnswered();

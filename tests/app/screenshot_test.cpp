@@ -1,0 +1,207 @@
+// What the operator sees: the window read back from the X server, in-process
+// and from the real velt-loader program.
+// gtest before the toolkit's drawing header, which brings in X11's macros.
+#include "tests/app/app_fixture.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/operations.h"
+#include "resources/button_images.h"
+#include "tests/app/xpm.h"
+
+namespace {
+
+struct Screen {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> rgb;
+  Rgb At(int x, int y) const {
+    const uint8_t* p = &rgb[3 * (y * width + x)];
+    return {p[0], p[1], p[2]};
+  }
+};
+
+// Pixels of the region whose colour is one of the picture's own colours.
+int PicturePixelsIn(const Screen& screen, int x, int y, int w, int h,
+                    const char* const* xpm) {
+  XpmPicture picture;
+  if (!ParseXpm(xpm, &picture)) return -1;
+  const std::set<Rgb> colours = OpaqueColours(picture);
+  int count = 0;
+  for (int row = y; row < y + h; ++row) {
+    for (int column = x; column < x + w; ++column) {
+      count += colours.count(screen.At(column, row)) ? 1 : 0;
+    }
+  }
+  return count;
+}
+
+int OpaquePixels(const char* const* xpm) {
+  XpmPicture picture;
+  if (!ParseXpm(xpm, &picture)) return -1;
+  int count = 0;
+  for (bool t : picture.transparent) count += t ? 0 : 1;
+  return count;
+}
+
+int PixelsOfColour(const Screen& screen, int x, int y, int w, int h, Rgb colour) {
+  int count = 0;
+  for (int row = y; row < y + h; ++row) {
+    for (int column = x; column < x + w; ++column) count += screen.At(column, row) == colour;
+  }
+  return count;
+}
+
+struct ButtonPicture {
+  int column;
+  const char* const* idle;
+  const char* const* busy;
+};
+const ButtonPicture buttonPictures[] = {
+    {0, loadFirmwareXpm, loadFirmwareBusyXpm},
+    {1, writeCoefficientsXpm, writeCoefficientsBusyXpm},
+    {2, resetCoefficientsXpm, resetCoefficientsBusyXpm},
+    {3, exitXpm, exitXpm},
+};
+constexpr int buttonTop = 23;
+constexpr int buttonWidth = 56;
+constexpr int buttonHeight = 48;
+// Most of a picture's pixels keep their exact colour on screen.
+constexpr double drawnShare = 0.8;
+// Long enough for the server to map the window and for it to be drawn.
+constexpr double drawSeconds = 0.3;
+
+class ScreenshotTest : public AppTest {
+ protected:
+  static Screen ReadWindow() {
+    Fl::flush();
+    Screen screen;
+    screen.width = mainWindow->w();
+    screen.height = mainWindow->h();
+    mainWindow->make_current();
+    uchar* pixels = fl_read_image(nullptr, 0, 0, screen.width, screen.height);
+    screen.rgb.assign(pixels, pixels + 3 * screen.width * screen.height);
+    delete[] pixels;
+    return screen;
+  }
+
+  static void ExpectPictures(const Screen& screen, bool busy) {
+    for (const ButtonPicture& b : buttonPictures) {
+      const char* const* xpm = busy ? b.busy : b.idle;
+      EXPECT_GE(PicturePixelsIn(screen, b.column * buttonWidth, buttonTop, buttonWidth,
+                                buttonHeight, xpm),
+                drawnShare * OpaquePixels(xpm))
+          << "button " << b.column << (busy ? " busy" : " idle");
+    }
+  }
+};
+
+TEST_F(ScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
+  StartProgram();
+  logBrowser->add("@C1Порт не выбран.");
+  logBrowser->add("@C4Проверка прошла.");
+  PumpFor(drawSeconds);
+  Screen screen = ReadWindow();
+  ASSERT_EQ(screen.width, 224);
+  ASSERT_EQ(screen.height, 471);
+  ExpectPictures(screen, false);
+  const int logTop = 71;
+  const int lineHeight = 20;
+  EXPECT_GT(PixelsOfColour(screen, 0, logTop, 224, lineHeight, {255, 0, 0}), 30);
+  EXPECT_EQ(PixelsOfColour(screen, 0, logTop, 224, lineHeight, {0, 0, 255}), 0);
+  EXPECT_GT(PixelsOfColour(screen, 0, logTop + lineHeight, 224, lineHeight, {0, 0, 255}), 30);
+}
+
+TEST_F(ScreenshotTest, BusyPicturesAreDrawnWhileAnOperationRuns) {
+  SimOptions slow = FastDevice();
+  slow.writeLatencyMs = 10;
+  AttachDevice(1, slow);
+  StartProgram();
+  PumpFor(drawSeconds);
+  loadFirmwareButton->do_callback();
+  PumpFor(drawSeconds);
+  ASSERT_EQ(operationBusy, 1);
+  ExpectPictures(ReadWindow(), true);
+  ASSERT_TRUE(WaitIdle());
+  PumpFor(drawSeconds);
+  ExpectPictures(ReadWindow(), false);
+}
+
+// Runs a shell command and returns its standard output.
+std::string Output(const std::string& command) {
+  std::string text;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return text;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
+  pclose(pipe);
+  return text;
+}
+
+// A P6 image as ImageMagick's import writes it.
+bool ParsePpm(const std::string& data, Screen* screen) {
+  int width = 0, height = 0, maximum = 0, used = 0;
+  if (std::sscanf(data.c_str(), "P6 %d %d %d%n", &width, &height, &maximum, &used) != 3) {
+    return false;
+  }
+  ++used;  // the single white space after the header
+  if (maximum != 255 || data.size() < size_t(used) + 3u * width * height) return false;
+  screen->width = width;
+  screen->height = height;
+  screen->rgb.assign(data.begin() + used, data.begin() + used + 3 * width * height);
+  return true;
+}
+
+TEST_F(ScreenshotTest, RealProgramOpensA224By471WindowWithItsPictures) {
+  // The program under test runs on its own; it must not find a window of ours.
+  ASSERT_EQ(Fl::first_window(), nullptr);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    execl(VELT_LOADER_PROGRAM, "velt-loader", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  const std::string title = "Загрузчик для ВЕЛТ";
+  std::string windowId;
+  for (int attempt = 0; attempt < 100 && windowId.empty(); ++attempt) {
+    usleep(100 * 1000);
+    std::string ids = Output("xdotool search --onlyvisible --class FLTK 2>/dev/null");
+    size_t start = 0;
+    while (start < ids.size()) {
+      size_t end = ids.find('\n', start);
+      std::string id = ids.substr(start, end - start);
+      start = end == std::string::npos ? ids.size() : end + 1;
+      if (!id.empty() && Output("xdotool getwindowname " + id) == title + "\n") windowId = id;
+    }
+  }
+  Screen screen;
+  bool read = false;
+  if (!windowId.empty()) {
+    usleep(300 * 1000);  // let it finish drawing
+    read = ParsePpm(Output("import -window " + windowId + " -depth 8 ppm:- 2>/dev/null"), &screen);
+  }
+  kill(child, SIGTERM);
+  int status = 0;
+  waitpid(child, &status, 0);
+
+  ASSERT_FALSE(windowId.empty()) << "velt-loader showed no window";
+  ASSERT_TRUE(read);
+  EXPECT_EQ(screen.width, 224);
+  EXPECT_EQ(screen.height, 471);
+  ExpectPictures(screen, false);
+}
+
+}  // namespace
