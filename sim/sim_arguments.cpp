@@ -23,7 +23,7 @@ const char simUsage[] =
     "  --hang-up KIND:N       close the line when the Nth frame of KIND arrives\n"
     "  --bad-read C:ADDRESS   read-back of that page of controller C has a wrong byte\n"
     "  --ignore-launch        the bootloaders ignore Launch\n"
-    "Stops on SIGINT or SIGTERM.\n";
+    "Stops on SIGINT, SIGTERM or SIGHUP.\n";
 
 namespace {
 

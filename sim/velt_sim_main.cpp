@@ -40,11 +40,14 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // A reader of our stdout that left must not kill us before the clean-up.
+  signal(SIGPIPE, SIG_IGN);
   // Blocked before the runner thread starts, so only sigwait below sees them.
   sigset_t stopSignals;
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
+  sigaddset(&stopSignals, SIGHUP);  // the terminal it ran in went away
   pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   Simulator simulator(options.device);
@@ -59,8 +62,8 @@ int main(int argc, char** argv) {
   std::printf("%s\n", simulator.DevicePath().c_str());
   std::fflush(stdout);
 
-  int signal = 0;
-  sigwait(&stopSignals, &signal);
+  int received = 0;
+  sigwait(&stopSignals, &received);
 
   int result = 0;
   if (!options.dumpDirectory.empty() && WriteSimDump(options.dumpDirectory, simulator) != 0) {
