@@ -1,5 +1,5 @@
 // velt-sim: the simulated device on a pseudo-terminal, for people and scripts.
-// Prints the terminal's path, serves until SIGINT or SIGTERM, then dumps.
+// Prints the terminal's path, serves until a stop signal, then dumps.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
