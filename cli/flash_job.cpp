@@ -88,6 +88,27 @@ Outcome RunProcedure(FlashJob job) {
   return ResetCoefficients(BuiltInFirmwareTables());
 }
 
+// "Не отвечает." alone leaves the operator guessing; what came back tells
+// the wiring from the device.
+void ExplainNoAnswer(const LineCounts& counts) {
+  const char* hint = "ничего не пришло в ответ: проверьте кабель, порт и питание устройства";
+  if (counts.answered > 0) {
+    hint = "в ответ приходят посторонние байты: проверьте скорость линии и помехи";
+  } else if (counts.echoed > 0) {
+    hint = "приходит только эхо: линия исправна, но загрузчики не отвечают";
+  }
+  std::fprintf(stderr, "velt-flash: %s\n", hint);
+}
+
+void ExplainEnd(Outcome outcome, const LineCounts& counts) {
+  if (outcome == Outcome::noAnswer) ExplainNoAnswer(counts);
+  if (outcome == Outcome::startNotConfirmed) {
+    std::fprintf(stderr, "velt-flash: записано и проверено, но загрузчик всё ещё отвечает: "
+                         "запуск приложения не подтверждён\n");
+  }
+  if (outcome == Outcome::stopped) std::fprintf(stderr, "velt-flash: прервано\n");
+}
+
 // Ctrl-C lets the procedure end between two steps, so the device never sees
 // a frame cut in half and the port is closed on the way out.
 void StopOnInterrupt(int) { RequestStop(); }
@@ -107,8 +128,8 @@ int RunFlashJob(const FlashArguments& arguments) {
   }
   if (OpenPort(arguments.port) != 0) return exitPortUnusable;
 
-  TracingLine tracing(&comPort, stderr);
-  if (arguments.trace) cm.port = &tracing;
+  TracingLine tracing(&comPort, arguments.trace ? stderr : nullptr);
+  cm.port = &tracing;
   const PageTotals totals = TotalsOf(arguments.job);
   StartConsoleReport({stdout, IsTerminal(stdout), totals.write, totals.verify});
   std::signal(SIGINT, StopOnInterrupt);
@@ -117,9 +138,9 @@ int RunFlashJob(const FlashArguments& arguments) {
 
   std::signal(SIGINT, SIG_DFL);
   EndConsoleReport();
-  if (outcome == Outcome::stopped) std::fprintf(stderr, "velt-flash: прервано\n");
   tracing.Flush();
   cm.port = &comPort;
+  ExplainEnd(outcome, tracing.Counts());
   comPort.Close();
   return ExitStatusOf(outcome);
 }

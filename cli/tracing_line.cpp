@@ -48,6 +48,7 @@ void TracingLine::Gather(Direction newDirection, int count, const uint8_t* data)
 void TracingLine::Flush() {
   if (direction == Direction::sent) {
     PrintBytes('>', pending.data(), pending.size());
+    counts.sent += static_cast<long>(pending.size());
     lastSent = pending;
   } else if (direction == Direction::received) {
     // The half-duplex line hands back every frame sent ahead of the answer.
@@ -55,16 +56,19 @@ void TracingLine::Flush() {
     const bool echoed =
         echoLength > 0 && std::memcmp(pending.data(), lastSent.data(), echoLength) == 0;
     const std::size_t skip = echoed ? echoLength : 0;
+    counts.echoed += static_cast<long>(skip);
+    counts.answered += static_cast<long>(pending.size() - skip);
     if (echoed) PrintBytes('=', pending.data(), echoLength);
     if (pending.size() > skip) PrintBytes('<', pending.data() + skip, pending.size() - skip);
     lastSent.clear();
   }
   pending.clear();
   direction = Direction::none;
-  std::fflush(stream);
+  if (stream != nullptr) std::fflush(stream);
 }
 
 void TracingLine::PrintBytes(char mark, const uint8_t* data, std::size_t count) {
+  if (stream == nullptr) return;
   const double seconds =
       std::chrono::duration<double>(pendingSince - start).count();
   std::fprintf(stream, "%10.3f %c", seconds * millisecondsPerSecond, mark);

@@ -1,7 +1,8 @@
-// A serial line that passes everything through to another one and prints
-// the traffic as hex lines on a stream: ">" what the computer sent, "="
-// the echo of it, "<" what came back after the echo. Consecutive pieces in
-// one direction make one line, so a frame is one line however it was split.
+// A serial line that passes everything through to another one, counts the
+// traffic and, given a stream, prints it as hex lines: ">" what the computer
+// sent, "=" the echo of it, "<" what came back after the echo. Consecutive
+// pieces in one direction make one line, so a frame is one line however it
+// was split.
 #pragma once
 
 #include <chrono>
@@ -10,8 +11,16 @@
 
 #include "link/serial_line.h"
 
+// Bytes by kind, to tell a dead line from a line without a bootloader.
+struct LineCounts {
+  long sent = 0;
+  long echoed = 0;
+  long answered = 0;  // received, and not the echo
+};
+
 class TracingLine final : public SerialLine {
  public:
+  // `stream` may be null: then the line only counts.
   TracingLine(SerialLine* inner, std::FILE* stream);
   ~TracingLine() override;
 
@@ -20,8 +29,9 @@ class TracingLine final : public SerialLine {
   void ClearReceive() override;
   void AbortAndClearReceive() override;
 
-  // Prints what has been gathered and not yet printed.
+  // Prints and counts what has been gathered and not yet printed.
   void Flush();
+  const LineCounts& Counts() const { return counts; }
 
  private:
   enum class Direction { none, sent, received };
@@ -36,4 +46,5 @@ class TracingLine final : public SerialLine {
   Direction direction = Direction::none;
   std::vector<uint8_t> pending;
   std::vector<uint8_t> lastSent;  // to recognise its echo
+  LineCounts counts;
 };

@@ -49,6 +49,9 @@ TEST_F(Tracing, SeparatesTheEchoFromTheAnswer) {
   const std::vector<std::string> expected = {
       "> 0F 0F 00 02 FE 04", "= 0F 0F 00 02 FE 04", "< 0F 0F 00 02 05 04"};
   EXPECT_EQ(TraceOf(stream), expected);
+  EXPECT_EQ(line.Counts().sent, 6);
+  EXPECT_EQ(line.Counts().echoed, 6);
+  EXPECT_EQ(line.Counts().answered, 6);
 }
 
 TEST_F(Tracing, JoinsAFrameSentByteByByteAndShowsForeignBytesAsAnswer) {
@@ -77,6 +80,23 @@ TEST_F(Tracing, APartialEchoIsShownAsEcho) {
   const std::vector<std::string> expected = {
       "> 0F 0F 03 01 00 70 00 8C 04", "= 0F 0F 03", "> 0F"};
   EXPECT_EQ(TraceOf(stream), expected);
+}
+
+TEST_F(Tracing, WithoutAStreamItOnlyCounts) {
+  TracingLine line(&inner, nullptr);
+  const Bytes frame = {0x0F, 0x0F, 0x00, 0x02, 0xFE, 0x04};
+  inner.reads = {frame, {0x55}};
+  line.Write(static_cast<int>(frame.size()), frame.data());
+  uint8_t buffer[16];
+  line.Read(sizeof buffer, buffer);
+  line.ClearReceive();
+  line.Write(static_cast<int>(frame.size()), frame.data());
+  line.Read(sizeof buffer, buffer);  // not the echo: a stray byte
+  line.Flush();
+  EXPECT_EQ(line.Counts().sent, 12);
+  EXPECT_EQ(line.Counts().echoed, 6);
+  EXPECT_EQ(line.Counts().answered, 1);
+  EXPECT_TRUE(TraceOf(stream).empty());
 }
 
 TEST_F(Tracing, SilenceLeavesNoLine) {

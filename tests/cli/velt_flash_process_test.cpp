@@ -18,18 +18,18 @@
 
 namespace {
 
-using Lines_ = std::vector<std::string>;
+using LogLines = std::vector<std::string>;
 
 constexpr uint32_t coefficientPages = 0x7000;
 constexpr int coefficientBytes = 128;
 
-const Lines_ firmwareLog = {
+const LogLines firmwareLog = {
     "Контроллер 1 - запись",  "Контроллер 2 - запись",  "Контроллер 3 - запись",
     "Контроллеры загружены.", "Контроллер 1 - проверка", "Контроллер 2 - проверка",
     "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
-const Lines_ resetLog = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
+const LogLines resetLog = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
-const Lines_ writeLog = {"Запись коэффициентов.", "Коэффициенты прошились.", "Проверка.",
+const LogLines writeLog = {"Запись коэффициентов.", "Коэффициенты прошились.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
 
 SimOptions Unpaced() {
@@ -151,32 +151,45 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
   EXPECT_TRUE(device.Transcript().empty()) << "nothing reached the device";
 }
 
-TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatus) {
+TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
   struct Case {
     const char* name;
     SimFaults faults;
     int status;
-    Lines_ lastLines;
+    LogLines lastLines;
+    const char* hint;  // on stderr
   };
   SimFaults silent;
   silent.silent = true;
+  SimFaults echoOnly;
+  echoOnly.echoOnly = true;
+  SimFaults garbled;
+  garbled.corruptChecksum = {{SimCommand::query, 1, 1000}};
   SimFaults keepsAnswering;
   keepsAnswering.ignoreLaunch = true;
   SimFaults badPage;
   badPage.badReadController = 1;
   badPage.badReadPage = 0x7040;
   const Case cases[] = {
-      {"silent", silent, 2, {"Не отвечает."}},
-      {"start not confirmed", keepsAnswering, 3, {"Проверка.", "Проверка прошла."}},
-      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."}},
+      {"silent", silent, 2, {"Не отвечает."}, "ничего не пришло"},
+      {"echo only", echoOnly, 2, {"Не отвечает."}, "только эхо"},
+      {"garbled", garbled, 2, {"Не отвечает."}, "посторонние байты"},
+      {"start not confirmed", keepsAnswering, 3, {"Проверка.", "Проверка прошла."},
+       "запуск приложения не подтверждён"},
+      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."}, ""},
   };
   for (const Case& c : cases) {
     device.SetFaults(c.faults);
     const FlashRun run = RunFlash({"--port", Port(), "reset"});
     EXPECT_EQ(run.status, c.status) << c.name;
-    const Lines_ lines = Lines(run.out);
+    const LogLines lines = Lines(run.out);
     ASSERT_GE(lines.size(), c.lastLines.size()) << c.name;
-    EXPECT_EQ(Lines_(lines.end() - c.lastLines.size(), lines.end()), c.lastLines) << c.name;
+    EXPECT_EQ(LogLines(lines.end() - c.lastLines.size(), lines.end()), c.lastLines) << c.name;
+    if (c.hint[0] != '\0') {
+      EXPECT_NE(run.err.find(c.hint), std::string::npos) << c.name << ": " << run.err;
+    } else {
+      EXPECT_TRUE(run.err.empty()) << c.name << ": " << run.err;
+    }
   }
 }
 
