@@ -15,7 +15,7 @@ constexpr char blue[] = "\x1b[34m";
 constexpr char plain[] = "\x1b[0m";
 constexpr char eraseLine[] = "\r\x1b[K";
 
-ConsoleReportSettings settings{nullptr, false, 0, 0};
+ConsoleReportSettings settings{nullptr, false, false, 0, 0};
 int pagesWritten = 0;
 int pagesVerified = 0;
 bool progressShown = false;
@@ -38,7 +38,7 @@ void PrintLine(const char* line) {
   const bool progress = std::strncmp(line, progressPrefix, prefixLength) == 0;
   const char* text = (failure || progress) ? line + prefixLength : line;
   EraseProgress();
-  if (settings.terminal && (failure || progress)) {
+  if (settings.colour && (failure || progress)) {
     std::fprintf(settings.stream, "%s%s%s\n", failure ? red : blue, text, plain);
   } else {
     std::fprintf(settings.stream, "%s\n", text);
@@ -49,7 +49,7 @@ void PrintLine(const char* line) {
 void CountPage(PageWork work, uint32_t) {
   if (work == PageWork::written) ++pagesWritten;
   else ++pagesVerified;
-  if (settings.terminal) DrawProgress();
+  if (settings.progress) DrawProgress();
 }
 
 }  // namespace

@@ -5,10 +5,11 @@
 #include <cstdio>
 
 struct ConsoleReportSettings {
-  std::FILE* stream;     // where the lines go
-  bool terminal;         // colours and the progress line
-  int pagesToWrite;      // what the procedure will write ...
-  int pagesToVerify;     // ... and read back, for the progress line
+  std::FILE* stream;  // where the lines go
+  bool colour;        // red failures, blue progress
+  bool progress;      // the progress line, redrawn in place
+  int pagesToWrite;   // what the procedure will write ...
+  int pagesToVerify;  // ... and read back, for the progress line
 };
 
 // Installs the log and page sinks of loader/report.h.

@@ -22,25 +22,19 @@ constexpr uint32_t applicationEnd = 0x8000;
 constexpr uint32_t coefficientPagesEnd = 0x7080;
 constexpr int deviceNameSize = 256;
 
-struct PageTotals {
-  int write;
-  int verify;
-};
-
-PageTotals TotalsOf(FlashJob job) {
+// Pages the job writes, and reads back again.
+int PagesOf(FlashJob job) {
   const FirmwareTables tables = BuiltInFirmwareTables();
-  int pages = 0;
   if (job == FlashJob::firmware) {
-    pages = CountPresentPages(*tables[0], firmwareBase, controller1FirmwareEnd, firmwareBase) +
-            CountPresentPages(*tables[1], firmwareBase, applicationEnd, firmwareBase) +
-            CountPresentPages(*tables[2], firmwareBase, applicationEnd, firmwareBase);
-  } else if (job == FlashJob::reset) {
-    pages = CountPresentPages(*tables[0], coefficientBase, coefficientPagesEnd, firmwareBase);
-  } else {
-    pages = CountPresentPages(coefficientTable, coefficientBase, coefficientPagesEnd,
-                              coefficientBase);
+    return CountPresentPages(*tables[0], firmwareBase, controller1FirmwareEnd, firmwareBase) +
+           CountPresentPages(*tables[1], firmwareBase, applicationEnd, firmwareBase) +
+           CountPresentPages(*tables[2], firmwareBase, applicationEnd, firmwareBase);
   }
-  return {pages, pages};
+  if (job == FlashJob::reset) {
+    return CountPresentPages(*tables[0], coefficientBase, coefficientPagesEnd, firmwareBase);
+  }
+  return CountPresentPages(coefficientTable, coefficientBase, coefficientPagesEnd,
+                           coefficientBase);
 }
 
 std::string RejectionReason(int result, int badLine) {
@@ -82,10 +76,11 @@ Outcome RunProcedure(FlashJob job) {
     case FlashJob::write:
       return WriteCoefficients(coefficientTable);
     case FlashJob::reset:
+      return ResetCoefficients(BuiltInFirmwareTables());
     case FlashJob::none:
-      break;
+      break;  // the parser lets no run without a job through
   }
-  return ResetCoefficients(BuiltInFirmwareTables());
+  return Outcome::failed;
 }
 
 // "Не отвечает." alone leaves the operator guessing; what came back tells
@@ -130,8 +125,11 @@ int RunFlashJob(const FlashArguments& arguments) {
 
   TracingLine tracing(&comPort, arguments.trace ? stderr : nullptr);
   cm.port = &tracing;
-  const PageTotals totals = TotalsOf(arguments.job);
-  StartConsoleReport({stdout, IsTerminal(stdout), totals.write, totals.verify});
+  // A trace on the same terminal would tear the progress line apart.
+  const bool terminal = IsTerminal(stdout);
+  const bool progress = terminal && !(arguments.trace && IsTerminal(stderr));
+  const int pages = PagesOf(arguments.job);
+  StartConsoleReport({stdout, terminal, progress, pages, pages});
   std::signal(SIGINT, StopOnInterrupt);
 
   const Outcome outcome = RunProcedure(arguments.job);

@@ -18,6 +18,7 @@ constexpr int coefficientPageSize = 64;
 constexpr int fillerOffset = coefficientCount * 4;
 constexpr uint8_t fillerByte = 0xFF;
 
+// White space of the "C" locale but the line feed, which ends the line first.
 bool IsCSpace(char c) {
   return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
 }

@@ -25,7 +25,7 @@ class ConsoleReport : public ::testing::Test {
 
   // A short run: two pages written and verified between the log lines.
   void Run(bool terminal) {
-    StartConsoleReport({stream, terminal, 2, 2});
+    StartConsoleReport({stream, terminal, terminal, 2, 2});
     logMessage("@C4Запись коэффициентов.");
     ReportPage(PageWork::written, 0x7000);
     ReportPage(PageWork::written, 0x7040);
@@ -57,7 +57,7 @@ TEST_F(ConsoleReport, ColoursLinesAndUpdatesProgressInPlaceOnATerminal) {
 }
 
 TEST_F(ConsoleReport, EndingClearsTheProgressLineAndRemovesTheSinks) {
-  StartConsoleReport({stream, true, 1, 1});
+  StartConsoleReport({stream, true, true, 1, 1});
   ReportPage(PageWork::written, 0x2000);
   EndConsoleReport();
   logMessage("@C4Запуск.");

@@ -86,13 +86,13 @@ FlashRun RunFlash(const std::vector<std::string>& arguments,
   return run;
 }
 
-FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments) {
+FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments, bool errorsToTerminal) {
   FlashRun run;
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return run;
   const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
   const int errFd = TemporaryFile();
-  const pid_t child = Start(arguments, {}, slave, errFd);
+  const pid_t child = Start(arguments, {}, slave, errorsToTerminal ? slave : errFd);
   close(slave);
   // Drained while the child runs: a full pty would stop it.
   std::thread reader([&] { run.out = ReadAll(master); });

@@ -15,8 +15,10 @@ struct FlashRun {
 FlashRun RunFlash(const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment = {});
 
-// Same, with stdout on a pseudo-terminal, as an operator at a console sees it.
-FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments);
+// Same, with stdout on a pseudo-terminal, as an operator at a console sees it;
+// stderr too when `errorsToTerminal` (then run.err stays empty).
+FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments,
+                            bool errorsToTerminal = false);
 
 // Starts velt-flash, sends it SIGINT after `delayMilliseconds`, waits.
 FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds);

@@ -280,6 +280,14 @@ TEST_F(VeltFlash, OnATerminalLinesAreColouredAndProgressUpdatesInPlace) {
             std::string::npos);
 }
 
+TEST_F(VeltFlash, ATraceOnTheSameTerminalGetsNoProgressLineInItsWay) {
+  const FlashRun run = RunFlashOnTerminal({"--trace", "--port", Port(), "reset"}, true);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("\x1b[34mПроверка прошла.\x1b[0m"), std::string::npos);
+  EXPECT_NE(run.out.find(" > 0F 0F "), std::string::npos);
+  EXPECT_EQ(run.out.find("записано страниц"), std::string::npos);
+}
+
 TEST_F(VeltFlash, CtrlCStopsBetweenTwoStepsAndClosesThePort) {
   Simulator paced;  // at 57600 baud the load takes long enough to interrupt
   ASSERT_TRUE(paced.Ok());
