@@ -35,7 +35,24 @@ Reading Library(const std::string& text) {
   return {ok, ok ? Bits(value) : 0};
 }
 
+// The reader follows glibc. mingw's scanf differs in one corner: it takes a
+// "0x" followed by the exponent letter ("0xp1") as 0, where glibc wants a hex
+// digit first; such texts are not compared there.
+bool LibraryDiffers(const std::string& text) {
+#ifdef __GLIBC__
+  (void)text;
+  return false;
+#else
+  size_t at = text.find_first_not_of(" \t\n\v\f\r");
+  if (at != std::string::npos && (text[at] == '+' || text[at] == '-')) ++at;
+  if (at == std::string::npos || text.size() < at + 3) return false;
+  return text[at] == '0' && (text[at + 1] == 'x' || text[at + 1] == 'X') &&
+         (text[at + 2] == 'p' || text[at + 2] == 'P');
+#endif
+}
+
 void ExpectSameAsLibrary(const std::string& text) {
+  if (LibraryDiffers(text)) return;
   const Reading ours = Ours(text);
   const Reading library = Library(text);
   ASSERT_EQ(ours.ok, library.ok) << "text \"" << text << "\"";
