@@ -19,7 +19,6 @@ constexpr int buttonWidth = 56;
 constexpr int buttonHeight = 48;
 constexpr int buttonTop = menuBarHeight;
 constexpr int logTop = buttonTop + buttonHeight;
-constexpr int firstPortItem = 6;  // "COM 1 " in mainMenu
 
 constexpr int aboutWidth = 280;
 constexpr int aboutHeight = 132;
@@ -67,7 +66,7 @@ Fl_Menu_Item mainMenu[mainMenuItemCount] = {
     {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
 };
 
-Fl_Menu_Item& PortMenuItem(int k) { return mainMenu[firstPortItem + k - 1]; }
+Fl_Menu_Item& PortMenuItem(int k) { return mainMenu[firstPortMenuItem + k - 1]; }
 
 void probePorts() {
   for (int k = 1; k <= portCount; ++k) {

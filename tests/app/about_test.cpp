@@ -11,7 +11,7 @@ namespace {
 
 class AboutTest : public AppTest {};
 
-void ClickAbout() { mainMenu[11].do_callback(menuBar); }
+void ClickAbout() { mainMenu[aboutMenuItem].do_callback(menuBar); }
 
 Fl_Widget* ChildOfType(Fl_Window* window, bool wantButton) {
   for (int i = 0; i < window->children(); ++i) {

@@ -75,7 +75,7 @@ class ExitTest : public AppTest {
 const std::vector<std::pair<const char*, std::function<void()>>>& ExitTriggers() {
   static const std::vector<std::pair<const char*, std::function<void()>>> triggers = {
       {"exit button", [] { exitButton->do_callback(); }},
-      {"Выход item", [] { mainMenu[3].do_callback(menuBar); }},
+      {"Выход item", [] { mainMenu[exitMenuItem].do_callback(menuBar); }},
       {"Ctrl+X", [] { PressKey(mainWindow, 'x', FL_CTRL, "\x18"); }},
   };
   return triggers;
@@ -143,7 +143,7 @@ TEST_F(ExitTest, BusyExitAnsweredYesStopsTheWorkerBeforeClosingThePort) {
 
 TEST_F(ExitTest, ClosingTheIdleMainWindowAlsoClosesAbout) {
   StartProgram();
-  mainMenu[11].do_callback(menuBar);
+  mainMenu[aboutMenuItem].do_callback(menuBar);
   ASSERT_TRUE(aboutWindow->shown());
   mainWindow->do_callback();
   EXPECT_FALSE(mainWindow->shown());

@@ -302,7 +302,7 @@ TEST_F(OperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
 
   Press(loadFirmwareButton);
   ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
-  mainMenu[2].do_callback(menuBar);  // "Очистить..."
+  mainMenu[clearMenuItem].do_callback(menuBar);
   EXPECT_EQ(logBrowser->size(), 0);
   ASSERT_TRUE(WaitIdle());
   Lines lines = LogLines();
@@ -338,14 +338,14 @@ TEST_F(OperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAFileOth
   const int dialogsBefore = FileDialogsAnswered();
   // Were a dialog opened after all, this answer would close it.
   AnswerNextFileDialog(directory + "/k.koeff");
-  mainMenu[1].do_callback(menuBar);  // "Открыть..." while busy
+  mainMenu[openMenuItem].do_callback(menuBar);  // while busy
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
   EXPECT_EQ(coefficientsLoaded, 0);
   ForgetFileDialogAnswers();
 
   AnswerNextFileDialog(directory + "/k.koeff");
-  mainMenu[1].do_callback(menuBar);
+  mainMenu[openMenuItem].do_callback(menuBar);
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1);
   EXPECT_EQ(coefficientsLoaded, 1);
 }

@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "app/operations.h"
+#include "app/program_exit.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -140,7 +141,14 @@ TEST_F(StartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
     EXPECT_EQ(mainMenu[i].shortcut(), items[i].shortcut) << i;
   }
   for (int k = 1; k <= portCount; ++k) EXPECT_TRUE(PortMenuItem(k).radio()) << k;
-  EXPECT_FALSE(mainMenu[11].submenu());
+  EXPECT_TRUE(mainMenu[0].submenu());
+  EXPECT_TRUE(mainMenu[firstPortMenuItem - 1].submenu());
+  EXPECT_EQ(mainMenu[openMenuItem].callback(), onOpenCoefficientFile);
+  EXPECT_EQ(mainMenu[clearMenuItem].callback(), clearLog);
+  EXPECT_EQ(mainMenu[exitMenuItem].callback(), exitProgram);
+  EXPECT_EQ(mainMenu[aboutMenuItem].callback(), showAbout);
+  EXPECT_EQ(exitButton->callback(), exitProgram);
+  EXPECT_FALSE(mainMenu[aboutMenuItem].submenu());
 
   // Growing the window gives the extra height to the log alone.
   mainWindow->size(224, 571);
