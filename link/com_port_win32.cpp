@@ -1,52 +1,34 @@
-// ComPort on Win32 communications handles (COM1..COM4).
+// ComPort on Win32 communications handles (COM1..COM4, or any port by name).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "link/com_port.h"
+#include "link/com_settings_win32.h"
 #include "link/sleep.h"
 
 namespace {
 
 constexpr DWORD queueSize = 256;
-constexpr DWORD readWaitMilliseconds = 1;
 constexpr int writeRetryPauseMilliseconds = 1;
 // A port that takes no byte for this many retry pauses is taken to be gone.
 constexpr int writeStallLimit = 1000;
+// COM10 and above open only through the device namespace.
+constexpr long firstPortNeedingPrefix = 10;
+constexpr char deviceNamespace[] = "\\\\.\\";
 
 HANDLE AsHandle(PortHandle handle) { return static_cast<HANDLE>(handle); }
 
 PortError ErrorFromLastError(DWORD error) {
   switch (error) {
-    case ERROR_ACCESS_DENIED:
+    case ERROR_ACCESS_DENIED:  // what another program's open handle gives
     case ERROR_SHARING_VIOLATION:
       return PortError::busy;
     default:
       return PortError::missing;
   }
-}
-
-// 57600 8N1, every form of flow control off, DTR and RTS held inactive;
-// every other member keeps what the driver reported.
-void ApplyLineSettings(DCB& dcb) {
-  dcb.BaudRate = CBR_57600;
-  dcb.ByteSize = 8;
-  dcb.Parity = NOPARITY;
-  dcb.StopBits = ONESTOPBIT;
-  dcb.fOutxCtsFlow = FALSE;
-  dcb.fOutxDsrFlow = FALSE;
-  dcb.fDtrControl = DTR_CONTROL_DISABLE;
-  dcb.fOutX = FALSE;
-  dcb.fInX = FALSE;
-  dcb.fRtsControl = RTS_CONTROL_DISABLE;
-  dcb.fAbortOnError = FALSE;
-}
-
-// Reads return at once with what is waiting, else after at most 1 ms.
-void ApplyReadTimeouts(COMMTIMEOUTS& timeouts) {
-  timeouts.ReadIntervalTimeout = MAXDWORD;
-  timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-  timeouts.ReadTotalTimeoutConstant = readWaitMilliseconds;
 }
 
 bool Configure(HANDLE port) {
@@ -61,6 +43,16 @@ bool Configure(HANDLE port) {
   return SetCommTimeouts(port, &timeouts) != 0;
 }
 
+// "COM12" becomes "\\.\COM12"; COM1..COM9 and every other name stay as given.
+void NameForCreateFile(const char* deviceName, char* name, int size) {
+  const bool isComPort = std::strncmp(deviceName, "COM", 3) == 0;
+  char* end = nullptr;
+  const long number = isComPort ? std::strtol(deviceName + 3, &end, 10) : 0;
+  const bool needsPrefix = isComPort && end != deviceName + 3 && *end == '\0' &&
+                           number >= firstPortNeedingPrefix;
+  std::snprintf(name, size, "%s%s", needsPrefix ? deviceNamespace : "", deviceName);
+}
+
 }  // namespace
 
 void PortDeviceName(char portDigit, char* name, int size) {
@@ -69,7 +61,9 @@ void PortDeviceName(char portDigit, char* name, int size) {
 
 int ComPort::OpenDevice(const char* deviceName) {
   Close();
-  HANDLE port = CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  char name[MAX_PATH];
+  NameForCreateFile(deviceName, name, sizeof name);
+  HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (port == INVALID_HANDLE_VALUE) {
     lastError = ErrorFromLastError(GetLastError());
@@ -80,6 +74,7 @@ int ComPort::OpenDevice(const char* deviceName) {
     lastError = PortError::settingsRefused;
     return -1;
   }
+  // Their results do not matter: a port that got this far works without them.
   PurgeComm(port, PURGE_TXCLEAR | PURGE_RXCLEAR);
   SetupComm(port, queueSize, queueSize);
   handle = port;
@@ -106,11 +101,13 @@ void ComPort::Write(int count, const uint8_t* data) {
       pending -= static_cast<int>(written);
       stalled = 0;
     } else {
-      // A pulled adapter fails every call (ERROR_BAD_COMMAND, ERROR_ACCESS_DENIED).
+      // A pulled adapter fails every call (ERROR_BAD_COMMAND, ERROR_ACCESS_DENIED,
+      // ERROR_GEN_FAILURE): the missing answers then end the exchange.
       if (!ok) return;
       if (++stalled >= writeStallLimit) return;
       SleepMilliseconds(writeRetryPauseMilliseconds);
     }
+    // The frame must have left the computer before polling for its answer.
     FlushFileBuffers(AsHandle(handle));
   }
 }

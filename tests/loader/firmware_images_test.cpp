@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <set>
 #include <string>
 
@@ -123,48 +120,6 @@ TEST(IntelHex, RejectsMalformedFilesNamingTheLine) {
     EXPECT_EQ(ParseIntelHex(c.text, image, error), -1) << c.text;
     EXPECT_EQ(error, c.message) << c.text;
   }
-}
-
-// The build step itself: a bad file or a wrong layout stops it with a message.
-class HexToPages : public ::testing::Test {
- protected:
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
-    std::ofstream(path) << text;
-    return path;
-  }
-  int Run(const std::string& c1, const std::string& c2, const std::string& c3, std::string& output) {
-    const std::string log = ::testing::TempDir() + "hex_to_pages.log";
-    const std::string command = std::string(HEX_TO_PAGES) + " " + ::testing::TempDir() + "out.cpp " + c1 +
-                                " " + c2 + " " + c3 + " 2>" + log;
-    const int status = std::system(command.c_str());
-    std::ifstream in(log);
-    output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return status;
-  }
-  const std::string shipped = std::string(FIRMWARE_DIR) + "/controller";
-};
-
-TEST_F(HexToPages, AcceptsTheShippedFiles) {
-  std::string output;
-  EXPECT_EQ(Run(shipped + "1.hex", shipped + "2.hex", shipped + "3.hex", output), 0) << output;
-}
-
-TEST_F(HexToPages, FailsOnABadChecksum) {
-  const std::string bad = Write("bad.hex", ":022000000405D4\n:00000001FF\n");
-  std::string output;
-  EXPECT_NE(Run(bad, shipped + "2.hex", shipped + "3.hex", output), 0);
-  EXPECT_NE(output.find("bad.hex: line 1: bad checksum"), std::string::npos) << output;
-}
-
-TEST_F(HexToPages, FailsWhenPagesAreMissingOrOutsideTheLayout) {
-  std::string output;
-  EXPECT_NE(Run(shipped + "2.hex", shipped + "2.hex", shipped + "3.hex", output), 0)
-      << "controller 2's 41 pages are not controller 1's 53";
-  EXPECT_NE(output.find("no data for the page at 0x2A40"), std::string::npos) << output;
-
-  EXPECT_NE(Run(shipped + "1.hex", shipped + "1.hex", shipped + "3.hex", output), 0);
-  EXPECT_NE(output.find("outside the firmware pages"), std::string::npos) << output;
 }
 
 }  // namespace
