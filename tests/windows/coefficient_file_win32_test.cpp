@@ -1,0 +1,106 @@
+// The coefficient reader on the Windows C runtime: a file must read the same
+// as on Linux, whatever text-mode conventions the runtime has, and a file
+// the runtime cannot open must leave the loaded image alone.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "coeff/coefficient_file.h"
+
+namespace {
+
+class CoefficientFileOnWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char base[MAX_PATH];
+    ASSERT_NE(GetTempPathA(sizeof base, base), 0u);
+    directory = std::string(base) + "velt-coeff-" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr) ||
+                GetLastError() == ERROR_ALREADY_EXISTS);
+  }
+  void TearDown() override {
+    for (const std::string& path : written) DeleteFileA(path.c_str());
+    RemoveDirectoryA(directory.c_str());
+  }
+
+  // Windows separators on purpose: the path is what a Windows dialog gives.
+  std::string Write(const std::string& name, const std::string& content) {
+    const std::string path = directory + "\\" + name;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    EXPECT_NE(file, nullptr) << path;
+    if (file == nullptr) return path;
+    std::fwrite(content.data(), 1, content.size(), file);
+    std::fclose(file);
+    written.push_back(path);
+    return path;
+  }
+
+  static std::string Lines(int count, const std::string& line, const std::string& end) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += line + end;
+    return text;
+  }
+
+  std::vector<uint8_t> Image() const {
+    return std::vector<uint8_t>(coefficientImage, coefficientImage + coefficientImageSize);
+  }
+
+  std::string directory;
+  std::vector<std::string> written;
+};
+
+TEST_F(CoefficientFileOnWindows, ReadsAsOnLinuxWhateverTheTextModeWouldDo) {
+  struct Case {
+    const char* what;
+    std::string text;
+    int result;
+  };
+  const Case cases[] = {
+      {"CRLF lines", Lines(28, "1.5", "\r\n"), coefficientFileOk},
+      {"CR CR LF lines", Lines(28, "1.5", "\r\r\n"), coefficientFileOk},
+      // Text mode would stop at Ctrl-Z and miss the extra line.
+      {"Ctrl-Z line after 28", Lines(28, "1.5", "\r\n") + "\x1A\r\n", coefficientFileTooLong},
+      {"Ctrl-Z inside", Lines(10, "1.5", "\r\n") + "\x1A" + Lines(18, "1.5", "\r\n"),
+       coefficientFileNotANumber},
+      {"27 lines", Lines(27, "1.5", "\r\n"), coefficientFileTooShort},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ReadCoefficientFile(Write("case.koeff", c.text).c_str()), c.result) << c.what;
+  }
+}
+
+TEST_F(CoefficientFileOnWindows, AValidFileFillsTheImageAndTheTable) {
+  ASSERT_EQ(ReadCoefficientFile(Write("ones.koeff", Lines(28, "1", "\r\n")).c_str()), 0);
+  for (int n = 0; n < coefficientCount; ++n) {
+    EXPECT_EQ(coefficientImage[4 * n], 0x7F) << n;  // 1.0: exponent byte 0x7F, fraction 0
+    EXPECT_EQ(coefficientImage[4 * n + 1], 0x00) << n;
+  }
+  EXPECT_EQ(coefficientTable.pageCount, 2);
+  EXPECT_EQ(coefficientTable.pages[0], coefficientImage);
+}
+
+TEST_F(CoefficientFileOnWindows, WhatTheRuntimeCannotOpenKeepsTheImage) {
+  ASSERT_EQ(ReadCoefficientFile(Write("known.koeff", Lines(28, "2.5", "\n")).c_str()), 0);
+  const std::vector<uint8_t> known = Image();
+
+  EXPECT_EQ(ReadCoefficientFile((directory + "\\missing.koeff").c_str()), -1);
+  EXPECT_EQ(ReadCoefficientFile(directory.c_str()), -1) << "a folder";
+
+  // Another program holds the file without sharing it.
+  const std::string locked = Write("locked.koeff", Lines(28, "3", "\n"));
+  const HANDLE holder = CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ReadCoefficientFile(locked.c_str()), -1);
+  CloseHandle(holder);
+
+  EXPECT_EQ(Image(), known);
+  EXPECT_EQ(ReadCoefficientFile(locked.c_str()), 0) << "readable once released";
+}
+
+}  // namespace
