@@ -9,7 +9,7 @@
 
 namespace {
 
-class AboutTest : public AppTest {};
+class WindowAboutTest : public AppTest {};
 
 void ClickAbout() { mainMenu[aboutMenuItem].do_callback(menuBar); }
 
@@ -21,7 +21,7 @@ Fl_Widget* ChildOfType(Fl_Window* window, bool wantButton) {
   return nullptr;
 }
 
-TEST_F(AboutTest, ShowsItsTextAndIsBuiltOnlyOnce) {
+TEST_F(WindowAboutTest, ShowsItsTextAndIsBuiltOnlyOnce) {
   StartProgram();
   EXPECT_EQ(aboutWindow, nullptr);
   ClickAbout();
@@ -45,7 +45,7 @@ TEST_F(AboutTest, ShowsItsTextAndIsBuiltOnlyOnce) {
   EXPECT_TRUE(aboutWindow->shown());
 }
 
-TEST_F(AboutTest, TakHidesItAndTheNextRequestShowsTheSameWindow) {
+TEST_F(WindowAboutTest, TakHidesItAndTheNextRequestShowsTheSameWindow) {
   StartProgram();
   ClickAbout();
   Fl_Window* first = aboutWindow;
@@ -59,7 +59,7 @@ TEST_F(AboutTest, TakHidesItAndTheNextRequestShowsTheSameWindow) {
   EXPECT_TRUE(aboutWindow->shown());
 }
 
-TEST_F(AboutTest, EnterHidesIt) {
+TEST_F(WindowAboutTest, EnterHidesIt) {
   StartProgram();
   ClickAbout();
   ASSERT_TRUE(PumpUntil([] { return aboutWindow->visible() != 0; }, 5));

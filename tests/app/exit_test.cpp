@@ -50,7 +50,7 @@ void PressKeyInQuestion(void*) {
   Fl::repeat_timeout(keyDelaySeconds, PressKeyInQuestion);
 }
 
-class ExitTest : public AppTest {
+class WindowExitTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
@@ -81,7 +81,7 @@ const std::vector<std::pair<const char*, std::function<void()>>>& ExitTriggers()
   return triggers;
 }
 
-TEST_F(ExitTest, IdleExitClosesThePortAndEndsWithZeroFromEveryTrigger) {
+TEST_F(WindowExitTest, IdleExitClosesThePortAndEndsWithZeroFromEveryTrigger) {
   Simulator& device = AttachDevice(1);
   StartProgram();
   for (const auto& [name, trigger] : ExitTriggers()) {
@@ -95,7 +95,7 @@ TEST_F(ExitTest, IdleExitClosesThePortAndEndsWithZeroFromEveryTrigger) {
   EXPECT_EQ(questionsAsked, 0);
 }
 
-TEST_F(ExitTest, ShortcutsUseCtrlNotAlt) {
+TEST_F(WindowExitTest, ShortcutsUseCtrlNotAlt) {
   const std::string directory = MakeWorkDirectory();
   StartProgram();
   logBrowser->add("@C4x");
@@ -114,7 +114,7 @@ TEST_F(ExitTest, ShortcutsUseCtrlNotAlt) {
   EXPECT_EQ(logBrowser->size(), 0);  // the menu's chooser is silent on Cancel
 }
 
-TEST_F(ExitTest, BusyExitAnsweredNoCarriesOn) {
+TEST_F(WindowExitTest, BusyExitAnsweredNoCarriesOn) {
   StartSlowFirmwareLoad();
   operatorAnswer = 0;
   for (const auto& [name, trigger] : ExitTriggers()) {
@@ -127,7 +127,7 @@ TEST_F(ExitTest, BusyExitAnsweredNoCarriesOn) {
   EXPECT_EQ(LogLines().back(), "@C4Запуск.");
 }
 
-TEST_F(ExitTest, BusyExitAnsweredYesStopsTheWorkerBeforeClosingThePort) {
+TEST_F(WindowExitTest, BusyExitAnsweredYesStopsTheWorkerBeforeClosingThePort) {
   StartSlowFirmwareLoad();
   operatorAnswer = 1;
   exitButton->do_callback();
@@ -141,7 +141,7 @@ TEST_F(ExitTest, BusyExitAnsweredYesStopsTheWorkerBeforeClosingThePort) {
   EXPECT_FALSE(devices[0]->ApplicationRunning());
 }
 
-TEST_F(ExitTest, ClosingTheIdleMainWindowAlsoClosesAbout) {
+TEST_F(WindowExitTest, ClosingTheIdleMainWindowAlsoClosesAbout) {
   StartProgram();
   mainMenu[aboutMenuItem].do_callback(menuBar);
   ASSERT_TRUE(aboutWindow->shown());
@@ -152,7 +152,7 @@ TEST_F(ExitTest, ClosingTheIdleMainWindowAlsoClosesAbout) {
   EXPECT_EQ(questionsAsked, 0);
 }
 
-TEST_F(ExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
+TEST_F(WindowExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
   StartSlowFirmwareLoad();
   operatorAnswer = 0;
   mainWindow->do_callback();
@@ -170,7 +170,7 @@ TEST_F(ExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
 }
 
 // The real question window: Escape keeps the operation, Enter stops it.
-TEST_F(ExitTest, QuestionWindowAnswersEscapeWithNoAndEnterWithYes) {
+TEST_F(WindowExitTest, QuestionWindowAnswersEscapeWithNoAndEnterWithYes) {
   StartSlowFirmwareLoad();
   askStopAndExit = realQuestion;
 

@@ -64,9 +64,9 @@ std::vector<uint8_t> CoefficientPages(const Simulator& device) {
 // Presses a button as a click does.
 void Press(Fl_Button* button) { button->do_callback(); }
 
-class OperationsTest : public AppTest {};
+class WindowOperationsTest : public AppTest {};
 
-TEST_F(OperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWritesAllThreeControllers) {
+TEST_F(WindowOperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWritesAllThreeControllers) {
   Simulator& device = AttachDevice(1);
   StartProgram();
 
@@ -93,7 +93,7 @@ TEST_F(OperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWritesAllTh
   EXPECT_TRUE(device.ApplicationRunning());
 }
 
-TEST_F(OperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWrite) {
+TEST_F(WindowOperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWrite) {
   Simulator& device = AttachDevice(1);
   MakeWorkDirectory();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "2.5").c_str()), 0);
@@ -120,7 +120,7 @@ TEST_F(OperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWrite) {
             std::vector<uint8_t>(coefficientImage, coefficientImage + coefficientImageSize));
 }
 
-TEST_F(OperationsTest, WriteWithALoadedFileStartsAtOnceAndUsesTheFileUp) {
+TEST_F(WindowOperationsTest, WriteWithALoadedFileStartsAtOnceAndUsesTheFileUp) {
   Simulator& device = AttachDevice(1);
   MakeWorkDirectory();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "1.0").c_str()), 0);
@@ -142,7 +142,7 @@ TEST_F(OperationsTest, WriteWithALoadedFileStartsAtOnceAndUsesTheFileUp) {
   EXPECT_EQ(CoefficientPages(device), expected);
 }
 
-TEST_F(OperationsTest, WriteWithoutAFileAsksForOneThenWritesIt) {
+TEST_F(WindowOperationsTest, WriteWithoutAFileAsksForOneThenWritesIt) {
   Simulator& device = AttachDevice(1);
   const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("half.koeff", "0.5");
@@ -161,7 +161,7 @@ TEST_F(OperationsTest, WriteWithoutAFileAsksForOneThenWritesIt) {
   EXPECT_EQ(coefficientsLoaded, 0);
 }
 
-TEST_F(OperationsTest, CancelledChooserRefusesAndTheNextPressAsksAgain) {
+TEST_F(WindowOperationsTest, CancelledChooserRefusesAndTheNextPressAsksAgain) {
   Simulator& device = AttachDevice(1);
   MakeWorkDirectory();
   StartProgram();
@@ -181,7 +181,7 @@ TEST_F(OperationsTest, CancelledChooserRefusesAndTheNextPressAsksAgain) {
   EXPECT_TRUE(device.Transcript().empty());
 }
 
-TEST_F(OperationsTest, UnreadableFileFromTheChooserCountsAsNoFile) {
+TEST_F(WindowOperationsTest, UnreadableFileFromTheChooserCountsAsNoFile) {
   AttachDevice(1);
   const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("long.koeff", "1.0");
@@ -198,7 +198,7 @@ TEST_F(OperationsTest, UnreadableFileFromTheChooserCountsAsNoFile) {
   EXPECT_EQ(operationBusy, 0);
 }
 
-TEST_F(OperationsTest, FirmwareButtonIsIgnoredWhileTheWriteChooserIsOpen) {
+TEST_F(WindowOperationsTest, FirmwareButtonIsIgnoredWhileTheWriteChooserIsOpen) {
   AttachDevice(1);
   MakeWorkDirectory();
   StartProgram();
@@ -216,7 +216,7 @@ TEST_F(OperationsTest, FirmwareButtonIsIgnoredWhileTheWriteChooserIsOpen) {
   EXPECT_TRUE(ButtonsShowIdle());
 }
 
-TEST_F(OperationsTest, PortThatCannotBeOpenedKeepsTheLoadedFile) {
+TEST_F(WindowOperationsTest, PortThatCannotBeOpenedKeepsTheLoadedFile) {
   Simulator& device = AttachDevice(1);
   MakeWorkDirectory();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
@@ -242,7 +242,7 @@ TEST_F(OperationsTest, PortThatCannotBeOpenedKeepsTheLoadedFile) {
   EXPECT_EQ(coefficientsLoaded, 0);
 }
 
-TEST_F(OperationsTest, SilentDeviceKeepsTheLoadedFile) {
+TEST_F(WindowOperationsTest, SilentDeviceKeepsTheLoadedFile) {
   Simulator& device = AttachDevice(1);
   MakeWorkDirectory();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
@@ -267,7 +267,7 @@ TEST_F(OperationsTest, SilentDeviceKeepsTheLoadedFile) {
   EXPECT_EQ(LogLines(), coefficientsWritten);
 }
 
-TEST_F(OperationsTest, WriteThatFailsVerificationForgetsTheFile) {
+TEST_F(WindowOperationsTest, WriteThatFailsVerificationForgetsTheFile) {
   Simulator& device = AttachDevice(1);
   MakeWorkDirectory();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
@@ -294,7 +294,7 @@ TEST_F(OperationsTest, WriteThatFailsVerificationForgetsTheFile) {
   EXPECT_EQ(LogLines(), Lines{"@C1Файл не выбран."});
 }
 
-TEST_F(OperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
+TEST_F(WindowOperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
   SimOptions slow = FastDevice();
   slow.writeLatencyMs = 5;
   AttachDevice(1, slow);
@@ -312,7 +312,7 @@ TEST_F(OperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
   EXPECT_LT(lines.size(), firmwareLoaded.size());
 }
 
-TEST_F(OperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
+TEST_F(WindowOperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
   Simulator& device = AttachDevice(1);
   StartProgram();
   launchThread = [](void (*)()) {
@@ -326,7 +326,7 @@ TEST_F(OperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
   EXPECT_TRUE(device.Transcript().empty());
 }
 
-TEST_F(OperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAFileOtherwise) {
+TEST_F(WindowOperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAFileOtherwise) {
   SimOptions slow = FastDevice();
   slow.writeLatencyMs = 2;
   AttachDevice(1, slow);
@@ -350,7 +350,7 @@ TEST_F(OperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAFileOth
   EXPECT_EQ(coefficientsLoaded, 1);
 }
 
-TEST_F(OperationsTest, WorkerLinesAreAllKeptAndDoNotScrollTheLog) {
+TEST_F(WindowOperationsTest, WorkerLinesAreAllKeptAndDoNotScrollTheLog) {
   StartProgram();
   constexpr int lineCount = 300;
   std::thread worker([] {

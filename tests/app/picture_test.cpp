@@ -33,7 +33,7 @@ int Luma(const Rgb& c) {
   return static_cast<int>(std::lround(0.299 * c.r + 0.587 * c.g + 0.114 * c.b));
 }
 
-TEST(Pictures, ButtonPicturesAre24By24WithTwoCharactersAndATransparentBackground) {
+TEST(ButtonPictures, ButtonPicturesAre24By24WithTwoCharactersAndATransparentBackground) {
   for (const Named& picture : buttonPictures) {
     XpmPicture p;
     ASSERT_TRUE(ParseXpm(picture.data, &p)) << picture.name;
@@ -50,7 +50,7 @@ TEST(Pictures, ButtonPicturesAre24By24WithTwoCharactersAndATransparentBackground
   }
 }
 
-TEST(Pictures, BusyPictureIsItsIdlePictureInGreysWithTheSameTransparentPixels) {
+TEST(ButtonPictures, BusyPictureIsItsIdlePictureInGreysWithTheSameTransparentPixels) {
   const Named pairs[][2] = {
       {{"loadFirmware", loadFirmwareXpm}, {"loadFirmwareBusy", loadFirmwareBusyXpm}},
       {{"writeCoefficients", writeCoefficientsXpm},
@@ -77,7 +77,7 @@ TEST(Pictures, BusyPictureIsItsIdlePictureInGreysWithTheSameTransparentPixels) {
   }
 }
 
-TEST(Pictures, WindowIconIsAnOpaqueUpArrowOnBlue) {
+TEST(ButtonPictures, WindowIconIsAnOpaqueUpArrowOnBlue) {
   XpmPicture icon;
   ASSERT_TRUE(ParseXpm(windowIconXpm, &icon));
   ASSERT_EQ(icon.width, windowIconSize);
@@ -108,7 +108,7 @@ TEST(Pictures, WindowIconIsAnOpaqueUpArrowOnBlue) {
   }
 }
 
-TEST(Pictures, WindowsIconFileHoldsOne32By32ImageOf256Colours) {
+TEST(ButtonPictures, WindowsIconFileHoldsOne32By32ImageOf256Colours) {
   std::ifstream in(VELT_ICON_FILE, std::ios::binary);
   ASSERT_TRUE(in) << VELT_ICON_FILE;
   std::vector<uint8_t> ico((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -83,7 +83,7 @@ constexpr double drawnShare = 0.8;
 // Long enough for the server to map the window and for it to be drawn.
 constexpr double drawSeconds = 0.3;
 
-class ScreenshotTest : public AppTest {
+class WindowScreenshotTest : public AppTest {
  protected:
   static Screen ReadWindow() {
     Fl::flush();
@@ -108,7 +108,7 @@ class ScreenshotTest : public AppTest {
   }
 };
 
-TEST_F(ScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
+TEST_F(WindowScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
   StartProgram();
   logBrowser->add("@C1Порт не выбран.");
   logBrowser->add("@C4Проверка прошла.");
@@ -124,7 +124,7 @@ TEST_F(ScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
   EXPECT_GT(PixelsOfColour(screen, 0, logTop + lineHeight, 224, lineHeight, {0, 0, 255}), 30);
 }
 
-TEST_F(ScreenshotTest, BusyPicturesAreDrawnWhileAnOperationRuns) {
+TEST_F(WindowScreenshotTest, BusyPicturesAreDrawnWhileAnOperationRuns) {
   SimOptions slow = FastDevice();
   slow.writeLatencyMs = 10;
   AttachDevice(1, slow);
@@ -165,7 +165,7 @@ bool ParsePpm(const std::string& data, Screen* screen) {
   return true;
 }
 
-TEST_F(ScreenshotTest, RealProgramOpensA224By471WindowWithItsPictures) {
+TEST_F(WindowScreenshotTest, RealProgramOpensA224By471WindowWithItsPictures) {
   // The program under test runs on its own; it must not find a window of ours.
   ASSERT_EQ(Fl::first_window(), nullptr);
   const pid_t child = fork();

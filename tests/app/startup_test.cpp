@@ -10,7 +10,7 @@
 
 namespace {
 
-class StartupTest : public AppTest {};
+class WindowStartupTest : public AppTest {};
 
 struct PortFlags {
   bool active;
@@ -21,7 +21,7 @@ PortFlags FlagsOf(int k) {
   return {PortMenuItem(k).active() != 0, PortMenuItem(k).value() != 0};
 }
 
-TEST_F(StartupTest, ProbeGreysAndUnselectsPortsThatDoNotOpen) {
+TEST_F(WindowStartupTest, ProbeGreysAndUnselectsPortsThatDoNotOpen) {
   struct Case {
     bool present[portCount];
     PortFlags expected[portCount];
@@ -54,7 +54,7 @@ TEST_F(StartupTest, ProbeGreysAndUnselectsPortsThatDoNotOpen) {
   }
 }
 
-TEST_F(StartupTest, WithEveryPortMissingEachButtonRefusesAndNothingStarts) {
+TEST_F(WindowStartupTest, WithEveryPortMissingEachButtonRefusesAndNothingStarts) {
   StartProgram();
   for (Fl_Button* button : {loadFirmwareButton, writeCoefficientsButton, resetCoefficientsButton}) {
     button->do_callback();
@@ -67,7 +67,7 @@ TEST_F(StartupTest, WithEveryPortMissingEachButtonRefusesAndNothingStarts) {
                                                   "@C1Порт не выбран."}));
 }
 
-TEST_F(StartupTest, SecondPortMustBePickedBeforeAnOperationStarts) {
+TEST_F(WindowStartupTest, SecondPortMustBePickedBeforeAnOperationStarts) {
   AttachDevice(2);
   StartProgram();
   resetCoefficientsButton->do_callback();
@@ -84,7 +84,7 @@ TEST_F(StartupTest, SecondPortMustBePickedBeforeAnOperationStarts) {
   EXPECT_FALSE(devices[1]->Transcript().empty());
 }
 
-TEST_F(StartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
+TEST_F(WindowStartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
   StartProgram();
   EXPECT_STREQ(mainWindow->label(), "Загрузчик для ВЕЛТ");
   EXPECT_EQ(mainWindow->w(), 224);
