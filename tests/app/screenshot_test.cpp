@@ -165,43 +165,97 @@ bool ParsePpm(const std::string& data, Screen* screen) {
   return true;
 }
 
+// The real velt-loader, started with this test's port mapping; stopped at
+// the end of the scope.
+class RunningProgram {
+ public:
+  RunningProgram() {
+    child = fork();
+    if (child == 0) {
+      execl(VELT_LOADER_PROGRAM, "velt-loader", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+  }
+  ~RunningProgram() {
+    if (child <= 0) return;
+    kill(child, SIGTERM);
+    int status = 0;
+    waitpid(child, &status, 0);
+  }
+  bool Started() const { return child > 0; }
+
+  // The X id of its main window, or "" when none appeared.
+  std::string FindWindow() const {
+    const std::string title = "Загрузчик для ВЕЛТ";
+    for (int attempt = 0; attempt < windowSearchAttempts; ++attempt) {
+      usleep(windowSearchPauseMicroseconds);
+      std::string ids = Output("xdotool search --onlyvisible --class FLTK 2>/dev/null");
+      size_t start = 0;
+      while (start < ids.size()) {
+        size_t end = ids.find('\n', start);
+        std::string id = ids.substr(start, end - start);
+        start = end == std::string::npos ? ids.size() : end + 1;
+        if (!id.empty() && Output("xdotool getwindowname " + id) == title + "\n") return id;
+      }
+    }
+    return "";
+  }
+
+  static bool Capture(const std::string& windowId, Screen* screen) {
+    usleep(drawPauseMicroseconds);
+    return ParsePpm(Output("import -window " + windowId + " -depth 8 ppm:- 2>/dev/null"), screen);
+  }
+
+ private:
+  static constexpr int windowSearchAttempts = 100;
+  static constexpr int windowSearchPauseMicroseconds = 100 * 1000;
+  static constexpr int drawPauseMicroseconds = 300 * 1000;
+  pid_t child = -1;
+};
+
 TEST_F(WindowScreenshotTest, RealProgramOpensA224By471WindowWithItsPictures) {
   // The program under test runs on its own; it must not find a window of ours.
   ASSERT_EQ(Fl::first_window(), nullptr);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    execl(VELT_LOADER_PROGRAM, "velt-loader", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  const std::string title = "Загрузчик для ВЕЛТ";
-  std::string windowId;
-  for (int attempt = 0; attempt < 100 && windowId.empty(); ++attempt) {
-    usleep(100 * 1000);
-    std::string ids = Output("xdotool search --onlyvisible --class FLTK 2>/dev/null");
-    size_t start = 0;
-    while (start < ids.size()) {
-      size_t end = ids.find('\n', start);
-      std::string id = ids.substr(start, end - start);
-      start = end == std::string::npos ? ids.size() : end + 1;
-      if (!id.empty() && Output("xdotool getwindowname " + id) == title + "\n") windowId = id;
-    }
-  }
-  Screen screen;
-  bool read = false;
-  if (!windowId.empty()) {
-    usleep(300 * 1000);  // let it finish drawing
-    read = ParsePpm(Output("import -window " + windowId + " -depth 8 ppm:- 2>/dev/null"), &screen);
-  }
-  kill(child, SIGTERM);
-  int status = 0;
-  waitpid(child, &status, 0);
-
+  RunningProgram program;
+  ASSERT_TRUE(program.Started());
+  const std::string windowId = program.FindWindow();
   ASSERT_FALSE(windowId.empty()) << "velt-loader showed no window";
-  ASSERT_TRUE(read);
+  Screen screen;
+  ASSERT_TRUE(RunningProgram::Capture(windowId, &screen));
   EXPECT_EQ(screen.width, 224);
   EXPECT_EQ(screen.height, 471);
   ExpectPictures(screen, false);
+}
+
+TEST_F(WindowScreenshotTest, RealProgramLoadsFirmwareWhenItsButtonIsClicked) {
+  Simulator& device = AttachDevice(1);
+  ASSERT_EQ(Fl::first_window(), nullptr);
+  RunningProgram program;
+  ASSERT_TRUE(program.Started());
+  const std::string windowId = program.FindWindow();
+  ASSERT_FALSE(windowId.empty()) << "velt-loader showed no window";
+
+  const std::string click = "xdotool mousemove --window " + windowId + " 28 47 click 1";
+  ASSERT_EQ(std::system(click.c_str()), 0);
+  ASSERT_TRUE(PumpUntil([&] { return device.ApplicationRunning(); }, 120));
+  // The program is done once its buttons show their idle pictures again.
+  Screen screen;
+  ASSERT_TRUE(PumpUntil([&] {
+    return RunningProgram::Capture(windowId, &screen) &&
+           PicturePixelsIn(screen, 0, buttonTop, buttonWidth, buttonHeight, loadFirmwareXpm) >=
+               drawnShare * OpaquePixels(loadFirmwareXpm);
+  }, 30));
+
+  // Its nine blue lines, and nothing else, reached the log.
+  const int logTop = 71;
+  const int lineHeight = 17;
+  const Rgb blue{0, 0, 255};
+  for (int line = 0; line < 9; ++line) {
+    EXPECT_GT(PixelsOfColour(screen, 2, logTop + line * lineHeight, 200, lineHeight, blue), 5)
+        << "line " << line + 1;
+  }
+  EXPECT_EQ(PixelsOfColour(screen, 2, logTop + 9 * lineHeight, 200, lineHeight, blue), 0);
+  EXPECT_EQ(PixelsOfColour(screen, 0, logTop, 224, 400, {255, 0, 0}), 0);
 }
 
 }  // namespace
