@@ -152,6 +152,22 @@ TEST_F(WindowExitTest, ClosingTheIdleMainWindowAlsoClosesAbout) {
   EXPECT_EQ(questionsAsked, 0);
 }
 
+TEST_F(WindowExitTest, EventLoopRunsWhileAnyWindowIsShown) {
+  StartProgram();
+  mainMenu[aboutMenuItem].do_callback(menuBar);
+  static int aboutHiddenByLoop = 0;
+  aboutHiddenByLoop = 0;
+  // The main window goes first; the About window alone keeps the loop going.
+  Fl::add_timeout(0.1, [](void*) { mainWindow->hide(); });
+  Fl::add_timeout(0.4, [](void*) {
+    aboutHiddenByLoop = 1;
+    aboutWindow->hide();
+  });
+  RunEventLoop();
+  EXPECT_EQ(aboutHiddenByLoop, 1);
+  EXPECT_EQ(Fl::first_window(), nullptr);
+}
+
 TEST_F(WindowExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
   StartSlowFirmwareLoad();
   operatorAnswer = 0;
