@@ -1,6 +1,8 @@
 // velt-loader: the operator's window for flashing a ВЕЛТ device.
 #include <FL/Fl.H>
 
+#include <cstdio>
+
 #include "app/main_window.h"
 #include "app/message_log.h"
 #include "app/operations.h"
@@ -12,7 +14,10 @@ int main() {
   firmwareTables = BuiltInFirmwareTables();
   InstallGuiLogSink();
   // Held by the GUI thread except inside Fl::wait, so workers can draw.
-  Fl::lock();
+  if (Fl::lock() != 0) {
+    std::fprintf(stderr, "velt-loader: the FLTK library was built without thread support\n");
+    return 1;
+  }
   BuildMainWindow()->show();
   RunEventLoop();
   return 0;
