@@ -1,11 +1,10 @@
 #include "coeff/coefficient_file.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "coeff/device_float.h"
+#include "coeff/file_access.h"
 #include "coeff/float_text.h"
 
 namespace {
@@ -112,15 +111,15 @@ std::atomic<int> coefficientsLoaded{0};
 int ReadCoefficientFile(const char* path, int* badLine) {
   if (badLine != nullptr) *badLine = 0;
   if (path == nullptr) return coefficientFileUnopenable;
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = OpenForReading(path);
   if (file == nullptr) return coefficientFileUnopenable;
-  struct stat info;
-  if (stat(path, &info) != 0) {
+  bool isDirectory = false;
+  if (InspectPath(path, &isDirectory) != 0) {
     std::fclose(file);
     return coefficientFileNoSize;
   }
   // Some systems open a directory for reading; it still is no file.
-  if (S_ISDIR(info.st_mode)) {
+  if (isDirectory) {
     std::fclose(file);
     return coefficientFileUnopenable;
   }

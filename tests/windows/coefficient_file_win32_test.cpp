@@ -103,4 +103,25 @@ TEST_F(CoefficientFileOnWindows, WhatTheRuntimeCannotOpenKeepsTheImage) {
   EXPECT_EQ(ReadCoefficientFile(locked.c_str()), 0) << "readable once released";
 }
 
+// The window hands over UTF-8 names (FLTK's on every platform): a file in a
+// folder with a Russian name must still be found.
+TEST_F(CoefficientFileOnWindows, ReadsAFileUnderACyrillicUtf8Name) {
+  const std::wstring folder = std::wstring(directory.begin(), directory.end()) + L"\\Документы";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::wstring wide = folder + L"\\к.koeff";
+  std::FILE* file = _wfopen(wide.c_str(), L"wb");
+  ASSERT_NE(file, nullptr);
+  const std::string text = Lines(28, "1.0", "\n");
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+
+  const std::string utf8 = directory + "\\Документы\\к.koeff";
+  EXPECT_EQ(ReadCoefficientFile(utf8.c_str()), coefficientFileOk);
+  EXPECT_EQ(coefficientImage[0], 0x7F);
+  EXPECT_EQ(ReadCoefficientFile((directory + "\\Документы").c_str()), coefficientFileUnopenable)
+      << "a folder is no file";
+  _wremove(wide.c_str());
+  RemoveDirectoryW(folder.c_str());
+}
+
 }  // namespace
