@@ -10,16 +10,21 @@
 
 namespace {
 
+// Each case has files of its own: CTest runs the cases in parallel.
 class HexToPages : public ::testing::Test {
  protected:
+  static std::string Scratch(const std::string& name) {
+    return ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+           name;
+  }
   std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + name;
+    const std::string path = Scratch(name);
     std::ofstream(path) << text;
     return path;
   }
   int Run(const std::string& c1, const std::string& c2, const std::string& c3, std::string& output) {
-    const std::string log = ::testing::TempDir() + "hex_to_pages.log";
-    const std::string command = std::string(HEX_TO_PAGES) + " " + ::testing::TempDir() + "out.cpp " + c1 +
+    const std::string log = Scratch("hex_to_pages.log");
+    const std::string command = std::string(HEX_TO_PAGES) + " " + Scratch("out.cpp") + " " + c1 +
                                 " " + c2 + " " + c3 + " 2>" + log;
     const int status = std::system(command.c_str());
     std::ifstream in(log);
