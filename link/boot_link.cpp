@@ -7,18 +7,6 @@
 
 namespace {
 
-constexpr int commandNull = 0;
-constexpr int commandRead = 1;
-constexpr int commandWrite = 2;
-constexpr int commandErase = 3;
-constexpr int commandControlByte = 5;
-constexpr int commandLineControl = 8;
-
-constexpr uint32_t controlByteAddress = 255;
-constexpr uint32_t launchAddress = 255;
-constexpr uint32_t selectController3Address = 254;
-constexpr uint32_t selectChannelAddress = 253;
-
 constexpr uint8_t queryData[] = {0x02};
 constexpr uint8_t queryAnswer[] = {0x00, 0x02, 0x04};
 constexpr int queryAnswerFrameLength = 8;

@@ -31,6 +31,12 @@ constexpr int readPollLimit = 50;
 // Payload bytes of a read answer ahead of the page itself.
 constexpr int readAnswerHeaderLength = 5;
 
+// Addresses of the line-control command and of the control byte.
+constexpr uint32_t launchAddress = 255;
+constexpr uint32_t selectController3Address = 254;
+constexpr uint32_t selectChannelAddress = 253;
+constexpr uint32_t controlByteAddress = 255;
+
 // Line control channels understood by SelectChannel.
 constexpr int channelController1 = 2;
 constexpr int channelController2 = 1;

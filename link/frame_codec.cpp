@@ -2,11 +2,7 @@
 
 namespace {
 
-constexpr int commandNull = 0;
-constexpr int commandRead = 1;
-constexpr int commandWrite = 2;
-constexpr int commandErase = 3;
-constexpr int commandRegister = 4;
+constexpr int lastCodeWithoutData = 4;
 
 constexpr unsigned writeLengthUnit = 8;   // the write command counts in 8-byte words
 constexpr unsigned eraseLengthUnit = 64;  // the erase command counts in pages
@@ -18,7 +14,7 @@ bool NeedsEscape(uint8_t value) {
 }
 
 bool CarriesData(int code) {
-  return code == commandNull || code == commandWrite || code > commandRegister;
+  return code == commandNull || code == commandWrite || code > lastCodeWithoutData;
 }
 
 // Appends one body byte, escaped when needed, and adds it to the running sum.

@@ -7,6 +7,14 @@ constexpr uint8_t frameStart = 0x0F;
 constexpr uint8_t frameEnd = 0x04;
 constexpr uint8_t frameEscape = 0x05;
 
+// Command codes of the bootloaders. Codes 1, 3 and 4 carry no data bytes.
+constexpr int commandNull = 0;  // the presence query and the null command
+constexpr int commandRead = 1;
+constexpr int commandWrite = 2;
+constexpr int commandErase = 3;
+constexpr int commandControlByte = 5;
+constexpr int commandLineControl = 8;
+
 // Longest frame EncodeFrame can produce for `length` data bytes: two start
 // markers, five header bytes, data and checksum each possibly escaped, end.
 constexpr int MaxFrameLength(int length) { return 2 + 2 * (5 + length + 1) + 1; }

@@ -1,22 +1,12 @@
 #include "sim/device_model.h"
 
+#include "link/boot_link.h"
 #include "link/frame_codec.h"
 #include "sim/answer_frame.h"
 
 namespace {
 
-constexpr int commandNull = 0;
-constexpr int commandRead = 1;
-constexpr int commandWrite = 2;
-constexpr int commandErase = 3;
-constexpr int commandControl = 5;
-constexpr int commandLine = 8;
-
 constexpr int headerLength = 5;  // command, length byte, 24-bit address
-constexpr uint32_t lineLaunch = 255;
-constexpr uint32_t lineController3 = 254;
-constexpr uint32_t lineChannel = 253;
-constexpr uint32_t controlAddress = 255;
 
 constexpr uint8_t readLengthByte = 0x40;  // 64 bytes
 constexpr uint8_t writeLengthByte = 8;    // 64 bytes in 8-byte words
@@ -71,12 +61,12 @@ bool FaultHits(const std::vector<SimFault>& faults, SimCommand kind, int ordinal
 }
 
 void SelectLine(DeviceModel* model, const SimFrame& frame) {
-  if (frame.address == lineController3 && frame.data == selectController3Data) {
+  if (frame.address == selectController3Address && frame.data == selectController3Data) {
     model->routed = 3;
     if (!model->options.stayLaunched) model->launched = false;
-  } else if (frame.address == lineChannel && frame.data == channelController1Data) {
+  } else if (frame.address == selectChannelAddress && frame.data == channelController1Data) {
     model->routed = 1;
-  } else if (frame.address == lineChannel && frame.data == channelController2Data) {
+  } else if (frame.address == selectChannelAddress && frame.data == channelController2Data) {
     model->routed = 2;
   }
 }
@@ -94,9 +84,9 @@ bool Obey(DeviceModel* model, const SimFrame& frame, SimCommand kind,
     case SimCommand::null:
       return false;
     case SimCommand::control:
-      if (frame.address != controlAddress || lengthByte != 1 || frame.data.size() != 1) return false;
+      if (frame.address != controlByteAddress || lengthByte != 1 || frame.data.size() != 1) return false;
       model->controlByte[model->routed - 1] = frame.data[0];
-      *payload = {commandControl};
+      *payload = {commandControlByte};
       return true;
     case SimCommand::erase: {
       const uint32_t page = frame.address & ~(simPageSize - 1);
@@ -160,15 +150,15 @@ int ClassifyFrame(const SimFrame& frame, SimCommand* kind) {
     case commandErase:
       *kind = SimCommand::erase;
       return 0;
-    case commandControl:
+    case commandControlByte:
       *kind = SimCommand::control;
       return 0;
-    case commandLine:
-      if (frame.address == lineLaunch) {
+    case commandLineControl:
+      if (frame.address == launchAddress) {
         *kind = SimCommand::launch;
         return 0;
       }
-      if (frame.address == lineController3 || frame.address == lineChannel) {
+      if (frame.address == selectController3Address || frame.address == selectChannelAddress) {
         *kind = SimCommand::select;
         return 0;
       }
