@@ -24,7 +24,7 @@ void ChooseCoefficientFile() {
 
   // The name lives in the dialog's field; keep it past the dialog, which is
   // released here rather than left behind at every choice.
-  char path[kDialogPathSize] = "";
+  char path[dialogPathSize] = "";
   const char* chosen = dialog->value();
   if (chosen != nullptr) std::strncpy(path, chosen, sizeof path - 1);
   delete dialog->window;

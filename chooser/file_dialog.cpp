@@ -13,29 +13,29 @@
 
 namespace {
 
-constexpr int kWindowWidth = 330;
-constexpr int kWindowHeight = 377;
-constexpr int kMargin = 14;
-constexpr int kButtonTop = 14;
-constexpr int kButtonHeight = 25;
-constexpr int kImageButtonSize = 25;
-constexpr int kUpButtonLeft = 14;
-constexpr int kRereadButtonLeft = 47;
-constexpr int kOpenButtonLeft = 80;
-constexpr int kOpenButtonWidth = 102;
-constexpr int kCancelButtonLeft = 190;
-constexpr int kCancelButtonWidth = 83;
-constexpr int kListTop = 46;
-constexpr int kListWidth = 300;
-constexpr int kListHeight = 275;
-constexpr int kNameTop = 328;
-constexpr int kNameWidth = 301;
-constexpr int kNameHeight = 35;
-constexpr int kTextSize = 12;
-constexpr int kIconSize = 18;
+constexpr int windowWidth = 330;
+constexpr int windowHeight = 377;
+constexpr int margin = 14;
+constexpr int buttonTop = 14;
+constexpr int buttonHeight = 25;
+constexpr int imageButtonSize = 25;
+constexpr int upButtonLeft = 14;
+constexpr int rereadButtonLeft = 47;
+constexpr int openButtonLeft = 80;
+constexpr int openButtonWidth = 102;
+constexpr int cancelButtonLeft = 190;
+constexpr int cancelButtonWidth = 83;
+constexpr int listTop = 46;
+constexpr int listWidth = 300;
+constexpr int listHeight = 275;
+constexpr int nameTop = 328;
+constexpr int nameWidth = 301;
+constexpr int nameHeight = 35;
+constexpr int textSize = 12;
+constexpr int iconSize = 18;
 
 Fl_Button* makeImageButton(int left, Fl_Image* image, const char* tooltip, Fl_Callback* callback) {
-  Fl_Button* button = new Fl_Button(left, kButtonTop, kImageButtonSize, kImageButtonSize);
+  Fl_Button* button = new Fl_Button(left, buttonTop, imageButtonSize, imageButtonSize);
   button->image(image);
   button->tooltip(tooltip);
   button->box(FL_THIN_UP_BOX);
@@ -44,57 +44,57 @@ Fl_Button* makeImageButton(int left, Fl_Image* image, const char* tooltip, Fl_Ca
 }
 
 // Shared by all dialogs, as selectedFile promises.
-char selectedFileBuffer[kDialogPathSize];
+char selectedFileBuffer[dialogPathSize];
 
 }  // namespace
 
 FileDialog::FileDialog(const char* pattern, int initialMode, const char* title)
     : mode(initialMode), userData(nullptr), directory(), doneCallback(nullptr),
       sortFunction(fl_casenumericsort) {
-  window = new Fl_Double_Window(kWindowWidth, kWindowHeight, "Выбор файла");
+  window = new Fl_Double_Window(windowWidth, windowHeight, "Выбор файла");
   window->type(FL_DOUBLE_WINDOW);
   window->user_data(this);
   window->callback(windowCallback);
 
-  makeImageButton(kUpButtonLeft, &folderUpImage, "Вверх", upCallback);
-  makeImageButton(kRereadButtonLeft, &rereadImage, "Перечитать", rereadCallback);
+  makeImageButton(upButtonLeft, &folderUpImage, "Вверх", upCallback);
+  makeImageButton(rereadButtonLeft, &rereadImage, "Перечитать", rereadCallback);
 
-  browser = new Fl_File_Browser(kMargin, kListTop, kListWidth, kListHeight);
+  browser = new Fl_File_Browser(margin, listTop, listWidth, listHeight);
   browser->type(FL_HOLD_BROWSER);
-  browser->textsize(kTextSize);
-  browser->iconsize(kIconSize);
+  browser->textsize(textSize);
+  browser->iconsize(iconSize);
   browser->callback(listCallback);
   window->resizable(browser);
   window->hotspot(browser, 0);
 
-  openButton = new Fl_Return_Button(kOpenButtonLeft, kButtonTop, kOpenButtonWidth,
-                                    kButtonHeight, "Открыть");
-  openButton->labelsize(kTextSize);
+  openButton = new Fl_Return_Button(openButtonLeft, buttonTop, openButtonWidth,
+                                    buttonHeight, "Открыть");
+  openButton->labelsize(textSize);
   openButton->box(FL_THIN_UP_BOX);
   openButton->callback(openCallback);
 
-  Fl_Button* cancelButton = new Fl_Button(kCancelButtonLeft, kButtonTop, kCancelButtonWidth,
-                                          kButtonHeight, "Отмена");
-  cancelButton->labelsize(kTextSize);
+  Fl_Button* cancelButton = new Fl_Button(cancelButtonLeft, buttonTop, cancelButtonWidth,
+                                          buttonHeight, "Отмена");
+  cancelButton->labelsize(textSize);
   cancelButton->box(FL_THIN_UP_BOX);
   cancelButton->callback(cancelCallback);
 
-  nameField = new Fl_File_Input(kMargin, kNameTop, kNameWidth, kNameHeight);
-  nameField->textsize(kTextSize);
+  nameField = new Fl_File_Input(margin, nameTop, nameWidth, nameHeight);
+  nameField->textsize(textSize);
   // Enter is reported even when the text has not changed since the last
   // report, so that Enter opens a typed directory or accepts a typed file.
   nameField->when(FL_WHEN_CHANGED | FL_WHEN_ENTER_KEY_ALWAYS);
   nameField->callback(nameCallback);
 
   if (title != nullptr) window->label(title);
-  window->size_range(kWindowWidth, kWindowHeight);
+  window->size_range(windowWidth, windowHeight);
   window->set_modal();
   window->end();
   browser->filter(pattern != nullptr ? pattern : "*");
 }
 
 void FileDialog::setStartDirectory(const char* name) {
-  absolutePath(directory, kDialogPathSize, name);
+  absolutePath(directory, dialogPathSize, name);
   dropTrailingSeparator(directory);
 }
 
@@ -133,7 +133,7 @@ const char* FileDialog::selectedFile(int n) {
       size_t length = std::strlen(text);
       if (length > 0 && text[length - 1] == '/') continue;
       if (++found == n) {
-        joinPath(selectedFileBuffer, kDialogPathSize, directory, text);
+        joinPath(selectedFileBuffer, dialogPathSize, directory, text);
         return selectedFileBuffer;
       }
     }
@@ -143,7 +143,7 @@ const char* FileDialog::selectedFile(int n) {
   if (text[0] == '\0') return nullptr;
   if (!pathIsDirectory(text)) return text;
   if (!(mode & MODE_DIRECTORY)) return nullptr;
-  copyPath(selectedFileBuffer, kDialogPathSize, text);
+  copyPath(selectedFileBuffer, dialogPathSize, text);
   dropTrailingSeparator(selectedFileBuffer);
   return selectedFileBuffer;
 }

@@ -16,7 +16,7 @@ constexpr int MODE_CREATE = 2;     // the chosen name need not exist
 constexpr int MODE_DIRECTORY = 4;  // a directory may be chosen
 
 // Every path the dialog builds lives in a buffer of this size; longer ones are cut.
-constexpr int kDialogPathSize = 1024;
+constexpr int dialogPathSize = 1024;
 
 using FileDialogDoneCallback = void (*)(void* userData, const char* path);
 
@@ -55,7 +55,7 @@ class FileDialog {
 
   int mode;
   void* userData;
-  char directory[kDialogPathSize];  // empty: the root list
+  char directory[dialogPathSize];  // empty: the root list
   FileDialogDoneCallback doneCallback;
   Fl_File_Sort_F* sortFunction;  // fl_casenumericsort until the caller replaces it
   Fl_Double_Window* window;

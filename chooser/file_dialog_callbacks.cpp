@@ -13,9 +13,9 @@
 namespace {
 
 // The completion keeps at most this many characters of a matching entry.
-constexpr int kMatchSize = 256;
+constexpr int matchSize = 256;
 // maxMatch before any line has matched.
-constexpr int kNoMatch = 100000;
+constexpr int noMatch = 100000;
 
 FileDialog* dialogOf(Fl_Widget* widget) {
   Fl_Window* window = widget->as_window() != nullptr ? widget->as_window() : widget->window();
@@ -58,8 +58,8 @@ const char* followDirectoryPart(FileDialog* dialog, char* pathname) {
   int mark = field->mark();
   dialog->changeDirectory(directoryPart);
   if (typedName[0] != '\0') {
-    char text[kDialogPathSize];
-    joinPath(text, kDialogPathSize, dialog->directory, typedName);
+    char text[dialogPathSize];
+    joinPath(text, dialogPathSize, dialog->directory, typedName);
     field->value(text);
   }
   field->position(cursor, mark);
@@ -79,14 +79,14 @@ void complete(FileDialog* dialog, const char* typedName) {
     clearSelection(dialog);
     return;
   }
-  int maxMatch = kNoMatch;
+  int maxMatch = noMatch;
   int firstLine = 0;
-  char match[kMatchSize];
+  char match[matchSize];
   for (int line = 1; line <= lineCount && maxMatch > minMatch; ++line) {
     const char* text = browser->text(line);
     if (text == nullptr || std::strncmp(typedName, text, minMatch) != 0) continue;
-    if (maxMatch == kNoMatch) {
-      maxMatch = copyPath(match, kMatchSize, text);
+    if (maxMatch == noMatch) {
+      maxMatch = copyPath(match, matchSize, text);
       if (maxMatch > 0 && match[maxMatch - 1] == '/') match[--maxMatch] = '\0';
       browser->topline(line);
       firstLine = line;
@@ -105,7 +105,7 @@ void complete(FileDialog* dialog, const char* typedName) {
     browser->deselect(0);
     browser->select(firstLine);
     browser->redraw();
-  } else if (maxMatch > minMatch && maxMatch != kNoMatch) {
+  } else if (maxMatch > minMatch && maxMatch != noMatch) {
     field->replace(offset, offset + minMatch, match);
     // The added characters stay selected, the cursor after them.
     field->position(offset + maxMatch, offset + minMatch);
@@ -135,8 +135,8 @@ void listCallback(Fl_Widget* widget, void*) {
   const char* text = line > 0 ? dialog->browser->text(line) : nullptr;
   if (text == nullptr) return;
 
-  char path[kDialogPathSize];
-  joinPath(path, kDialogPathSize, dialog->directory, text);
+  char path[dialogPathSize];
+  joinPath(path, dialogPathSize, dialog->directory, text);
   if (Fl::event_clicks() != 0) {
     if (pathIsDirectory(path)) {
       dialog->changeDirectory(path);
@@ -165,13 +165,13 @@ void nameCallback(Fl_Widget* widget, void*) {
     dialog->openButton->deactivate();
     return;
   }
-  char pathname[kDialogPathSize];
+  char pathname[dialogPathSize];
   if (dialog->directory[0] != '\0' && text[0] != '/') {
     // A relative name is taken from the working directory.
-    absolutePath(pathname, kDialogPathSize, text);
+    absolutePath(pathname, dialogPathSize, text);
     dialog->setValue(pathname);
   } else {
-    copyPath(pathname, kDialogPathSize, text);
+    copyPath(pathname, dialogPathSize, text);
   }
 
   int key = Fl::event_key();

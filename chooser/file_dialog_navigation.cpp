@@ -11,7 +11,7 @@
 namespace {
 
 // A relative directory name is resolved into at most this many characters.
-constexpr int kRelativeDirectorySize = 256;
+constexpr int relativeDirectorySize = 256;
 
 bool endsWith(const char* text, size_t length, const char* tail) {
   size_t tailLength = std::strlen(tail);
@@ -39,9 +39,9 @@ void foldDots(char* path) {
 }  // namespace
 
 void FileDialog::reread() {
-  char text[kDialogPathSize];
-  int length = copyPath(text, kDialogPathSize, directory);
-  if (length > 0 && text[length - 1] != '/' && length < kDialogPathSize - 1) {
+  char text[dialogPathSize];
+  int length = copyPath(text, dialogPathSize, directory);
+  if (length > 0 && text[length - 1] != '/' && length < dialogPathSize - 1) {
     text[length] = '/';
     text[length + 1] = '\0';
   }
@@ -60,9 +60,9 @@ void FileDialog::changeDirectory(const char* path) {
     directory[0] = '\0';
   } else {
     if (path[0] == '/' || path[0] == '\\') {
-      copyPath(directory, kDialogPathSize, path);
+      copyPath(directory, dialogPathSize, path);
     } else {
-      absolutePath(directory, kRelativeDirectorySize, path);
+      absolutePath(directory, relativeDirectorySize, path);
     }
     dropTrailingSeparator(directory);
     foldDots(directory);
@@ -71,8 +71,8 @@ void FileDialog::changeDirectory(const char* path) {
 }
 
 void FileDialog::goUp() {
-  char text[kDialogPathSize];
-  int length = copyPath(text, kDialogPathSize, nameField->value());
+  char text[dialogPathSize];
+  int length = copyPath(text, dialogPathSize, nameField->value());
   if (length > 0 && text[length - 1] == '/') text[--length] = '\0';
   char* slash = std::strrchr(text, '/');
   if (slash != nullptr) {
@@ -92,8 +92,8 @@ void FileDialog::setValue(const char* path) {
   }
   if (mode & MODE_MULTI) setMode(0);
 
-  char text[kDialogPathSize];
-  absolutePath(text, kDialogPathSize, path);
+  char text[dialogPathSize];
+  absolutePath(text, dialogPathSize, path);
   char* separator = std::strrchr(text, '/');
   if (separator == nullptr) separator = std::strrchr(text, '\\');
   char* name = text;

@@ -30,7 +30,7 @@ namespace {
 
 // The collation, group by group; every byte not named here follows them in
 // code order.
-constexpr unsigned char kCollationSequence[] = {
+constexpr unsigned char collationSequence[] = {
     // control characters, space, '!', '"'
     0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E,
     0x0F, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1A, 0x1B, 0x1C, 0x1D,
@@ -66,7 +66,7 @@ constexpr unsigned char kCollationSequence[] = {
 constexpr bool tableFollowsSequence() {
   bool named[256] = {};
   int weight = 0;
-  for (unsigned char byte : kCollationSequence) {
+  for (unsigned char byte : collationSequence) {
     if (named[byte] || nameSortWeights[byte] != weight) return false;
     named[byte] = true;
     ++weight;
@@ -78,10 +78,10 @@ constexpr bool tableFollowsSequence() {
   }
   return weight == 256;
 }
-static_assert(tableFollowsSequence(), "nameSortWeights must follow kCollationSequence");
+static_assert(tableFollowsSequence(), "nameSortWeights must follow collationSequence");
 
 // Weights of characters Windows-1251 lacks start above every byte weight.
-constexpr long kForeignWeightBase = 256;
+constexpr long foreignWeightBase = 256;
 
 // Weight of the character at *text, advancing past it. A byte that does not
 // start a valid UTF-8 sequence is taken as a Windows-1251 byte itself.
@@ -93,7 +93,7 @@ long nextWeight(const unsigned char*& text) {
   }
   text += length;
   int byte = windows1251Byte(codePoint);
-  if (byte < 0) return kForeignWeightBase + codePoint;
+  if (byte < 0) return foreignWeightBase + codePoint;
   return nameSortWeights[byte];
 }
 

@@ -12,12 +12,12 @@ namespace {
 
 // Larger than any working directory the system reports, so that the
 // toolkit's resolution never works at the very edge of its buffer.
-constexpr int kResolveSize = 2 * FL_PATH_MAX + 4096;
+constexpr int resolveSize = 2 * FL_PATH_MAX + 4096;
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
 bool fitsDialog(const char* path) {
-  return strnlen(path, kDialogPathSize) < kDialogPathSize;
+  return strnlen(path, dialogPathSize) < dialogPathSize;
 }
 
 }  // namespace
@@ -43,8 +43,8 @@ void joinPath(char* to, int size, const char* directory, const char* name) {
 }
 
 void absolutePath(char* to, int size, const char* from) {
-  char resolved[kResolveSize];
-  fl_filename_absolute(resolved, kResolveSize, from);
+  char resolved[resolveSize];
+  fl_filename_absolute(resolved, resolveSize, from);
   copyPath(to, size, resolved);
 }
 

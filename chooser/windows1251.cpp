@@ -2,14 +2,14 @@
 
 namespace {
 
-constexpr long kCyrillicCapitalA = 0x0410;  // А … я are one run in both codes
-constexpr long kCyrillicSmallYa = 0x044F;
-constexpr int kByteOfCapitalA = 0xC0;
-constexpr int kFirstUpperByte = 0x80;
+constexpr long cyrillicCapitalA = 0x0410;  // А … я are one run in both codes
+constexpr long cyrillicSmallYa = 0x044F;
+constexpr int byteOfCapitalA = 0xC0;
+constexpr int firstUpperByte = 0x80;
 
 // Code points of bytes 0x80 … 0xBF (the rest is ASCII or the Cyrillic run);
 // 0 where the code page has no character.
-constexpr unsigned short kUpperHalf[] = {
+constexpr unsigned short upperHalf[] = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 0x88
     0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
@@ -46,11 +46,11 @@ int decodeUtf8(const unsigned char* text, long* codePoint) {
     if (!isContinuation(text[i])) return 0;
     value = (value << 6) | (text[i] & 0x3F);
   }
-  constexpr long kLastCodePoint = 0x10FFFF;
-  constexpr long kFirstSurrogate = 0xD800;
-  constexpr long kLastSurrogate = 0xDFFF;
-  if (value < smallest || value > kLastCodePoint ||
-      (value >= kFirstSurrogate && value <= kLastSurrogate)) {
+  constexpr long lastCodePoint = 0x10FFFF;
+  constexpr long firstSurrogate = 0xD800;
+  constexpr long lastSurrogate = 0xDFFF;
+  if (value < smallest || value > lastCodePoint ||
+      (value >= firstSurrogate && value <= lastSurrogate)) {
     return 0;
   }
   *codePoint = value;
@@ -58,12 +58,12 @@ int decodeUtf8(const unsigned char* text, long* codePoint) {
 }
 
 int windows1251Byte(long codePoint) {
-  if (codePoint < kFirstUpperByte) return static_cast<int>(codePoint);
-  if (codePoint >= kCyrillicCapitalA && codePoint <= kCyrillicSmallYa) {
-    return kByteOfCapitalA + static_cast<int>(codePoint - kCyrillicCapitalA);
+  if (codePoint < firstUpperByte) return static_cast<int>(codePoint);
+  if (codePoint >= cyrillicCapitalA && codePoint <= cyrillicSmallYa) {
+    return byteOfCapitalA + static_cast<int>(codePoint - cyrillicCapitalA);
   }
-  int byte = kFirstUpperByte;
-  for (unsigned short character : kUpperHalf) {
+  int byte = firstUpperByte;
+  for (unsigned short character : upperHalf) {
     if (character != 0 && character == codePoint) return byte;
     ++byte;
   }

@@ -20,7 +20,7 @@
 
 namespace {
 
-const char* const kTitle = "Выберите файл с коэффициентами";
+const char* const chooserTitle = "Выберите файл с коэффициентами";
 
 class FileDialogTest : public ::testing::Test {
  protected:
@@ -44,7 +44,7 @@ class FileDialogTest : public ::testing::Test {
   // As the program opens it: start directory, its own order, shown.
   FileDialog* openDialog(const std::string& start, int mode = MODE_CREATE,
                          const char* pattern = "*.koeff") {
-    dialog = new FileDialog(pattern, mode, kTitle);
+    dialog = new FileDialog(pattern, mode, chooserTitle);
     dialog->setStartDirectory(start.c_str());
     dialog->sortFunction = compareFileNames;
     dialog->show();
@@ -90,7 +90,7 @@ void recordDone(void* data, const char* path) {
 TEST_F(FileDialogTest, WindowAndWidgetsAsLaidOut) {
   openDialog(tree.root);
   Fl_Double_Window* window = dialog->window;
-  EXPECT_STREQ(window->label(), kTitle);
+  EXPECT_STREQ(window->label(), chooserTitle);
   EXPECT_EQ(window->w(), 330);
   EXPECT_EQ(window->h(), 377);
   EXPECT_TRUE(window->modal());
@@ -166,7 +166,7 @@ TEST_F(FileDialogTest, ListsInTheInstalledOrderDirectoriesFirst) {
 }
 
 // Cancel, the close box and Escape all hide the dialog with an empty result.
-enum class WayOut { kCancel, kCloseBox, kEscape };
+enum class WayOut { cancel, closeBox, escape };
 
 class WayOutTest : public FileDialogTest, public ::testing::WithParamInterface<WayOut> {};
 
@@ -176,13 +176,13 @@ TEST_P(WayOutTest, LeavesAnEmptyValue) {
   typeText(dialog, "n");
   ASSERT_EQ(field(), at("new.koeff"));
   switch (GetParam()) {
-    case WayOut::kCancel:
+    case WayOut::cancel:
       clickWidget(dialog, dialog->window->child(4));
       break;
-    case WayOut::kCloseBox:
+    case WayOut::closeBox:
       dialog->window->do_callback();  // what FLTK does when the window manager closes it
       break;
-    case WayOut::kEscape:
+    case WayOut::escape:
       pressKey(dialog, FL_Escape);
       break;
   }
@@ -193,7 +193,7 @@ TEST_P(WayOutTest, LeavesAnEmptyValue) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Chooser, WayOutTest,
-                         ::testing::Values(WayOut::kCancel, WayOut::kCloseBox, WayOut::kEscape));
+                         ::testing::Values(WayOut::cancel, WayOut::closeBox, WayOut::escape));
 
 TEST_F(FileDialogTest, DoubleClickOnParentListsTheParent) {
   ASSERT_EQ(addDirectory(tree, "a"), 0);

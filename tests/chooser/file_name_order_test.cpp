@@ -38,7 +38,7 @@ struct Ordered {
   const char* second;
 };
 
-const Ordered kOrderedPairs[] = {
+const Ordered orderedPairs[] = {
     {"B", "a"},
     {"Z9", "a0"},
     {"10", "9"},
@@ -64,7 +64,7 @@ const Ordered kOrderedPairs[] = {
 };
 
 TEST(CompareNameTexts, OrdersPairs) {
-  for (const Ordered& pair : kOrderedPairs) {
+  for (const Ordered& pair : orderedPairs) {
     EXPECT_EQ(compareNameTexts(pair.first, pair.second), -1)
         << pair.first << " before " << pair.second;
     EXPECT_EQ(compareNameTexts(pair.second, pair.first), 1)
@@ -73,7 +73,7 @@ TEST(CompareNameTexts, OrdersPairs) {
 }
 
 TEST(CompareNameTexts, EqualOnlyToItself) {
-  for (const Ordered& pair : kOrderedPairs) {
+  for (const Ordered& pair : orderedPairs) {
     EXPECT_EQ(compareNameTexts(pair.first, pair.first), 0) << pair.first;
     EXPECT_EQ(compareNameTexts(pair.second, pair.second), 0) << pair.second;
   }

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kOpenDescriptors = 16;
-constexpr mode_t kDirectoryMode = 0755;
+constexpr int openDescriptors = 16;
+constexpr mode_t directoryMode = 0755;
 
 int removeEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
 
@@ -34,11 +34,11 @@ int addFile(const TempTree& tree, const std::string& relative) {
 }
 
 int addDirectory(const TempTree& tree, const std::string& relative) {
-  return mkdir((tree.root + "/" + relative).c_str(), kDirectoryMode) == 0 ? 0 : -1;
+  return mkdir((tree.root + "/" + relative).c_str(), directoryMode) == 0 ? 0 : -1;
 }
 
 void removeTempTree(TempTree* tree) {
   if (tree->root.empty()) return;
-  nftw(tree->root.c_str(), removeEntry, kOpenDescriptors, FTW_DEPTH | FTW_PHYS);
+  nftw(tree->root.c_str(), removeEntry, openDescriptors, FTW_DEPTH | FTW_PHYS);
   tree->root.clear();
 }
