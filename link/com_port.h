@@ -10,6 +10,13 @@ using PortHandle = void*;  // a Win32 HANDLE
 using PortHandle = int;    // a file descriptor
 #endif
 
+// What every backend promises: a read with nothing waiting gives up after
+// this long, and Write pauses this long when the port took nothing, giving up
+// after writeStallLimit such pauses in a row (the port is taken to be gone).
+constexpr int readWaitMilliseconds = 1;
+constexpr int writeRetryPauseMilliseconds = 1;
+constexpr int writeStallLimit = 1000;
+
 // Why the last Open failed, for front ends that can say more than the log.
 enum class PortError { none, missing, busy, noPermission, settingsRefused };
 

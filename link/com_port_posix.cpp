@@ -19,11 +19,6 @@
 
 namespace {
 
-constexpr int readWaitMilliseconds = 1;
-constexpr int writeRetryPauseMilliseconds = 1;
-// A port that takes no byte for this many retry pauses is taken to be gone.
-constexpr int writeStallLimit = 1000;
-
 PortError ErrorFromErrno(int error) {
   switch (error) {
     case EACCES:

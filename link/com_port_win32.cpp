@@ -12,9 +12,6 @@
 namespace {
 
 constexpr DWORD queueSize = 256;
-constexpr int writeRetryPauseMilliseconds = 1;
-// A port that takes no byte for this many retry pauses is taken to be gone.
-constexpr int writeStallLimit = 1000;
 // COM10 and above open only through the device namespace.
 constexpr long firstPortNeedingPrefix = 10;
 constexpr char deviceNamespace[] = "\\\\.\\";

@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
-constexpr DWORD portReadWaitMilliseconds = 1;
+#include "link/com_port.h"
+
+constexpr DWORD portReadWaitMilliseconds = readWaitMilliseconds;
 
 void ApplyLineSettings(DCB& dcb);
 void ApplyReadTimeouts(COMMTIMEOUTS& timeouts);
