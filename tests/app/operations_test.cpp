@@ -15,6 +15,7 @@
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/image_bytes.h"
 
 namespace {
 
@@ -31,30 +32,6 @@ const Lines coefficientsReset = {"@C4Сброс коэффициентов.", "@
 
 constexpr uint32_t coefficientPage1 = 0x7000;
 constexpr uint32_t coefficientPage2 = 0x7040;
-
-// The bytes a table holds for [start, end) with the given base; absent pages
-// are left out.
-std::vector<uint8_t> TableBytes(const PageTable& table, uint32_t start, uint32_t end,
-                                uint32_t base) {
-  std::vector<uint8_t> bytes;
-  for (uint32_t address = start; address < end; address += pageSize) {
-    const uint8_t* page = table.pages[(address - base) / pageSize];
-    if (page != nullptr) bytes.insert(bytes.end(), page, page + pageSize);
-  }
-  return bytes;
-}
-
-std::vector<uint8_t> DeviceBytes(const Simulator& device, int controller,
-                                 const PageTable& table, uint32_t start, uint32_t end,
-                                 uint32_t base) {
-  std::vector<uint8_t> memory = device.Memory(controller);
-  std::vector<uint8_t> bytes;
-  for (uint32_t address = start; address < end; address += pageSize) {
-    if (table.pages[(address - base) / pageSize] == nullptr) continue;
-    bytes.insert(bytes.end(), memory.begin() + address, memory.begin() + address + pageSize);
-  }
-  return bytes;
-}
 
 std::vector<uint8_t> CoefficientPages(const Simulator& device) {
   std::vector<uint8_t> memory = device.Memory(1);
@@ -84,12 +61,12 @@ TEST_F(WindowOperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWrite
   EXPECT_TRUE(ButtonsShowIdle());
   EXPECT_FALSE(comPort.IsOpen());
   const FirmwareTables tables = BuiltInFirmwareTables();
-  EXPECT_EQ(DeviceBytes(device, 1, *tables[0], 0x2000, 0x7000, firmwareBase),
-            TableBytes(*tables[0], 0x2000, 0x7000, firmwareBase));
-  EXPECT_EQ(DeviceBytes(device, 2, *tables[1], 0x2000, 0x8000, firmwareBase),
-            TableBytes(*tables[1], 0x2000, 0x8000, firmwareBase));
-  EXPECT_EQ(DeviceBytes(device, 3, *tables[2], 0x2000, 0x8000, firmwareBase),
-            TableBytes(*tables[2], 0x2000, 0x8000, firmwareBase));
+  EXPECT_EQ(MemoryBytesAtImage(device.Memory(1), *tables[0], 0x2000, 0x7000, firmwareBase),
+            ImageBytes(*tables[0], 0x2000, 0x7000, firmwareBase));
+  EXPECT_EQ(MemoryBytesAtImage(device.Memory(2), *tables[1], 0x2000, 0x8000, firmwareBase),
+            ImageBytes(*tables[1], 0x2000, 0x8000, firmwareBase));
+  EXPECT_EQ(MemoryBytesAtImage(device.Memory(3), *tables[2], 0x2000, 0x8000, firmwareBase),
+            ImageBytes(*tables[2], 0x2000, 0x8000, firmwareBase));
   EXPECT_TRUE(device.ApplicationRunning());
 }
 
@@ -106,7 +83,7 @@ TEST_F(WindowOperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWri
   EXPECT_EQ(LogLines(), coefficientsReset);
   EXPECT_TRUE(ButtonsShowIdle());
   const FirmwareTables tables = BuiltInFirmwareTables();
-  EXPECT_EQ(CoefficientPages(device), TableBytes(*tables[0], 0x7000, 0x7080, firmwareBase));
+  EXPECT_EQ(CoefficientPages(device), ImageBytes(*tables[0], 0x7000, 0x7080, firmwareBase));
   EXPECT_EQ(coefficientsLoaded, 1);
 
   // The file loaded before the reset is written without asking.

@@ -9,6 +9,7 @@
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/report.h"
+#include "tests/support/image_bytes.h"
 #include "tests/support/simulated_device.h"
 
 namespace {
@@ -33,16 +34,6 @@ SimOptions FilledWith(uint8_t fill) {
   return options;
 }
 
-// The image of one table over [start, end), laid over `memory`.
-void ExpectImageInMemory(const PageTable& table, uint32_t start, uint32_t end, uint32_t base,
-                         const std::vector<uint8_t>& memory, const char* what) {
-  for (uint32_t address = start; address < end; address += 64) {
-    const uint8_t* page = table.pages[address / 64 - base / 64];
-    if (page == nullptr) continue;
-    ASSERT_TRUE(std::equal(page, page + 64, memory.begin() + address)) << what << " at " << std::hex << address;
-  }
-}
-
 // A two-page coefficient image of its own, as a file would give.
 struct CoefficientImage {
   uint8_t bytes[128];
@@ -61,9 +52,16 @@ TEST(LoadFirmware, WritesVerifiesAndStartsAllThreeControllers) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "cm.Sync() 3\n");
   EXPECT_EQ(device.log, firmwareSuccess);
 
-  ExpectImageInMemory(controller1Image, 0x2000, 0x7000, 0x2000, device.simulator.Memory(1), "controller 1");
-  ExpectImageInMemory(controller2Image, 0x2000, 0x8000, 0x2000, device.simulator.Memory(2), "controller 2");
-  ExpectImageInMemory(controller3Image, 0x2000, 0x8000, 0x2000, device.simulator.Memory(3), "controller 3");
+  const struct {
+    const PageTable* image;
+    uint32_t end;
+  } controllers[] = {{&controller1Image, 0x7000}, {&controller2Image, 0x8000}, {&controller3Image, 0x8000}};
+  for (int c = 0; c < 3; ++c) {
+    const PageTable& image = *controllers[c].image;
+    EXPECT_EQ(MemoryBytesAtImage(device.simulator.Memory(c + 1), image, 0x2000, controllers[c].end, 0x2000),
+              ImageBytes(image, 0x2000, controllers[c].end, 0x2000))
+        << "controller " << c + 1;
+  }
   const std::vector<uint8_t> memory1 = device.simulator.Memory(1);
   for (uint32_t a = 0x7000; a < 0x7080; ++a) ASSERT_EQ(memory1[a], untouched) << "coefficients survive";
 
