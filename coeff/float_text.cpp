@@ -42,11 +42,11 @@ bool DecimalScan::Take(char c) {
       if (IsCSpace(c)) return true;
       if (c == '+' || c == '-') {
         negative = c == '-';
-        part = P::signed_;
+        part = P::afterSign;
         return true;
       }
       [[fallthrough]];
-    case P::signed_:
+    case P::afterSign:
       if (IsDigit(c)) {
         TakeDigit(this, c, true);
         part = P::integer;

@@ -21,7 +21,7 @@ struct DecimalScan {
 
   enum class Part {
     blanks,        // leading white space
-    signed_,       // after the sign
+    afterSign,     // after the sign
     integer,       // digits before the point
     pointFirst,    // a point with no digit before it yet
     fraction,      // digits after the point
