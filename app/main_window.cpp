@@ -69,7 +69,7 @@ Fl_Browser* logBrowser = nullptr;
 Fl_Window* aboutWindow = nullptr;
 
 // Label type, font, size and colour stay 0 so the menu bar's own apply.
-// The records past the compiled thirteen start zero: room for the ports
+// The records past the compiled ones start zero: room for the ports
 // AddExtraPortItems puts after COM 4.
 Fl_Menu_Item mainMenu[mainMenuCapacity] = {
     {"Файл", 0, nullptr, nullptr, FL_SUBMENU, 0, 0, 0, 0},
@@ -107,7 +107,9 @@ void AddExtraPortItems(const std::vector<PortInfo>& ports) {
     if (PortDigitOfDevice(port.device) != 0) continue;  // already COM 1-4
     const int i = extraPortCount++;
     extraPortLabels[i] = port.name;
-    if (!port.description.empty()) extraPortLabels[i] += portDescriptionSeparator + port.description;
+    if (!port.description.empty()) {
+      extraPortLabels[i] += portDescriptionSeparator + port.description;
+    }
     extraPortDevices[i] = port.device;
     ExtraPortMenuItem(i) = Fl_Menu_Item{};
     ExtraPortMenuItem(i).label(extraPortLabels[i].c_str());
