@@ -7,13 +7,16 @@ const char flashUsage[] =
     "  velt-flash --port ПОРТ firmware          загрузить прошивки во все три контроллера\n"
     "  velt-flash --port ПОРТ write ФАЙЛ.koeff  записать коэффициенты из файла\n"
     "  velt-flash --port ПОРТ reset             сбросить коэффициенты к заводским\n"
+    "  velt-flash --list-ports                  перечислить последовательные порты\n"
     "  velt-flash --help | --version\n"
     "\n"
-    "ПОРТ: путь к устройству (/dev/ttyUSB0, COM5, \\\\.\\COM12) или цифра 1-4\n"
-    "      (COM1-COM4; в Linux переменная VELT_COMk или /dev/ttyS{k-1}).\n"
+    "ПОРТ: имя из --list-ports (ttyUSB0, COM7), путь к устройству (/dev/ttyUSB0,\n"
+    "      \\\\.\\COM12) или цифра 1-4 (COM1-COM4; в Linux переменная VELT_COMk\n"
+    "      или /dev/ttyS{k-1}).\n"
     "\n"
     "Параметры:\n"
     "  --port ПОРТ   последовательный порт устройства\n"
+    "  --list-ports  порты компьютера: имя для --port, затем описание\n"
     "  --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
     "  --help        эта справка\n"
     "  --version     версия программы\n"
@@ -56,7 +59,7 @@ int TakePositional(const std::string& word, FlashArguments* arguments, std::stri
 }
 
 int CheckComplete(const FlashArguments& arguments, std::string* error) {
-  if (arguments.help || arguments.version) return 0;
+  if (arguments.help || arguments.version || arguments.listPorts) return 0;
   if (arguments.job == FlashJob::none) {
     *error = "не задано задание (firmware, write или reset)";
   } else if (arguments.port.empty()) {
@@ -94,6 +97,8 @@ int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* argum
       arguments->help = true;
     } else if (word == "--version") {
       arguments->version = true;
+    } else if (word == "--list-ports") {
+      arguments->listPorts = true;
     } else if (word == "--trace") {
       arguments->trace = true;
     } else if (word == "--port" || word.rfind("--port=", 0) == 0) {

@@ -123,6 +123,7 @@ void AppTest::SetUp() {
     Fl::lock();  // as the entry point: the GUI thread holds it outside Fl::wait
     locked = true;
   }
+  AddExtraPortItems({});  // an earlier test's ports would shift the compiled records
   for (int i = 0; i < mainMenuItemCount; ++i) mainMenu[i].flags = defaults.menuFlags[i];
   launchThread = defaults.launcher;
   programExit = defaults.exit;
@@ -132,6 +133,8 @@ void AppTest::SetUp() {
   firmwareTables = BuiltInFirmwareTables();
   InstallGuiLogSink();
   for (int k = 1; k <= portCount; ++k) MapPort(k, MissingPath(k));
+  ASSERT_TRUE(portTree.Ok());
+  setenv(portRootVariable, portTree.Root().c_str(), 1);
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   startDirectory = cwd;
@@ -167,6 +170,15 @@ Simulator& AppTest::AttachDevice(int k, const SimOptions& options) {
 
 void AppTest::DetachDevice(int k) { MapPort(k, MissingPath(k)); }
 
+Simulator& AppTest::AttachDiscoveredDevice(const std::string& name, const std::string& byId) {
+  discoveredDevices.push_back(std::make_unique<Simulator>(FastDevice()));
+  Simulator& device = *discoveredDevices.back();
+  EXPECT_TRUE(device.Ok());
+  portTree.AddPort(name, device.DevicePath());
+  portTree.AddById(byId, "../../" + name);
+  return device;
+}
+
 void AppTest::StartProgram() {
   probePorts();
   if (mainWindow == nullptr) BuildMainWindow();
@@ -176,6 +188,8 @@ void AppTest::StartProgram() {
 }
 
 void AppTest::SelectPort(int k) { menuBar->picked(&PortMenuItem(k)); }
+
+void AppTest::SelectExtraPort(int i) { menuBar->picked(&ExtraPortMenuItem(i)); }
 
 bool AppTest::PumpUntil(const std::function<bool()>& done, double seconds) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);

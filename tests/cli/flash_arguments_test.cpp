@@ -24,6 +24,7 @@ TEST(FlashArguments, AcceptsTheThreeJobsInAnyOrderOfOptions) {
       {{"--port", "/dev/ttyUSB0", "firmware"}, "/dev/ttyUSB0", FlashJob::firmware, "", false},
       {{"reset", "--port", "2"}, "2", FlashJob::reset, "", false},
       {{"--port=COM7", "--trace", "write", "a.koeff"}, "COM7", FlashJob::write, "a.koeff", true},
+      {{"--port", "ttyUSB0", "firmware"}, "ttyUSB0", FlashJob::firmware, "", false},
       {{"write", "--port", "1", "--", "-odd.koeff"}, "1", FlashJob::write, "-odd.koeff", false},
       {{"--trace", "--port", "/dev/pts/3", "write", "-"}, "/dev/pts/3", FlashJob::write, "-", true},
   };
@@ -48,6 +49,17 @@ TEST(FlashArguments, HelpAndVersionNeedNothingElse) {
   ASSERT_EQ(Parse({"--version"}, &arguments, &error), 0);
   EXPECT_TRUE(arguments.version);
   EXPECT_FALSE(arguments.help) << "a second parse starts from scratch";
+}
+
+TEST(FlashArguments, ListPortsNeedsNoJobAndNoPort) {
+  FlashArguments arguments;
+  std::string error;
+  ASSERT_EQ(Parse({"--list-ports"}, &arguments, &error), 0) << error;
+  EXPECT_TRUE(arguments.listPorts);
+  EXPECT_EQ(arguments.job, FlashJob::none);
+  ASSERT_EQ(Parse({"--port", "1", "reset"}, &arguments, &error), 0);
+  EXPECT_FALSE(arguments.listPorts);
+  EXPECT_NE(std::string(flashUsage).find("--list-ports"), std::string::npos);
 }
 
 TEST(FlashArguments, RejectsWhatCannotBeRun) {
