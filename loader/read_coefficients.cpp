@@ -1,0 +1,38 @@
+// Reading controller 1's two coefficient pages, selected as the coefficient
+// write selects them, and starting the application again.
+#include <cstring>
+
+#include "link/boot_link.h"
+#include "loader/procedure_steps.h"
+#include "loader/report.h"
+
+namespace {
+
+constexpr uint32_t coefficientPages[] = {0x7000, 0x7040};
+
+int ReadPages(uint8_t* image) {
+  static uint8_t readBuffer[linkBufferSize];
+  for (int k = 0; k < 2; ++k) {
+    if (StopRequested()) return stepStopped;
+    if (const int result = cm.ReadPage(coefficientPages[k], readBuffer)) return result;
+    std::memcpy(image + k * pageSize, readBuffer + readAnswerHeaderLength, pageSize);
+    ReportPage(PageWork::verified, coefficientPages[k]);
+  }
+  return 0;
+}
+
+}  // namespace
+
+Outcome ReadCoefficients(uint8_t* image) {
+  ClearStopRequest();
+  cm.noContact = 0;
+  if (const int result = MakeContact()) {
+    if (result == stepStopped) return Outcome::stopped;
+    logMessage("@C1Не отвечает.");
+    return Outcome::noAnswer;
+  }
+  logMessage("@C4Чтение коэффициентов.");
+  if (const int result = SelectChannelStep(channelController1)) return Abandon(result);
+  if (const int result = ReadPages(image)) return Abandon(result);
+  return StartApplication();
+}
