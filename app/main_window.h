@@ -11,13 +11,14 @@
 
 constexpr int mainWindowWidth = 224;
 constexpr int mainWindowHeight = 471;
-constexpr int mainMenuItemCount = 13;
+constexpr int mainMenuItemCount = 14;
 // Positions in mainMenu of the items that do something.
 constexpr int openMenuItem = 1;
-constexpr int clearMenuItem = 2;
-constexpr int exitMenuItem = 3;
-constexpr int firstPortMenuItem = 6;  // "COM 1 "; the other three follow
-constexpr int aboutMenuItem = 11;
+constexpr int saveCoefficientsMenuItem = 2;
+constexpr int clearMenuItem = 3;
+constexpr int exitMenuItem = 4;
+constexpr int firstPortMenuItem = 7;  // "COM 1 "; the other three follow
+constexpr int aboutMenuItem = 12;
 constexpr int portCount = 4;
 
 extern Fl_Window* mainWindow;
