@@ -26,11 +26,7 @@ int ReadPages(uint8_t* image) {
 Outcome ReadCoefficients(uint8_t* image) {
   ClearStopRequest();
   cm.noContact = 0;
-  if (const int result = MakeContact()) {
-    if (result == stepStopped) return Outcome::stopped;
-    logMessage("@C1Не отвечает.");
-    return Outcome::noAnswer;
-  }
+  if (const int result = MakeContact()) return NoContact(result);
   logMessage("@C4Чтение коэффициентов.");
   if (const int result = SelectChannelStep(channelController1)) return Abandon(result);
   if (const int result = ReadPages(image)) return Abandon(result);

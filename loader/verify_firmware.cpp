@@ -11,18 +11,6 @@
 
 namespace {
 
-struct Controller {
-  int number;         // as the log names it
-  int channel;        // SelectChannel's argument, or 0 for SelectController3
-  uint32_t rangeEnd;  // controller 1 stops short of its coefficient pages
-};
-
-constexpr Controller controllers[] = {
-    {1, channelController1, 0x7000},
-    {2, channelController2, 0x8000},
-    {3, 0, 0x8000},
-};
-
 std::atomic<DifferenceSink> differenceSink{nullptr};
 
 // Fills `difference` and returns true when the read page differs.
@@ -41,7 +29,7 @@ bool Compare(const uint8_t* expected, const uint8_t* found, PageDifference* diff
 
 // Reads every present page of the controller's range. Returns 0 or the
 // failing read's result; *differs tells whether any page differed.
-int ComparePages(const Controller& controller, const PageTable& table, bool* differs) {
+int ComparePages(const FirmwareController& controller, const PageTable& table, bool* differs) {
   static uint8_t readBuffer[linkBufferSize];
   for (uint32_t address = firmwareBase; address < controller.rangeEnd; address += pageSize) {
     const uint32_t index = address / pageSize - firmwareBase / pageSize;
@@ -58,7 +46,7 @@ int ComparePages(const Controller& controller, const PageTable& table, bool* dif
   return 0;
 }
 
-int CheckController(const Controller& controller, const PageTable& table, bool* differs) {
+int CheckController(const FirmwareController& controller, const PageTable& table, bool* differs) {
   char line[96];
   std::snprintf(line, sizeof line, "@C4Контроллер %d - проверка", controller.number);
   logMessage(line);
@@ -76,15 +64,11 @@ void SetDifferenceSink(DifferenceSink sink) { differenceSink = sink; }
 Outcome VerifyFirmware(const FirmwareTables& tables) {
   ClearStopRequest();
   cm.noContact = 0;
-  if (const int result = MakeContact()) {
-    if (result == stepStopped) return Outcome::stopped;
-    logMessage("@C1Не отвечает.");
-    return Outcome::noAnswer;
-  }
+  if (const int result = MakeContact()) return NoContact(result);
   bool anyDiffers = false;
   for (int k = 0; k < 3; ++k) {
     bool differs = false;
-    if (const int result = CheckController(controllers[k], *tables[k], &differs)) {
+    if (const int result = CheckController(firmwareControllers[k], *tables[k], &differs)) {
       return Abandon(result);
     }
     if (differs) logMessage("@C1Ошибка!!!.");

@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
 #include "tests/app/app_fixture.h"
+#include "tests/support/file_text.h"
 
 namespace {
 
@@ -33,13 +32,6 @@ std::vector<uint8_t> DeviceCoefficients(float scale) {
     std::memcpy(bytes.data() + 4 * n, value.bytes, 4);
   }
   return bytes;
-}
-
-std::string TextOf(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 int replaceAnswer = 0;
@@ -89,7 +81,7 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
   EXPECT_EQ(std::memcmp(coefficientImage, loadedImage, sizeof loadedImage), 0);
 
   const std::string saved = directory + "/saved.koeff";
-  EXPECT_EQ(TextOf(saved).substr(0, 17), "-1.25\n-1.125\n-1\n-");
+  EXPECT_EQ(FileText(saved).substr(0, 17), "-1.25\n-1.125\n-1\n-");
   ASSERT_EQ(ReadCoefficientFile(saved.c_str()), coefficientFileOk);
   EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), onDevice);
 }
@@ -99,7 +91,7 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
   device.SetMemory(1, 0x7000, DeviceCoefficients(2.0f));
   const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("old.koeff", "7");
-  const std::string old = TextOf("old.koeff");
+  const std::string old = FileText("old.koeff");
   StartProgram();
 
   replaceAnswer = 0;
@@ -109,7 +101,7 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
   EXPECT_EQ(LogLines(), Lines{"@C1Файл " + directory + "/old.koeff уже есть, не заменён."});
   EXPECT_EQ(operationBusy, 0);
   EXPECT_TRUE(device.Transcript().empty()) << "the device is not even contacted";
-  EXPECT_EQ(TextOf("old.koeff"), old);
+  EXPECT_EQ(FileText("old.koeff"), old);
 
   logBrowser->clear();
   replaceAnswer = 1;
@@ -117,7 +109,7 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
   ChooseSave();
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(LogLines(), savedLog);
-  EXPECT_EQ(TextOf("old.koeff").substr(0, 6), "-2.5\n-");
+  EXPECT_EQ(FileText("old.koeff").substr(0, 6), "-2.5\n-");
 }
 
 TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {

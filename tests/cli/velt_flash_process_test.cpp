@@ -15,6 +15,7 @@
 #include "loader/firmware/firmware_images.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
+#include "tests/support/file_text.h"
 
 namespace {
 
@@ -310,17 +311,6 @@ std::vector<int> ChangingFrames(const Simulator& device) {
   return counts;
 }
 
-std::string TextOf(const std::string& path) {
-  std::string text;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    std::fclose(file);
-  }
-  return text;
-}
-
 TEST_F(VeltFlash, VerifyOnAFreshlyLoadedDeviceMatchesAndChangesNothing) {
   ASSERT_EQ(RunFlash({"--port", Port(), "firmware"}).status, 0);
   const std::vector<int> before = ChangingFrames(device);
@@ -385,7 +375,7 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   EXPECT_EQ(Lines(save.out), (LogLines{"Чтение коэффициентов.", "Запуск.",
                                        "Коэффициенты сохранены в " + saved}));
   EXPECT_EQ(ChangingFrames(device), before);
-  const LogLines savedLines = Lines(TextOf(saved));
+  const LogLines savedLines = Lines(FileText(saved));
   ASSERT_EQ(savedLines.size(), 28u);
   EXPECT_EQ(savedLines[0], "0.1");
   EXPECT_EQ(savedLines[1], "-0.0");

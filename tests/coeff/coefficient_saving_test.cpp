@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/device_float.h"
+#include "tests/support/file_text.h"
 
 namespace {
 
@@ -44,12 +44,6 @@ class CoefficientSaving : public ::testing::Test {
     closedir(dir);
     return names;
   }
-  static std::string Text(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
   std::string directory;
   uint8_t image[128];
@@ -61,7 +55,7 @@ TEST_F(CoefficientSaving, SavedFileReadsBackToTheSameImageAndLeavesNoTemporary) 
   ASSERT_EQ(report.result, SaveResult::saved) << report.reason;
   EXPECT_FALSE(report.fillerNotErased);
   EXPECT_EQ(Names(), std::vector<std::string>{"k.koeff"});
-  const std::string text = Text(path);
+  const std::string text = FileText(path);
   EXPECT_EQ(text.substr(0, 12), "0.1\n0.2\n0.3\n");
   EXPECT_EQ(text.find('\r'), std::string::npos);
   ASSERT_EQ(ReadCoefficientFile(path.c_str()), coefficientFileOk);
@@ -74,11 +68,11 @@ TEST_F(CoefficientSaving, ExistingFileIsKeptUnlessReplacingIsAsked) {
   const SaveReport kept = SaveCoefficientFile(image, path.c_str(), false);
   EXPECT_EQ(kept.result, SaveResult::exists);
   EXPECT_NE(kept.reason.find("уже есть"), std::string::npos) << kept.reason;
-  EXPECT_EQ(Text(path), "old");
+  EXPECT_EQ(FileText(path), "old");
   EXPECT_EQ(Names(), std::vector<std::string>{"k.koeff"});
 
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
-  EXPECT_EQ(Text(path).substr(0, 4), "0.1\n");
+  EXPECT_EQ(FileText(path).substr(0, 4), "0.1\n");
   EXPECT_EQ(Names(), std::vector<std::string>{"k.koeff"});
 }
 
