@@ -10,6 +10,7 @@
 
 #include "app/main_window.h"
 #include "app/operations.h"
+#include "app/program_exit.h"
 #include "app/save_coefficients.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
@@ -155,6 +156,33 @@ TEST_F(SaveCoefficientsTest, IgnoredWhileAnOperationRunsAndNeedsAPort) {
   ChooseSave();
   EXPECT_EQ(LogLines(), Lines{"@C1Порт не выбран."});
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
+}
+
+int exitCalls = 0;
+bool busyAtExit = false;
+void RecordExit(int) {
+  ++exitCalls;
+  busyAtExit = operationBusy != 0;
+}
+int AgreeToStop() { return 1; }
+
+TEST_F(SaveCoefficientsTest, ExitWhileSavingStopsTheReadAndWritesNoFile) {
+  Simulator& device = AttachDevice(1, SimOptions{});  // paced at 57600 baud
+  device.SetMemory(1, 0x7000, DeviceCoefficients(1.0f));
+  const std::string directory = MakeWorkDirectory();
+  StartProgram();
+  exitCalls = 0;
+  programExit = RecordExit;
+  askStopAndExit = AgreeToStop;
+  AnswerNextFileDialog(directory + "/late.koeff");
+  ChooseSave();
+  ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
+  exitButton->do_callback();
+  EXPECT_EQ(exitCalls, 1);
+  EXPECT_FALSE(busyAtExit) << "the worker let go of the port first";
+  for (const std::string& line : LogLines()) EXPECT_NE(line, "@C4Коэффициенты сохранены.");
+  EXPECT_EQ(FileText(directory + "/late.koeff"), "");
+  EXPECT_LT(device.FramesReceived(SimCommand::read), 2);
 }
 
 }  // namespace
