@@ -137,27 +137,6 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
   EXPECT_NE(stat("erased.koeff.tmp", &info), 0);
 }
 
-TEST_F(SaveCoefficientsTest, IgnoredWhileAnOperationRunsAndNeedsAPort) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 2;
-  AttachDevice(1, slow);
-  MakeWorkDirectory();
-  StartProgram();
-  loadFirmwareButton->do_callback();
-  const int dialogsBefore = FileDialogsAnswered();
-  AnswerNextFileDialog("never.koeff");  // would close a dialog opened by mistake
-  ChooseSave();
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
-  ForgetFileDialogAnswers();
-
-  PortMenuItem(1).clear();
-  logBrowser->clear();
-  ChooseSave();
-  EXPECT_EQ(LogLines(), Lines{"@C1Порт не выбран."});
-  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
-}
-
 int exitCalls = 0;
 bool busyAtExit = false;
 void RecordExit(int) {

@@ -396,16 +396,4 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   rmdir(folder);
 }
 
-TEST_F(VeltFlash, SaveOfErasedPagesIsRefusedAndLeavesNoFile) {
-  char folder[] = "/tmp/velt-save-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string saved = std::string(folder) + "/saved.koeff";
-  const FlashRun run = RunFlash({"--port", Port(), "save-coefficients", saved});
-  EXPECT_EQ(run.status, 5);
-  EXPECT_NE(run.err.find("похоже, стёрты"), std::string::npos) << run.err;
-  EXPECT_EQ(access(saved.c_str(), F_OK), -1);
-  EXPECT_EQ(rmdir(folder), 0) << "no temporary file left behind";
-  EXPECT_EQ(ChangingFrames(device), std::vector<int>(4, 0));
-}
-
 }  // namespace

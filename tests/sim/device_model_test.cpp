@@ -378,27 +378,4 @@ TEST_F(DeviceModelTest, IgnoreLaunchKeepsTheBootloadersAnswering) {
   EXPECT_EQ(Send(&model, QueryFrame()).answer, queryAnswer);
 }
 
-TEST_F(DeviceModelTest, CountsEveryObeyableFrameByKindWhateverTheFaults) {
-  const struct {
-    std::vector<uint8_t> frame;
-    SimCommand kind;
-  } frames[] = {
-      {QueryFrame(), SimCommand::query},         {NullFrame(), SimCommand::null},
-      {SelectChannelFrame(2), SimCommand::select}, {ReadFrame(0x2000), SimCommand::read},
-      {EraseFrame(0x2000), SimCommand::erase},   {WriteFrame(0x2000, CountingPage(0)), SimCommand::write},
-      {ControlFrame(0x00), SimCommand::control}, {LaunchFrame(), SimCommand::launch},
-  };
-  for (const auto& f : frames) Send(&model, f.frame);
-  SimFaults faults;
-  faults.echoOnly = true;  // not obeyed, still received
-  SetDeviceFaults(&model, faults);
-  for (const auto& f : frames) Send(&model, f.frame);
-  std::vector<uint8_t> damaged = EraseFrame(0x2040);
-  damaged[damaged.size() - 2] ^= 0x01;  // bad checksum: not a frame the device takes
-  Send(&model, damaged);
-  for (const auto& f : frames) {
-    EXPECT_EQ(model.framesReceived[static_cast<int>(f.kind)], 2) << SimCommandName(f.kind);
-  }
-}
-
 }  // namespace
