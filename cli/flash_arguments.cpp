@@ -33,12 +33,15 @@ const char flashUsage[] =
     "  64   ошибка в командной строке\n"
     "  130  прервано (Ctrl-C) между двумя шагами\n"
     "\n"
-    "verify: 0 - все страницы совпали и приложение запущено; 1 - есть отличия\n"
-    "(каждая отличающаяся страница названа в stderr) или чтение не удалось; 2, 3, 4 - как выше.\n"
-    "save-coefficients: 0 - файл сохранён; 1 - чтение не удалось; 2, 4 - как выше;\n"
-    "3 - файл сохранён, но запуск не подтверждён; 5 - файл не сохранён: он уже есть\n"
-    "(без --force), значение не число (NaN, например стёртые страницы) или запись не удалась.\n"
-    "verify и save-coefficients не стирают, не пишут и не меняют управляющий байт.\n";
+    "verify и save-coefficients только читают: не стирают, не пишут и не меняют\n"
+    "управляющий байт.\n"
+    "verify: 0 - все страницы совпали, приложение запущено; 1 - есть отличия\n"
+    "  (каждая отличающаяся страница названа в stderr) или чтение не удалось;\n"
+    "  2, 3, 4 - как выше.\n"
+    "save-coefficients: 0 - файл сохранён; 3 - сохранён, но запуск не подтверждён;\n"
+    "  1 - чтение не удалось; 2, 4 - как выше; 5 - файл не сохранён: он уже есть\n"
+    "  (без --force), значение не число (NaN, например стёртые страницы) или\n"
+    "  запись не удалась.\n";
 
 namespace {
 
@@ -58,7 +61,8 @@ bool TakeJob(const std::string& word, FlashJob* job) {
 int TakePositional(const std::string& word, FlashArguments* arguments, std::string* error) {
   if (arguments->job == FlashJob::none) {
     if (TakeJob(word, &arguments->job)) return 0;
-    *error = "неизвестное задание \"" + word + "\" (firmware, write, reset, verify или save-coefficients)";
+    *error = "неизвестное задание \"" + word +
+             "\" (firmware, write, reset, verify или save-coefficients)";
     return -1;
   }
   const bool takesFile =

@@ -54,6 +54,8 @@ bool FillerErased(const uint8_t* image) {
 
 std::string CoefficientFileText(const uint8_t* image, const char* lineEnd) {
   std::string text;
-  for (int n = 1; n <= coefficientCount; ++n) text += CoefficientText(Coefficient(image, n)) + lineEnd;
+  for (int n = 1; n <= coefficientCount; ++n) {
+    text += CoefficientText(Coefficient(image, n)) + lineEnd;
+  }
   return text;
 }

@@ -26,7 +26,8 @@ std::FILE* OpenForReading(const char* path) {
 int InspectPath(const char* path, bool* isDirectory) {
   struct _stat64 info;
   std::wstring wide;
-  const int result = WidenUtf8Path(path, wide) ? _wstat64(wide.c_str(), &info) : _stat64(path, &info);
+  const int result =
+      WidenUtf8Path(path, wide) ? _wstat64(wide.c_str(), &info) : _stat64(path, &info);
   if (result != 0) return -1;
   *isDirectory = (info.st_mode & _S_IFDIR) != 0;
   return 0;

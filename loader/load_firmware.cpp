@@ -59,11 +59,15 @@ Outcome LoadFirmware(const FirmwareTables& tables) {
     return Outcome::noAnswer;
   }
   for (int k = 0; k < 3; ++k) {
-    if (const int result = WriteController(firmwareControllers[k], *tables[k])) return Abandon(result);
+    if (const int result = WriteController(firmwareControllers[k], *tables[k])) {
+      return Abandon(result);
+    }
   }
   logMessage("@C4Контроллеры загружены.");
   for (int k = 0; k < 3; ++k) {
-    if (const int result = VerifyController(firmwareControllers[k], *tables[k])) return Abandon(result);
+    if (const int result = VerifyController(firmwareControllers[k], *tables[k])) {
+      return Abandon(result);
+    }
   }
   logMessage("@C4Проверка прошла.");
   return StartApplication();

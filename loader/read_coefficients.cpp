@@ -12,11 +12,12 @@ constexpr uint32_t coefficientPages[] = {0x7000, 0x7040};
 
 int ReadPages(uint8_t* image) {
   static uint8_t readBuffer[linkBufferSize];
-  for (int k = 0; k < 2; ++k) {
+  for (const uint32_t address : coefficientPages) {
     if (StopRequested()) return stepStopped;
-    if (const int result = cm.ReadPage(coefficientPages[k], readBuffer)) return result;
-    std::memcpy(image + k * pageSize, readBuffer + readAnswerHeaderLength, pageSize);
-    ReportPage(PageWork::verified, coefficientPages[k]);
+    if (const int result = cm.ReadPage(address, readBuffer)) return result;
+    std::memcpy(image + (address - coefficientPages[0]), readBuffer + readAnswerHeaderLength,
+                pageSize);
+    ReportPage(PageWork::verified, address);
   }
   return 0;
 }

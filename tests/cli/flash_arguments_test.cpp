@@ -90,7 +90,8 @@ TEST(FlashArguments, TakesTheReadingJobsAndForceOnlyForSaving) {
   };
   const Case cases[] = {
       {{"--port", "1", "verify"}, FlashJob::verify, "", false},
-      {{"save-coefficients", "k.koeff", "--port", "1"}, FlashJob::saveCoefficients, "k.koeff", false},
+      {{"save-coefficients", "k.koeff", "--port", "1"}, FlashJob::saveCoefficients, "k.koeff",
+       false},
       {{"--force", "--port", "1", "save-coefficients", "k.koeff"}, FlashJob::saveCoefficients,
        "k.koeff", true},
   };

@@ -32,7 +32,8 @@ const SimCommand changingKinds[] = {SimCommand::erase, SimCommand::write, SimCom
 void LoadImages(ModelLine* line) {
   const FirmwareTables tables = BuiltInFirmwareTables();
   for (int c = 0; c < 3; ++c) {
-    line->model.memory[c] = MemoryWithImage(line->model.memory[c], *tables[c], 0x2000, 0x8000, 0x2000);
+    line->model.memory[c] =
+        MemoryWithImage(line->model.memory[c], *tables[c], 0x2000, 0x8000, 0x2000);
   }
 }
 
@@ -140,7 +141,8 @@ TEST(CoefficientRoundTrip, WriteSaveWriteGivesTheSameBytesForAThousandImages) {
     ASSERT_EQ(ReadCoefficientFile(path.c_str()), coefficientFileOk);
     ASSERT_EQ(WriteCoefficients(coefficientTable), Outcome::started);
 
-    ASSERT_EQ(std::memcmp(line.model.memory[0].data() + 0x7000, original, 128), 0) << "round " << round;
+    ASSERT_EQ(std::memcmp(line.model.memory[0].data() + 0x7000, original, 128), 0)
+        << "round " << round;
   }
   unlink(path.c_str());
   rmdir(pattern);

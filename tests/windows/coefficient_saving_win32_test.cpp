@@ -37,7 +37,8 @@ TEST(CoefficientSavingOnWindows, CrLfCyrillicNameNoReplaceAndReadBack) {
   ASSERT_NE(GetTempPathA(sizeof base, base), 0u);
   const std::string directory =
       std::string(base) + "velt-save-" + std::to_string(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr) ||
+              GetLastError() == ERROR_ALREADY_EXISTS);
   const std::string path = directory + "\\коэффициенты.koeff";
 
   uint8_t image[128];
