@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "chooser/file_dialog.h"
 #include "chooser/file_name_order.h"
 #include "coeff/coefficient_file.h"
 
@@ -15,8 +14,8 @@ const char* const dialogTitle = "Выберите файл с коэффицие
 
 }  // namespace
 
-void ChooseCoefficientFile() {
-  FileDialog* dialog = new FileDialog(koeffPattern, MODE_CREATE, dialogTitle);
+bool AskCoefficientFileName(const char* title, char* path) {
+  FileDialog* dialog = new FileDialog(koeffPattern, MODE_CREATE, title);
   dialog->setStartDirectory(".");
   dialog->sortFunction = compareFileNames;
   dialog->show();
@@ -24,12 +23,17 @@ void ChooseCoefficientFile() {
 
   // The name lives in the dialog's field; keep it past the dialog, which is
   // released here rather than left behind at every choice.
-  char path[dialogPathSize] = "";
+  path[0] = '\0';
   const char* chosen = dialog->value();
-  if (chosen != nullptr) std::strncpy(path, chosen, sizeof path - 1);
+  if (chosen != nullptr) std::strncpy(path, chosen, dialogPathSize - 1);
+  path[dialogPathSize - 1] = '\0';
   delete dialog->window;
   delete dialog;
+  return chosen != nullptr;
+}
 
-  if (chosen == nullptr) return;
+void ChooseCoefficientFile() {
+  char path[dialogPathSize];
+  if (!AskCoefficientFileName(dialogTitle, path)) return;
   if (ReadCoefficientFile(path) == coefficientFileOk) coefficientsLoaded = 1;
 }

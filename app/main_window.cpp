@@ -9,6 +9,7 @@
 
 #include "app/operations.h"
 #include "app/program_exit.h"
+#include "app/save_coefficients.h"
 #include "app/window_icon.h"
 #include "link/boot_link.h"
 #include "resources/button_images.h"
@@ -74,6 +75,7 @@ Fl_Window* aboutWindow = nullptr;
 Fl_Menu_Item mainMenu[mainMenuCapacity] = {
     {"Файл", 0, nullptr, nullptr, FL_SUBMENU, 0, 0, 0, 0},
     {"Открыть...", FL_CTRL + 'o', onOpenCoefficientFile, nullptr, 0, 0, 0, 0, 0},
+    {"Сохранить коэффициенты...", FL_CTRL + 's', onSaveCoefficients, nullptr, 0, 0, 0, 0, 0},
     {"Очистить...", FL_CTRL + 'e', clearLog, nullptr, 0, 0, 0, 0, 0},
     {"Выход", FL_CTRL + 'x', exitProgram, nullptr, 0, 0, 0, 0, 0},
     {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},

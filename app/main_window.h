@@ -16,13 +16,14 @@
 
 constexpr int mainWindowWidth = 224;
 constexpr int mainWindowHeight = 471;
-constexpr int mainMenuItemCount = 13;  // the records as compiled
+constexpr int mainMenuItemCount = 14;  // the records as compiled
 // Positions in mainMenu of the items that do something.
 constexpr int openMenuItem = 1;
-constexpr int clearMenuItem = 2;
-constexpr int exitMenuItem = 3;
-constexpr int firstPortMenuItem = 6;  // "COM 1 "; the other three follow
-constexpr int aboutMenuItem = 11;     // as compiled: each discovered port moves it one down
+constexpr int saveCoefficientsMenuItem = 2;
+constexpr int clearMenuItem = 3;
+constexpr int exitMenuItem = 4;
+constexpr int firstPortMenuItem = 7;  // "COM 1 "; the other three follow
+constexpr int aboutMenuItem = 12;     // as compiled: each discovered port moves it one down
 constexpr int portCount = 4;
 
 // The ports found on the machine follow COM 4 as radio items of their own.

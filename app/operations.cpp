@@ -36,6 +36,8 @@ void ShowButtonImages(bool busy) {
   resetCoefficientsButton->redraw();
 }
 
+}  // namespace
+
 // Steps 1-3 shared by the three buttons: 0 when the operation may go on.
 int BeginOperation() {
   if (operationBusy) return -1;  // pressed while busy: ignored without a word
@@ -78,8 +80,6 @@ void FinishOperation() {
   Fl::awake(resetCoefficientsButton);
   operationBusy = 0;
 }
-
-}  // namespace
 
 ThreadLauncher launchThread = LaunchDetachedThread;
 

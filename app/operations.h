@@ -39,6 +39,16 @@ void onResetCoefficients(Fl_Widget*, void*);
 // running write's image never changes under it.
 void onOpenCoefficientFile(Fl_Widget*, void*);
 
+// The parts every operation shares, for the Файл menu's save as well.
+// 0 when the operation may start: not busy (then it is now), a port chosen.
+int BeginOperation();
+// Busy pictures, then the worker on a thread of its own.
+void StartWorker(void (*worker)());
+// For a worker: opens the chosen port; logs when it cannot. 0 or -1.
+int OpenSelectedPort();
+// A worker's last steps, on every path: idle pictures, operationBusy cleared.
+void FinishOperation();
+
 void loadFirmwareWorker();
 void writeCoefficientsWorker();
 void resetCoefficientsWorker();

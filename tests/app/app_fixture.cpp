@@ -16,6 +16,7 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
+#include "app/save_coefficients.h"
 #include "chooser/file_dialog.h"
 #include "coeff/coefficient_file.h"
 #include "link/boot_link.h"
@@ -26,7 +27,9 @@ namespace {
 
 constexpr double pumpStepSeconds = 0.005;
 constexpr double dialogPollSeconds = 0.02;
-const char* const dialogTitle = "Выберите файл с коэффициентами";
+// The file dialogs the program opens: choosing a file to write, naming one to save.
+const char* const dialogTitles[] = {"Выберите файл с коэффициентами",
+                                    "Сохранить коэффициенты в файл"};
 
 // The program's globals as the first test found them.
 struct Defaults {
@@ -34,6 +37,7 @@ struct Defaults {
   ThreadLauncher launcher;
   ExitFunction exit;
   StopQuestion question;
+  ReplaceQuestion replace;
 };
 
 Defaults& CompiledDefaults() {
@@ -43,6 +47,7 @@ Defaults& CompiledDefaults() {
     d.launcher = launchThread;
     d.exit = programExit;
     d.question = askStopAndExit;
+    d.replace = askReplaceFile;
     return d;
   }();
   return defaults;
@@ -65,7 +70,10 @@ int dialogsAnswered = 0;
 
 Fl_Window* FindFileDialogWindow() {
   for (Fl_Window* w = Fl::first_window(); w != nullptr; w = Fl::next_window(w)) {
-    if (w->label() != nullptr && std::strcmp(w->label(), dialogTitle) == 0) return w;
+    if (w->label() == nullptr) continue;
+    for (const char* title : dialogTitles) {
+      if (std::strcmp(w->label(), title) == 0) return w;
+    }
   }
   return nullptr;
 }
@@ -128,6 +136,7 @@ void AppTest::SetUp() {
   launchThread = defaults.launcher;
   programExit = defaults.exit;
   askStopAndExit = defaults.question;
+  askReplaceFile = defaults.replace;
   operationBusy = 0;
   coefficientsLoaded = 0;
   firmwareTables = BuiltInFirmwareTables();
