@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/message_log.h"
-#include "chooser/file_dialog.h"
 #include "chooser/file_name_order.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/rejection_reason.h"
@@ -29,8 +28,8 @@ void ReportRefusal(const char* path, int result, int badLine) {
 
 }  // namespace
 
-void ChooseCoefficientFile() {
-  FileDialog* dialog = new FileDialog(koeffPattern, MODE_CREATE, dialogTitle);
+bool AskCoefficientFileName(const char* title, char* path) {
+  FileDialog* dialog = new FileDialog(koeffPattern, MODE_CREATE, title);
   dialog->setStartDirectory(".");
   dialog->sortFunction = compareFileNames;
   dialog->show();
@@ -38,13 +37,18 @@ void ChooseCoefficientFile() {
 
   // The name lives in the dialog's field; keep it past the dialog, which is
   // released here rather than left behind at every choice.
-  char path[dialogPathSize] = "";
+  path[0] = '\0';
   const char* chosen = dialog->value();
-  if (chosen != nullptr) std::strncpy(path, chosen, sizeof path - 1);
+  if (chosen != nullptr) std::strncpy(path, chosen, dialogPathSize - 1);
+  path[dialogPathSize - 1] = '\0';
   delete dialog->window;
   delete dialog;
+  return chosen != nullptr;
+}
 
-  if (chosen == nullptr) return;
+void ChooseCoefficientFile() {
+  char path[dialogPathSize];
+  if (!AskCoefficientFileName(dialogTitle, path)) return;
   int badLine = 0;
   const int result = ReadCoefficientFile(path, &badLine);
   if (result == coefficientFileOk) {

@@ -4,4 +4,11 @@
 // returns when the dialog has been closed.
 #pragma once
 
+#include "chooser/file_dialog.h"
+
 void ChooseCoefficientFile();
+
+// The dialog itself ("*.koeff", a new name allowed, starting in the working
+// directory) with `title`. Returns false when no name came back; else the
+// name is in `path` (dialogPathSize bytes), empty after Cancel.
+bool AskCoefficientFileName(const char* title, char* path);

@@ -6,6 +6,7 @@
 
 #include "cli/console_report.h"
 #include "cli/exit_status.h"
+#include "cli/reading_jobs.h"
 #include "cli/terminal.h"
 #include "cli/tracing_line.h"
 #include "coeff/coefficient_file.h"
@@ -26,7 +27,7 @@ constexpr int deviceNameSize = 256;
 // Pages the job writes, and reads back again.
 int PagesOf(FlashJob job) {
   const FirmwareTables tables = BuiltInFirmwareTables();
-  if (job == FlashJob::firmware) {
+  if (job == FlashJob::firmware || job == FlashJob::verify) {
     return CountPresentPages(*tables[0], firmwareBase, controller1FirmwareEnd, firmwareBase) +
            CountPresentPages(*tables[1], firmwareBase, applicationEnd, firmwareBase) +
            CountPresentPages(*tables[2], firmwareBase, applicationEnd, firmwareBase);
@@ -34,6 +35,7 @@ int PagesOf(FlashJob job) {
   if (job == FlashJob::reset) {
     return CountPresentPages(*tables[0], coefficientBase, coefficientPagesEnd, firmwareBase);
   }
+  if (job == FlashJob::saveCoefficients) return coefficientPagesSize / pageSize;
   return CountPresentPages(coefficientTable, coefficientBase, coefficientPagesEnd,
                            coefficientBase);
 }
@@ -64,6 +66,10 @@ Outcome RunProcedure(FlashJob job) {
       return WriteCoefficients(coefficientTable);
     case FlashJob::reset:
       return ResetCoefficients(BuiltInFirmwareTables());
+    case FlashJob::verify:
+      return VerifyFirmware(BuiltInFirmwareTables());
+    case FlashJob::saveCoefficients:
+      return ReadCoefficients(CoefficientsRead());
     case FlashJob::none:
       break;  // the parser lets no run without a job through
   }
@@ -108,6 +114,9 @@ int RunFlashJob(const FlashArguments& arguments) {
       return exitFileRejected;
     }
   }
+  if (arguments.job == FlashJob::saveCoefficients) {
+    if (const int status = CheckSaveTarget(arguments)) return status;
+  }
   if (OpenPort(arguments.port) != 0) return exitPortUnusable;
 
   TracingLine tracing(&comPort, arguments.trace ? stderr : nullptr);
@@ -116,16 +125,21 @@ int RunFlashJob(const FlashArguments& arguments) {
   const bool terminal = IsTerminal(stdout);
   const bool progress = terminal && !(arguments.trace && IsTerminal(stderr));
   const int pages = PagesOf(arguments.job);
-  StartConsoleReport({stdout, terminal, progress, pages, pages});
+  const bool readsOnly =
+      arguments.job == FlashJob::verify || arguments.job == FlashJob::saveCoefficients;
+  StartConsoleReport({stdout, terminal, progress, readsOnly ? 0 : pages, pages});
+  if (arguments.job == FlashJob::verify) StartDifferenceReport();
   std::signal(SIGINT, StopOnInterrupt);
 
   const Outcome outcome = RunProcedure(arguments.job);
 
   std::signal(SIGINT, SIG_DFL);
   EndConsoleReport();
+  if (arguments.job == FlashJob::verify) EndDifferenceReport();
   tracing.Flush();
   cm.port = &comPort;
   ExplainEnd(outcome, tracing.Counts());
   comPort.Close();
+  if (arguments.job == FlashJob::saveCoefficients) return FinishSave(arguments, outcome);
   return ExitStatusOf(outcome);
 }

@@ -3,6 +3,12 @@
 #include "link/boot_link.h"
 #include "loader/report.h"
 
+const FirmwareController firmwareControllers[3] = {
+    {1, channelController1, 0x7000},
+    {2, channelController2, 0x8000},
+    {3, 0, 0x8000},
+};
+
 int MakeContact() {
   int result = syncSilent;
   for (int attempt = 0; attempt < contactAttempts; ++attempt) {
@@ -40,6 +46,12 @@ int NullCommandStep(int pauseMilliseconds) {
   cm.SendNullCommand();
   if (pauseMilliseconds > 0) cm.Delay(pauseMilliseconds);
   return SyncStep();
+}
+
+Outcome NoContact(int result) {
+  if (result == stepStopped) return Outcome::stopped;
+  logMessage("@C1Не отвечает.");
+  return Outcome::noAnswer;
 }
 
 Outcome Abandon(int result) {
