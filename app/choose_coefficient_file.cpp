@@ -3,14 +3,28 @@
 #include <FL/Fl.H>
 
 #include <cstring>
+#include <string>
 
+#include "app/message_log.h"
 #include "chooser/file_name_order.h"
 #include "coeff/coefficient_file.h"
+#include "coeff/rejection_reason.h"
 
 namespace {
 
 const char* const koeffPattern = "*.koeff";
 const char* const dialogTitle = "Выберите файл с коэффициентами";
+const char* const earlierFileKeptLine = "@C1Загружен прежний файл.";
+
+// A refused file is named with its reason, so that the operator does not take
+// a silent chooser for a loaded file; Cancel (the empty name) stays silent.
+void ReportRefusal(const char* path, int result, int badLine) {
+  if (path[0] == '\0') return;
+  const std::string line =
+      "@C1Файл не принят: " + CoefficientFileProblem(result, badLine) + ".";
+  AppendLogLine(line.c_str());
+  if (coefficientsLoaded) AppendLogLine(earlierFileKeptLine);
+}
 
 }  // namespace
 
@@ -35,5 +49,11 @@ bool AskCoefficientFileName(const char* title, char* path) {
 void ChooseCoefficientFile() {
   char path[dialogPathSize];
   if (!AskCoefficientFileName(dialogTitle, path)) return;
-  if (ReadCoefficientFile(path) == coefficientFileOk) coefficientsLoaded = 1;
+  int badLine = 0;
+  const int result = ReadCoefficientFile(path, &badLine);
+  if (result == coefficientFileOk) {
+    coefficientsLoaded = 1;
+  } else {
+    ReportRefusal(path, result, badLine);
+  }
 }

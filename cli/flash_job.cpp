@@ -10,6 +10,7 @@
 #include "cli/terminal.h"
 #include "cli/tracing_line.h"
 #include "coeff/coefficient_file.h"
+#include "coeff/rejection_reason.h"
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedures.h"
@@ -40,21 +41,7 @@ int PagesOf(FlashJob job) {
 }
 
 std::string RejectionReason(int result, int badLine) {
-  switch (result) {
-    case coefficientFileUnopenable:
-      return "файл не открывается";
-    case coefficientFileNoSize:
-      return "не удаётся узнать размер файла";
-    case coefficientFileNotANumber:
-      return "в строке " + std::to_string(badLine) + " нет числа";
-    case coefficientFileTooLong:
-      return "в файле больше " + std::to_string(coefficientCount) + " строк";
-    case coefficientFileTooShort:
-      if (badLine <= 1) return "файл пуст";
-      return "в файле меньше " + std::to_string(coefficientCount) + " строк (прочитано " +
-             std::to_string(badLine - 1) + ")";
-  }
-  return "неизвестная ошибка " + std::to_string(result);
+  return CoefficientFileProblem(result, badLine);
 }
 
 int OpenPort(const std::string& port) {

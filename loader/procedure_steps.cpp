@@ -70,6 +70,12 @@ Outcome StartApplication() {
   }
   // A bootloader that still answers after the last Launch did not start.
   if (result == 0) return Outcome::startNotConfirmed;
+  // Not even the echo, which the line itself gives: the line is gone, and
+  // nothing says the application started.
+  if (result == syncSilent) {
+    logMessage("@C1Не отвечает.");
+    return Outcome::noAnswer;
+  }
   logMessage("@C4Запуск.");
   return Outcome::started;
 }

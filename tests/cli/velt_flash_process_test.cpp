@@ -135,6 +135,10 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
       {numbers + "29\n", "больше 28 строк"},
       {"1\n2\n", "меньше 28 строк (прочитано 2)"},
       {"", "файл пуст"},
+      // Words and commas the C library would have taken for numbers.
+      {"1\n-INF\n" + numbers, "в строке 2 нет числа"},
+      {"1\n2\n3\n4\nnan\n" + numbers, "в строке 5 нет числа"},
+      {"1\n2\n3\n4\n5\n6\n7\n0,125\n" + numbers, "в строке 8 нет числа"},
   };
   for (const Case& c : cases) {
     const std::string file = WriteFile(c.content);
@@ -192,6 +196,20 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
       EXPECT_TRUE(run.err.empty()) << c.name << ": " << run.err;
     }
   }
+}
+
+// The line dies right after the first Launch: no confirmed start, so not 0.
+TEST(VeltFlashDeadLine, AfterLaunchIsNoAnswerWithStatusTwo) {
+  SimOptions options = Unpaced();
+  options.faults.hangUp = {{SimCommand::launch, 1}};
+  Simulator device(options);
+  ASSERT_TRUE(device.Ok());
+  const FlashRun run = RunFlash({"--port", device.DevicePath(), "reset"});
+  EXPECT_EQ(run.status, 2) << run.err;
+  const LogLines expected = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
+                             "Проверка прошла.", "Не отвечает."};
+  EXPECT_EQ(Lines(run.out), expected);
+  EXPECT_TRUE(device.HungUp());
 }
 
 TEST_F(VeltFlash, APortThatCannotBeOpenedIsStatusFourWithTheReason) {
@@ -358,8 +376,9 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   std::string text;
   for (int n = 0; n < 28; ++n) {
     char line[64];
-    if (n == 26) std::snprintf(line, sizeof line, "inf\n");
-    else if (n == 27) std::snprintf(line, sizeof line, "-inf\n");
+    // Past the float range: the infinities, the only way a file spells them.
+    if (n == 26) std::snprintf(line, sizeof line, "1e39\n");
+    else if (n == 27) std::snprintf(line, sizeof line, "-1e39\n");
     else std::snprintf(line, sizeof line, "%.9g\n", values[n % 14] * (n < 14 ? 1.0f : -1.0f));
     text += line;
   }
