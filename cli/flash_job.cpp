@@ -76,8 +76,9 @@ Outcome RunProcedure(FlashJob job) {
   return Outcome::failed;
 }
 
-// "Не отвечает." alone leaves the operator guessing; what came back tells
-// the wiring from the device.
+// "Не отвечает." alone leaves the operator guessing; what came back after
+// the last frame tells the wiring from the device. (Earlier answers do not
+// count: a line that dies after Launch once carried a whole load.)
 void ExplainNoAnswer(const LineCounts& counts) {
   const char* hint = "ничего не пришло в ответ: проверьте кабель, порт и питание устройства";
   if (counts.answered > 0) {
@@ -138,7 +139,7 @@ int RunFlashJob(const FlashArguments& arguments) {
   if (arguments.job == FlashJob::verify) EndDifferenceReport();
   tracing.Flush();
   cm.port = &comPort;
-  ExplainEnd(outcome, tracing.Counts());
+  ExplainEnd(outcome, tracing.LastCounts());
   comPort.Close();
   if (arguments.job == FlashJob::saveCoefficients) return FinishSave(arguments, outcome);
   return ExitStatusOf(outcome);

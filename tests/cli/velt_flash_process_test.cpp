@@ -209,6 +209,8 @@ TEST(VeltFlashDeadLine, AfterLaunchIsNoAnswerWithStatusTwo) {
   const LogLines expected = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
                              "Проверка прошла.", "Не отвечает."};
   EXPECT_EQ(Lines(run.out), expected);
+  // The hint speaks of the dead line, not of the answers heard before it.
+  EXPECT_NE(run.err.find("ничего не пришло в ответ"), std::string::npos) << run.err;
   EXPECT_TRUE(device.HungUp());
 }
 
