@@ -14,6 +14,9 @@ const char fillerWarning[] =
 namespace {
 
 const char temporarySuffix[] = ".tmp";
+// Names tried for the temporary file beside the target; one left behind by a
+// crashed run, or somebody else's, is passed over rather than overwritten.
+constexpr int temporaryNameTries = 100;
 
 std::string NanReason(const uint8_t* image, const std::vector<int>& numbers) {
   bool allErased = true;
@@ -32,10 +35,20 @@ std::string NanReason(const uint8_t* image, const std::vector<int>& numbers) {
   return reason;
 }
 
+// A new temporary file beside `path`, its name in *temporary; null when
+// none could be made.
+std::FILE* CreateTemporaryBeside(const char* path, std::string* temporary) {
+  for (int attempt = 0; attempt < temporaryNameTries; ++attempt) {
+    *temporary = std::string(path) + (attempt == 0 ? "" : "." + std::to_string(attempt)) +
+                 temporarySuffix;
+    if (std::FILE* file = CreateForWriting(temporary->c_str())) return file;
+    if (!PathExists(temporary->c_str())) return nullptr;  // not a name clash: give up
+  }
+  return nullptr;
+}
+
 // 0 when all of `text` reached the disk.
-int WriteWhole(const std::string& path, const std::string& text) {
-  std::FILE* file = OpenForWriting(path.c_str());
-  if (file == nullptr) return -1;
+int WriteWhole(std::FILE* file, const std::string& text) {
   const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
   const bool closed = std::fclose(file) == 0;
   return written && closed ? 0 : -1;
@@ -57,8 +70,14 @@ SaveReport SaveCoefficientFile(const uint8_t* image, const char* path, bool repl
     report.reason = std::string("файл ") + path + " уже есть";
     return report;
   }
-  const std::string temporary = std::string(path) + temporarySuffix;
-  if (WriteWhole(temporary, CoefficientFileText(image, textLineEnd)) != 0) {
+  std::string temporary;
+  std::FILE* file = CreateTemporaryBeside(path, &temporary);
+  if (file == nullptr) {
+    report.result = SaveResult::unwritable;
+    report.reason = std::string("не удалось создать ") + temporary;
+    return report;
+  }
+  if (WriteWhole(file, CoefficientFileText(image, textLineEnd)) != 0) {
     RemoveFile(temporary.c_str());
     report.result = SaveResult::unwritable;
     report.reason = std::string("не удалось записать ") + temporary;

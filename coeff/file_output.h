@@ -11,8 +11,9 @@ extern const char textLineEnd[];
 // Something exists at `path`.
 bool PathExists(const char* path);
 
-// fopen(path, "wb"), or null.
-std::FILE* OpenForWriting(const char* path);
+// A new file at `path` opened for binary writing, or null; null also when
+// something already exists there, which is never touched.
+std::FILE* CreateForWriting(const char* path);
 
 // Renames `from` to `to`. Without `replace` it fails when `to` exists, even
 // when `to` appeared only a moment ago. Returns 0 or -1.

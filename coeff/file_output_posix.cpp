@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +14,14 @@ bool PathExists(const char* path) {
   return lstat(path, &info) == 0;
 }
 
-std::FILE* OpenForWriting(const char* path) { return std::fopen(path, "wb"); }
+std::FILE* CreateForWriting(const char* path) {
+  const mode_t everybodyMayRead = 0666;  // narrowed by the umask, as fopen's files are
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, everybodyMayRead);
+  if (fd < 0) return nullptr;
+  std::FILE* file = fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
 
 int MoveIntoPlace(const char* from, const char* to, bool replace) {
   if (replace) return std::rename(from, to) == 0 ? 0 : -1;

@@ -1,4 +1,6 @@
 // Names that are not UTF-8 go to the ANSI calls as they are.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <string>
@@ -15,10 +17,22 @@ bool PathExists(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES;
 }
 
-std::FILE* OpenForWriting(const char* path) {
+std::FILE* CreateForWriting(const char* path) {
   std::wstring wide;
-  if (WidenUtf8Path(path, wide)) return _wfopen(wide.c_str(), L"wb");
-  return std::fopen(path, "wb");
+  const HANDLE handle =
+      WidenUtf8Path(path, wide)
+          ? CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                        nullptr)
+          : CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_BINARY | _O_WRONLY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);  // closes the handle too
+  return file;
 }
 
 int MoveIntoPlace(const char* from, const char* to, bool replace) {

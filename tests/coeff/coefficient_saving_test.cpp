@@ -63,6 +63,12 @@ TEST_F(CoefficientSaving, FileReadsBackToTheImageAndReplacesOnlyWhenAsked) {
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
   EXPECT_EQ(FileText(path).substr(0, 4), "0.1\n");
   EXPECT_EQ(Names(), std::vector<std::string>{"k.koeff"}) << "no temporary left";
+
+  // A file that happens to bear the temporary name is somebody's: kept.
+  std::ofstream(path + ".tmp") << "theirs";
+  EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
+  EXPECT_EQ(FileText(path + ".tmp"), "theirs");
+  EXPECT_EQ(Names().size(), 2u) << "no temporary left beside it";
 }
 
 TEST_F(CoefficientSaving, RefusalsLeaveNothingBehindAndSayWhy) {
