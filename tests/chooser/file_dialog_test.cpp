@@ -165,6 +165,37 @@ TEST_F(FileDialogTest, ListsInTheInstalledOrderDirectoriesFirst) {
             "../ 10/ Beta/ alpha/ 10.koeff Beta.koeff alpha.koeff Ель.koeff Ёлка.koeff Жук.koeff");
 }
 
+// Folders are ordered with the '/' they are shown with, whichever order is
+// installed: "d/" sorts after "d 2/", "d.old/" and "d-x/", not before them.
+TEST_F(FileDialogTest, FoldersSharingABeginningListAsShown) {
+  for (const char* name : {"d", "d 2", "d.old", "d-x", "e"}) ASSERT_EQ(addDirectory(tree, name), 0);
+  ASSERT_EQ(addFile(tree, "d.koeff"), 0);
+  const struct {
+    Fl_File_Sort_F* sort;
+    const char* listed;
+  } orders[] = {
+      {compareFileNames, "../ d 2/ d.old/ d-x/ d/ e/ d.koeff"},
+      {fl_casenumericsort, "../ d 2/ d-x/ d.old/ d/ e/ d.koeff"},
+  };
+  for (const auto& order : orders) {
+    dialog = new FileDialog("*.koeff", MODE_CREATE, chooserTitle);
+    dialog->setStartDirectory(tree.root.c_str());
+    dialog->sortFunction = order.sort;
+    dialog->show();
+    Fl::check();
+    EXPECT_EQ(listedLines(dialog), order.listed);
+    dialog->setMode(MODE_CREATE);
+    EXPECT_EQ(listedLines(dialog), order.listed) << "after a mode change";
+    dialog->changeDirectory((tree.root + "/d").c_str());
+    dialog->goUp();
+    EXPECT_EQ(listedLines(dialog), order.listed) << "after going up";
+    dialog->window->hide();
+    delete dialog->window;
+    delete dialog;
+    dialog = nullptr;
+  }
+}
+
 // Cancel, the close box and Escape all hide the dialog with an empty result.
 enum class WayOut { cancel, closeBox, escape };
 
