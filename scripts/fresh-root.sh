@@ -13,9 +13,10 @@ fresh_suite=bookworm
 fresh_variant=minbase
 fresh_include=git,ca-certificates,sudo
 fresh_cache=${VELT_FRESH_CACHE:-/var/cache/velt-fresh-debian}
+fresh_base=""
 fresh_root=""
 fresh_mounts=()
-fresh_logs=$(mktemp -d "/tmp/$(basename "$0").XXXXXX")
+fresh_logs=""
 
 # The machine's own apt sources, so the root reaches the archive the way the
 # machine does; the plain archive where there are none.
@@ -71,6 +72,7 @@ fresh_open() {
   local started=$SECONDS
   echo "== $(basename "$0"): fresh root"
   fresh_base_tarball
+  fresh_logs=$(mktemp -d "/tmp/$(basename "$0").XXXXXX")
   fresh_root=$(mktemp -d /var/tmp/velt-fresh-root.XXXXXX)
   tar -xf "$fresh_base" -C "$fresh_root"
   cp /etc/resolv.conf "$fresh_root/etc/resolv.conf"
@@ -85,7 +87,7 @@ fresh_open() {
 }
 
 fresh_close() {
-  [ -n "${fresh_keep_logs:-}" ] || rm -rf "$fresh_logs"
+  if [ -n "$fresh_logs" ] && [ -z "${fresh_keep_logs:-}" ]; then rm -rf "$fresh_logs"; fi
   local index
   for ((index = ${#fresh_mounts[@]} - 1; index >= 0; index--)); do
     umount -l "${fresh_mounts[index]}" 2>/dev/null || true
