@@ -3,20 +3,33 @@
 #include <FL/Fl.H>
 
 #include <cstring>
+#include <string>
 
-#include "chooser/file_dialog.h"
+#include "app/message_log.h"
 #include "chooser/file_name_order.h"
 #include "coeff/coefficient_file.h"
+#include "coeff/rejection_reason.h"
 
 namespace {
 
 const char* const koeffPattern = "*.koeff";
 const char* const dialogTitle = "Выберите файл с коэффициентами";
+const char* const earlierFileKeptLine = "@C1Загружен прежний файл.";
+
+// A refused file is named with its reason, so that the operator does not take
+// a silent chooser for a loaded file; Cancel (the empty name) stays silent.
+void ReportRefusal(const char* path, int result, int badLine) {
+  if (path[0] == '\0') return;
+  const std::string line =
+      "@C1Файл не принят: " + CoefficientFileProblem(result, badLine) + ".";
+  AppendLogLine(line.c_str());
+  if (coefficientsLoaded) AppendLogLine(earlierFileKeptLine);
+}
 
 }  // namespace
 
-void ChooseCoefficientFile() {
-  FileDialog* dialog = new FileDialog(koeffPattern, MODE_CREATE, dialogTitle);
+bool AskCoefficientFileName(const char* title, char* path) {
+  FileDialog* dialog = new FileDialog(koeffPattern, MODE_CREATE, title);
   dialog->setStartDirectory(".");
   dialog->sortFunction = compareFileNames;
   dialog->show();
@@ -24,12 +37,23 @@ void ChooseCoefficientFile() {
 
   // The name lives in the dialog's field; keep it past the dialog, which is
   // released here rather than left behind at every choice.
-  char path[dialogPathSize] = "";
+  path[0] = '\0';
   const char* chosen = dialog->value();
-  if (chosen != nullptr) std::strncpy(path, chosen, sizeof path - 1);
+  if (chosen != nullptr) std::strncpy(path, chosen, dialogPathSize - 1);
+  path[dialogPathSize - 1] = '\0';
   delete dialog->window;
   delete dialog;
+  return chosen != nullptr;
+}
 
-  if (chosen == nullptr) return;
-  if (ReadCoefficientFile(path) == coefficientFileOk) coefficientsLoaded = 1;
+void ChooseCoefficientFile() {
+  char path[dialogPathSize];
+  if (!AskCoefficientFileName(dialogTitle, path)) return;
+  int badLine = 0;
+  const int result = ReadCoefficientFile(path, &badLine);
+  if (result == coefficientFileOk) {
+    coefficientsLoaded = 1;
+  } else {
+    ReportRefusal(path, result, badLine);
+  }
 }

@@ -5,8 +5,11 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Return_Button.H>
 
+#include <algorithm>
+
 #include "app/operations.h"
 #include "app/program_exit.h"
+#include "app/save_coefficients.h"
 #include "app/window_icon.h"
 #include "link/boot_link.h"
 #include "resources/button_images.h"
@@ -24,6 +27,9 @@ constexpr int aboutWidth = 280;
 constexpr int aboutHeight = 132;
 constexpr double eventLoopTimeoutSeconds = 0.03;
 
+// Between a discovered port's name and what the system says of it.
+const char* const portDescriptionSeparator = " — ";
+
 const char* const mainWindowTitle = "Загрузчик для ВЕЛТ";
 const char* const aboutTitle = "О программе";
 const char* const aboutText =
@@ -38,6 +44,20 @@ Fl_Button* MakeButton(int column, const char* tooltip, Fl_Image* image, Fl_Callb
   return button;
 }
 
+int extraPortCount = 0;
+std::string extraPortLabels[maxExtraPorts];
+std::string extraPortDevices[maxExtraPorts];
+
+// Opens and closes the port; a port that fails is greyed and unselected.
+void Probe(Fl_Menu_Item& item, int opened) {
+  if (opened == 0) {
+    comPort.Close();
+  } else {
+    item.deactivate();
+    item.clear();
+  }
+}
+
 }  // namespace
 
 Fl_Window* mainWindow = nullptr;
@@ -50,9 +70,12 @@ Fl_Browser* logBrowser = nullptr;
 Fl_Window* aboutWindow = nullptr;
 
 // Label type, font, size and colour stay 0 so the menu bar's own apply.
-Fl_Menu_Item mainMenu[mainMenuItemCount] = {
+// The records past the compiled ones start zero: room for the ports
+// AddExtraPortItems puts after COM 4.
+Fl_Menu_Item mainMenu[mainMenuCapacity] = {
     {"Файл", 0, nullptr, nullptr, FL_SUBMENU, 0, 0, 0, 0},
     {"Открыть...", FL_CTRL + 'o', onOpenCoefficientFile, nullptr, 0, 0, 0, 0, 0},
+    {"Сохранить коэффициенты...", FL_CTRL + 's', onSaveCoefficients, nullptr, 0, 0, 0, 0, 0},
     {"Очистить...", FL_CTRL + 'e', clearLog, nullptr, 0, 0, 0, 0, 0},
     {"Выход", FL_CTRL + 'x', exitProgram, nullptr, 0, 0, 0, 0, 0},
     {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
@@ -68,14 +91,44 @@ Fl_Menu_Item mainMenu[mainMenuItemCount] = {
 
 Fl_Menu_Item& PortMenuItem(int k) { return mainMenu[firstPortMenuItem + k - 1]; }
 
-void probePorts() {
-  for (int k = 1; k <= portCount; ++k) {
-    if (comPort.Open(static_cast<char>('0' + k)) == 0) {
-      comPort.Close();
-    } else {
-      PortMenuItem(k).deactivate();
-      PortMenuItem(k).clear();
+int ExtraPortCount() { return extraPortCount; }
+
+Fl_Menu_Item& ExtraPortMenuItem(int i) { return mainMenu[firstExtraPortMenuItem + i]; }
+
+const std::string& ExtraPortDevice(int i) { return extraPortDevices[i]; }
+
+void AddExtraPortItems(const std::vector<PortInfo>& ports) {
+  // What follows the Порт items (the submenu's end, Справка, the menu's end)
+  // moves down behind the new items.
+  Fl_Menu_Item* const tail = &mainMenu[firstExtraPortMenuItem + extraPortCount];
+  const int tailLength = mainMenuItemCount - firstExtraPortMenuItem;
+  const std::vector<Fl_Menu_Item> rest(tail, tail + tailLength);
+  extraPortCount = 0;
+  for (const PortInfo& port : ports) {
+    if (extraPortCount == maxExtraPorts) break;
+    if (PortDigitOfDevice(port.device) != 0) continue;  // already COM 1-4
+    const int i = extraPortCount++;
+    extraPortLabels[i] = port.name;
+    if (!port.description.empty()) {
+      extraPortLabels[i] += portDescriptionSeparator + port.description;
     }
+    extraPortDevices[i] = port.device;
+    ExtraPortMenuItem(i) = Fl_Menu_Item{};
+    ExtraPortMenuItem(i).label(extraPortLabels[i].c_str());
+    ExtraPortMenuItem(i).flags = FL_MENU_RADIO;
+  }
+  Fl_Menu_Item* const end = std::copy(rest.begin(), rest.end(), &ExtraPortMenuItem(extraPortCount));
+  std::fill(end, mainMenu + mainMenuCapacity, Fl_Menu_Item{});
+  if (menuBar != nullptr) menuBar->redraw();
+}
+
+void probePorts() {
+  AddExtraPortItems(ListPorts());
+  for (int k = 1; k <= portCount; ++k) {
+    Probe(PortMenuItem(k), comPort.Open(static_cast<char>('0' + k)));
+  }
+  for (int i = 0; i < extraPortCount; ++i) {
+    Probe(ExtraPortMenuItem(i), comPort.OpenDevice(extraPortDevices[i].c_str()));
   }
 }
 

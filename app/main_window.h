@@ -9,22 +9,36 @@
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
 
+#include <string>
+#include <vector>
+
+#include "link/port_list.h"
+
 constexpr int mainWindowWidth = 224;
 constexpr int mainWindowHeight = 471;
-constexpr int mainMenuItemCount = 13;
+constexpr int mainMenuItemCount = 14;  // the records as compiled
 // Positions in mainMenu of the items that do something.
 constexpr int openMenuItem = 1;
-constexpr int clearMenuItem = 2;
-constexpr int exitMenuItem = 3;
-constexpr int firstPortMenuItem = 6;  // "COM 1 "; the other three follow
-constexpr int aboutMenuItem = 11;
+constexpr int saveCoefficientsMenuItem = 2;
+constexpr int clearMenuItem = 3;
+constexpr int exitMenuItem = 4;
+constexpr int firstPortMenuItem = 7;  // "COM 1 "; the other three follow
+constexpr int aboutMenuItem = 12;     // as compiled: each discovered port moves it one down
 constexpr int portCount = 4;
+
+// The ports found on the machine follow COM 4 as radio items of their own.
+// A bench computer has a few adapters; a longer menu would not fit a screen.
+constexpr int maxExtraPorts = 16;
+constexpr int firstExtraPortMenuItem = firstPortMenuItem + portCount;
+// The compiled records plus room for the discovered ports, which are put in
+// before the window is built (the menu bar uses this array in place).
+constexpr int mainMenuCapacity = mainMenuItemCount + maxExtraPorts;
 
 extern Fl_Window* mainWindow;
 extern Fl_Menu_Bar* menuBar;
 // The menu bar shows this array itself, so its flags are the live state of
 // the menu: the Порт radio bits are the only record of the chosen port.
-extern Fl_Menu_Item mainMenu[mainMenuItemCount];
+extern Fl_Menu_Item mainMenu[mainMenuCapacity];
 extern Fl_Button* loadFirmwareButton;
 extern Fl_Button* writeCoefficientsButton;
 extern Fl_Button* resetCoefficientsButton;
@@ -35,8 +49,19 @@ extern Fl_Window* aboutWindow;  // null until the first "Справка"
 // The Порт menu item of port k = 1..4.
 Fl_Menu_Item& PortMenuItem(int k);
 
-// Opens and closes COM1..COM4 in turn; a port that fails is greyed and
-// unselected in the menu, silently.
+// The discovered ports after COM 4: how many there are, the item of the
+// i-th (0-based) and the device it opens.
+int ExtraPortCount();
+Fl_Menu_Item& ExtraPortMenuItem(int i);
+const std::string& ExtraPortDevice(int i);
+
+// Puts one radio item after COM 4 for each port that is not one of COM 1-4
+// (at most maxExtraPorts), replacing the ones put there before.
+void AddExtraPortItems(const std::vector<PortInfo>& ports);
+
+// Lists the machine's ports into the menu, then opens and closes COM1..COM4
+// and each listed port in turn; a port that fails is greyed and unselected in
+// the menu, silently.
 void probePorts();
 
 // Builds the main window (not shown) from the menu as the probe left it.

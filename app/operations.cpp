@@ -15,6 +15,7 @@
 
 std::atomic<int> operationBusy{0};
 char selectedPort = 0;
+std::string selectedDevice;
 FirmwareTables firmwareTables{};
 
 namespace {
@@ -34,6 +35,8 @@ void ShowButtonImages(bool busy) {
   writeCoefficientsButton->redraw();
   resetCoefficientsButton->redraw();
 }
+
+}  // namespace
 
 // Steps 1-3 shared by the three buttons: 0 when the operation may go on.
 int BeginOperation() {
@@ -60,7 +63,9 @@ void StartWorker(void (*worker)()) {
 
 // Opens the chosen port for a worker; logs when it cannot.
 int OpenSelectedPort() {
-  if (comPort.Open(selectedPort) == 0) return 0;
+  const int opened = selectedPort != 0 ? comPort.Open(selectedPort)
+                                       : comPort.OpenDevice(selectedDevice.c_str());
+  if (opened == 0) return 0;
   logMessage(portNotOpenedLine);
   return -1;
 }
@@ -76,16 +81,18 @@ void FinishOperation() {
   operationBusy = 0;
 }
 
-}  // namespace
-
 ThreadLauncher launchThread = LaunchDetachedThread;
 
 int checkPortSelected() {
   selectedPort = 0;
+  selectedDevice.clear();
   for (int k = 1; k <= portCount; ++k) {
     if (PortMenuItem(k).value()) selectedPort = static_cast<char>('0' + k);
   }
-  if (selectedPort != 0) return 0;
+  for (int i = 0; i < ExtraPortCount(); ++i) {
+    if (ExtraPortMenuItem(i).value()) selectedDevice = ExtraPortDevice(i);
+  }
+  if (selectedPort != 0 || !selectedDevice.empty()) return 0;
   AppendLogLine(portNotSelectedLine);
   return -1;
 }

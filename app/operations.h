@@ -6,6 +6,7 @@
 #include <FL/Fl_Widget.H>
 
 #include <atomic>
+#include <string>
 
 #include "loader/procedures.h"
 
@@ -15,6 +16,9 @@ extern std::atomic<int> operationBusy;
 // Port digit '1'..'4' of the chosen Порт item, or 0; written before the
 // worker starts, read by it once.
 extern char selectedPort;
+// The device of the chosen discovered port (selectedPort is then 0), or "";
+// written and read as selectedPort is.
+extern std::string selectedDevice;
 // The built-in images, set up by the entry point before the window opens.
 extern FirmwareTables firmwareTables;
 
@@ -23,7 +27,8 @@ extern FirmwareTables firmwareTables;
 using ThreadLauncher = void (*)(void (*worker)());
 extern ThreadLauncher launchThread;
 
-// Sets selectedPort from the menu; 0, or -1 after logging that none is chosen.
+// Sets selectedPort or selectedDevice from the menu; 0, or -1 after logging
+// that none is chosen.
 int checkPortSelected();
 
 void onLoadFirmware(Fl_Widget*, void*);
@@ -33,6 +38,16 @@ void onResetCoefficients(Fl_Widget*, void*);
 // "Открыть..." in the Файл menu; ignored while an operation runs, so that a
 // running write's image never changes under it.
 void onOpenCoefficientFile(Fl_Widget*, void*);
+
+// The parts every operation shares, for the Файл menu's save as well.
+// 0 when the operation may start: not busy (then it is now), a port chosen.
+int BeginOperation();
+// Busy pictures, then the worker on a thread of its own.
+void StartWorker(void (*worker)());
+// For a worker: opens the chosen port; logs when it cannot. 0 or -1.
+int OpenSelectedPort();
+// A worker's last steps, on every path: idle pictures, operationBusy cleared.
+void FinishOperation();
 
 void loadFirmwareWorker();
 void writeCoefficientsWorker();

@@ -2,12 +2,12 @@
 
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
-#include <FL/fl_ask.H>
 
 #include <cstdlib>
 
 #include "app/main_window.h"
 #include "app/operations.h"
+#include "app/stop_question.h"
 #include "link/boot_link.h"
 #include "loader/procedures.h"
 
@@ -16,10 +16,7 @@ namespace {
 constexpr double stopPollSeconds = 0.03;
 
 int AskOperator() {
-  fl_message_title("Выход");
-  // Button 1 answers Enter, button 0 Escape and the close box.
-  return fl_choice("Идёт операция с устройством.\nОстановить её и выйти?", "Нет", "Да",
-                   nullptr) == 1;
+  return AskToStopOperation([] { return operationBusy != 0; });
 }
 
 void ExitProcess(int status) { std::exit(status); }

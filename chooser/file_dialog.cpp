@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "chooser/directory_list.h"
 #include "chooser/file_dialog_callbacks.h"
 #include "chooser/path_text.h"
 #include "resources/chooser_images.h"
@@ -116,7 +117,7 @@ void FileDialog::setMode(int newMode) {
   browser->filetype((mode & MODE_DIRECTORY) ? Fl_File_Browser::DIRECTORIES
                                             : Fl_File_Browser::FILES);
   // Relisted in the dialog's own order, so a mode change never reorders it.
-  browser->load(directory, sortFunction);
+  loadDirectoryList(browser, directory, sortFunction);
 }
 
 void FileDialog::setDoneCallback(FileDialogDoneCallback callback, void* data) {

@@ -6,6 +6,7 @@
 #include <FL/Fl_Return_Button.H>
 
 #include <cstring>
+#include <string>
 
 #include "chooser/file_dialog.h"
 #include "chooser/path_text.h"
@@ -42,7 +43,7 @@ void acceptTyped(FileDialog* dialog, const char* pathname) {
 }
 
 // Lists the directory part of pathname when it is not the one listed, keeping
-// the typed name, the cursor and the selection in the field. Cuts pathname at
+// the field's text as typed, its cursor and its selection. Cuts pathname at
 // its last separator and returns the typed name after it.
 const char* followDirectoryPart(FileDialog* dialog, char* pathname) {
   char* separator = std::strrchr(pathname, '/');
@@ -54,14 +55,12 @@ const char* followDirectoryPart(FileDialog* dialog, char* pathname) {
   if (std::strcmp(directoryPart, dialog->directory) == 0) return typedName;
 
   Fl_File_Input* field = dialog->nameField;
+  // Relisting writes the directory into the field; the typed text goes back.
+  std::string typed = field->value();
   int cursor = field->position();
   int mark = field->mark();
   dialog->changeDirectory(directoryPart);
-  if (typedName[0] != '\0') {
-    char text[dialogPathSize];
-    joinPath(text, dialogPathSize, dialog->directory, typedName);
-    field->value(text);
-  }
+  field->value(typed.c_str());
   field->position(cursor, mark);
   return typedName;
 }
@@ -167,9 +166,10 @@ void nameCallback(Fl_Widget* widget, void*) {
   }
   char pathname[dialogPathSize];
   if (dialog->directory[0] != '\0' && text[0] != '/') {
-    // A relative name is taken from the working directory.
+    // A relative name (or one with a drive letter) is taken from the working
+    // directory. The field keeps what was typed: rewriting it here would
+    // select it all, and the next key would replace it.
     absolutePath(pathname, dialogPathSize, text);
-    dialog->setValue(pathname);
   } else {
     copyPath(pathname, dialogPathSize, text);
   }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "chooser/directory_list.h"
 #include "chooser/file_dialog.h"
 #include "chooser/path_text.h"
 
@@ -51,7 +52,7 @@ void FileDialog::reread() {
   } else {
     openButton->deactivate();
   }
-  browser->load(directory, sortFunction);
+  loadDirectoryList(browser, directory, sortFunction);
 }
 
 void FileDialog::changeDirectory(const char* path) {

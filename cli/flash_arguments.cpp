@@ -7,13 +7,21 @@ const char flashUsage[] =
     "  velt-flash --port ПОРТ firmware          загрузить прошивки во все три контроллера\n"
     "  velt-flash --port ПОРТ write ФАЙЛ.koeff  записать коэффициенты из файла\n"
     "  velt-flash --port ПОРТ reset             сбросить коэффициенты к заводским\n"
+    "  velt-flash --port ПОРТ verify            сверить все три контроллера с прошивками,\n"
+    "                                           ничего не записывая\n"
+    "  velt-flash --port ПОРТ save-coefficients ФАЙЛ.koeff [--force]\n"
+    "                                           прочитать коэффициенты устройства в файл\n"
+    "  velt-flash --list-ports                  перечислить последовательные порты\n"
     "  velt-flash --help | --version\n"
     "\n"
-    "ПОРТ: путь к устройству (/dev/ttyUSB0, COM5, \\\\.\\COM12) или цифра 1-4\n"
-    "      (COM1-COM4; в Linux переменная VELT_COMk или /dev/ttyS{k-1}).\n"
+    "ПОРТ: имя из --list-ports (ttyUSB0, COM7), путь к устройству (/dev/ttyUSB0,\n"
+    "      \\\\.\\COM12) или цифра 1-4 (COM1-COM4; в Linux переменная VELT_COMk\n"
+    "      или /dev/ttyS{k-1}).\n"
     "\n"
     "Параметры:\n"
     "  --port ПОРТ   последовательный порт устройства\n"
+    "  --list-ports  порты компьютера: имя для --port, затем описание\n"
+    "  --force       save-coefficients: заменить существующий файл\n"
     "  --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
     "  --help        эта справка\n"
     "  --version     версия программы\n"
@@ -26,7 +34,17 @@ const char flashUsage[] =
     "  4    порт не открывается\n"
     "  5    файл коэффициентов отклонён\n"
     "  64   ошибка в командной строке\n"
-    "  130  прервано (Ctrl-C) между двумя шагами\n";
+    "  130  прервано (Ctrl-C) между двумя шагами\n"
+    "\n"
+    "verify и save-coefficients только читают: не стирают, не пишут и не меняют\n"
+    "управляющий байт.\n"
+    "verify: 0 - все страницы совпали, приложение запущено; 1 - есть отличия\n"
+    "  (каждая отличающаяся страница названа в stderr) или чтение не удалось;\n"
+    "  2, 3, 4 - как выше.\n"
+    "save-coefficients: 0 - файл сохранён; 3 - сохранён, но запуск не подтверждён;\n"
+    "  1 - чтение не удалось; 2, 4 - как выше; 5 - файл не сохранён: он уже есть\n"
+    "  (без --force), значение не число (NaN, например стёртые страницы) или\n"
+    "  запись не удалась.\n";
 
 namespace {
 
@@ -36,6 +54,8 @@ bool TakeJob(const std::string& word, FlashJob* job) {
   if (word == "firmware") *job = FlashJob::firmware;
   else if (word == "write") *job = FlashJob::write;
   else if (word == "reset") *job = FlashJob::reset;
+  else if (word == "verify") *job = FlashJob::verify;
+  else if (word == "save-coefficients") *job = FlashJob::saveCoefficients;
   else return false;
   return true;
 }
@@ -44,10 +64,13 @@ bool TakeJob(const std::string& word, FlashJob* job) {
 int TakePositional(const std::string& word, FlashArguments* arguments, std::string* error) {
   if (arguments->job == FlashJob::none) {
     if (TakeJob(word, &arguments->job)) return 0;
-    *error = "неизвестное задание \"" + word + "\" (firmware, write или reset)";
+    *error = "неизвестное задание \"" + word +
+             "\" (firmware, write, reset, verify или save-coefficients)";
     return -1;
   }
-  if (arguments->job == FlashJob::write && arguments->file.empty()) {
+  const bool takesFile =
+      arguments->job == FlashJob::write || arguments->job == FlashJob::saveCoefficients;
+  if (takesFile && arguments->file.empty()) {
     arguments->file = word;
     return 0;
   }
@@ -56,13 +79,17 @@ int TakePositional(const std::string& word, FlashArguments* arguments, std::stri
 }
 
 int CheckComplete(const FlashArguments& arguments, std::string* error) {
-  if (arguments.help || arguments.version) return 0;
+  if (arguments.help || arguments.version || arguments.listPorts) return 0;
   if (arguments.job == FlashJob::none) {
-    *error = "не задано задание (firmware, write или reset)";
+    *error = "не задано задание (firmware, write, reset, verify или save-coefficients)";
   } else if (arguments.port.empty()) {
     *error = "не задан порт (--port)";
   } else if (arguments.job == FlashJob::write && arguments.file.empty()) {
     *error = "для write нужен файл коэффициентов";
+  } else if (arguments.job == FlashJob::saveCoefficients && arguments.file.empty()) {
+    *error = "для save-coefficients нужно имя файла";
+  } else if (arguments.force && arguments.job != FlashJob::saveCoefficients) {
+    *error = "--force только для save-coefficients";
   } else if (arguments.port.size() == 1 && !IsPortDigit(arguments.port)) {
     *error = "порт цифрой: от 1 до 4";
   } else {
@@ -94,6 +121,10 @@ int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* argum
       arguments->help = true;
     } else if (word == "--version") {
       arguments->version = true;
+    } else if (word == "--list-ports") {
+      arguments->listPorts = true;
+    } else if (word == "--force") {
+      arguments->force = true;
     } else if (word == "--trace") {
       arguments->trace = true;
     } else if (word == "--port" || word.rfind("--port=", 0) == 0) {

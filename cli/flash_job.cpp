@@ -6,9 +6,11 @@
 
 #include "cli/console_report.h"
 #include "cli/exit_status.h"
+#include "cli/reading_jobs.h"
 #include "cli/terminal.h"
 #include "cli/tracing_line.h"
 #include "coeff/coefficient_file.h"
+#include "coeff/rejection_reason.h"
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedures.h"
@@ -25,7 +27,7 @@ constexpr int deviceNameSize = 256;
 // Pages the job writes, and reads back again.
 int PagesOf(FlashJob job) {
   const FirmwareTables tables = BuiltInFirmwareTables();
-  if (job == FlashJob::firmware) {
+  if (job == FlashJob::firmware || job == FlashJob::verify) {
     return CountPresentPages(*tables[0], firmwareBase, controller1FirmwareEnd, firmwareBase) +
            CountPresentPages(*tables[1], firmwareBase, applicationEnd, firmwareBase) +
            CountPresentPages(*tables[2], firmwareBase, applicationEnd, firmwareBase);
@@ -33,26 +35,13 @@ int PagesOf(FlashJob job) {
   if (job == FlashJob::reset) {
     return CountPresentPages(*tables[0], coefficientBase, coefficientPagesEnd, firmwareBase);
   }
+  if (job == FlashJob::saveCoefficients) return coefficientPagesSize / pageSize;
   return CountPresentPages(coefficientTable, coefficientBase, coefficientPagesEnd,
                            coefficientBase);
 }
 
 std::string RejectionReason(int result, int badLine) {
-  switch (result) {
-    case coefficientFileUnopenable:
-      return "файл не открывается";
-    case coefficientFileNoSize:
-      return "не удаётся узнать размер файла";
-    case coefficientFileNotANumber:
-      return "в строке " + std::to_string(badLine) + " нет числа";
-    case coefficientFileTooLong:
-      return "в файле больше " + std::to_string(coefficientCount) + " строк";
-    case coefficientFileTooShort:
-      if (badLine <= 1) return "файл пуст";
-      return "в файле меньше " + std::to_string(coefficientCount) + " строк (прочитано " +
-             std::to_string(badLine - 1) + ")";
-  }
-  return "неизвестная ошибка " + std::to_string(result);
+  return CoefficientFileProblem(result, badLine);
 }
 
 int OpenPort(const std::string& port) {
@@ -77,14 +66,19 @@ Outcome RunProcedure(FlashJob job) {
       return WriteCoefficients(coefficientTable);
     case FlashJob::reset:
       return ResetCoefficients(BuiltInFirmwareTables());
+    case FlashJob::verify:
+      return VerifyFirmware(BuiltInFirmwareTables());
+    case FlashJob::saveCoefficients:
+      return ReadCoefficients(CoefficientsRead());
     case FlashJob::none:
       break;  // the parser lets no run without a job through
   }
   return Outcome::failed;
 }
 
-// "Не отвечает." alone leaves the operator guessing; what came back tells
-// the wiring from the device.
+// "Не отвечает." alone leaves the operator guessing; what came back after
+// the last frame tells the wiring from the device. (Earlier answers do not
+// count: a line that dies after Launch once carried a whole load.)
 void ExplainNoAnswer(const LineCounts& counts) {
   const char* hint = "ничего не пришло в ответ: проверьте кабель, порт и питание устройства";
   if (counts.answered > 0) {
@@ -121,6 +115,9 @@ int RunFlashJob(const FlashArguments& arguments) {
       return exitFileRejected;
     }
   }
+  if (arguments.job == FlashJob::saveCoefficients) {
+    if (const int status = CheckSaveTarget(arguments)) return status;
+  }
   if (OpenPort(arguments.port) != 0) return exitPortUnusable;
 
   TracingLine tracing(&comPort, arguments.trace ? stderr : nullptr);
@@ -129,16 +126,21 @@ int RunFlashJob(const FlashArguments& arguments) {
   const bool terminal = IsTerminal(stdout);
   const bool progress = terminal && !(arguments.trace && IsTerminal(stderr));
   const int pages = PagesOf(arguments.job);
-  StartConsoleReport({stdout, terminal, progress, pages, pages});
+  const bool readsOnly =
+      arguments.job == FlashJob::verify || arguments.job == FlashJob::saveCoefficients;
+  StartConsoleReport({stdout, terminal, progress, readsOnly ? 0 : pages, pages});
+  if (arguments.job == FlashJob::verify) StartDifferenceReport();
   std::signal(SIGINT, StopOnInterrupt);
 
   const Outcome outcome = RunProcedure(arguments.job);
 
   std::signal(SIGINT, SIG_DFL);
   EndConsoleReport();
+  if (arguments.job == FlashJob::verify) EndDifferenceReport();
   tracing.Flush();
   cm.port = &comPort;
-  ExplainEnd(outcome, tracing.Counts());
+  ExplainEnd(outcome, tracing.LastCounts());
   comPort.Close();
+  if (arguments.job == FlashJob::saveCoefficients) return FinishSave(arguments, outcome);
   return ExitStatusOf(outcome);
 }

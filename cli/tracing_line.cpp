@@ -49,6 +49,7 @@ void TracingLine::Flush() {
   if (direction == Direction::sent) {
     PrintBytes('>', pending.data(), pending.size());
     counts.sent += static_cast<long>(pending.size());
+    last = LineCounts{static_cast<long>(pending.size()), 0, 0};
     lastSent = pending;
   } else if (direction == Direction::received) {
     // The half-duplex line hands back every frame sent ahead of the answer.
@@ -56,8 +57,10 @@ void TracingLine::Flush() {
     const bool echoed =
         echoLength > 0 && std::memcmp(pending.data(), lastSent.data(), echoLength) == 0;
     const std::size_t skip = echoed ? echoLength : 0;
-    counts.echoed += static_cast<long>(skip);
-    counts.answered += static_cast<long>(pending.size() - skip);
+    for (LineCounts* tally : {&counts, &last}) {
+      tally->echoed += static_cast<long>(skip);
+      tally->answered += static_cast<long>(pending.size() - skip);
+    }
     if (echoed) PrintBytes('=', pending.data(), echoLength);
     if (pending.size() > skip) PrintBytes('<', pending.data() + skip, pending.size() - skip);
     lastSent.clear();

@@ -32,6 +32,8 @@ class TracingLine final : public SerialLine {
   // Prints and counts what has been gathered and not yet printed.
   void Flush();
   const LineCounts& Counts() const { return counts; }
+  // What came back after the last frame sent: the line's state at the end.
+  const LineCounts& LastCounts() const { return last; }
 
  private:
   enum class Direction { none, sent, received };
@@ -47,4 +49,5 @@ class TracingLine final : public SerialLine {
   std::vector<uint8_t> pending;
   std::vector<uint8_t> lastSent;  // to recognise its echo
   LineCounts counts;
+  LineCounts last;
 };

@@ -6,6 +6,7 @@
 #include "cli/exit_status.h"
 #include "cli/flash_arguments.h"
 #include "cli/flash_job.h"
+#include "cli/port_listing.h"
 #include "cli/terminal.h"
 
 int main(int argc, char** argv) {
@@ -24,5 +25,7 @@ int main(int argc, char** argv) {
     std::printf("velt-flash %s\n", VELT_VERSION);
     return exitStarted;
   }
+  if (arguments.listPorts) return PrintPortList(ListPorts(), stdout, stderr);
+  arguments.port = PortDeviceFor(arguments.port);
   return RunFlashJob(arguments);
 }

@@ -10,39 +10,29 @@
 namespace {
 
 constexpr int readChunkSize = 4096;
-// Characters of a line kept for its number once leading blanks are skipped.
-// Any sensible number is far shorter; a longer line is judged by these.
-constexpr int numberTextLimit = 1024;
 constexpr int coefficientPageSize = 64;
 constexpr int fillerOffset = coefficientCount * 4;
 constexpr uint8_t fillerByte = 0xFF;
 
-// White space of the "C" locale but the line feed, which ends the line first.
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Walks the file's bytes line by line as they stream in, so that no more is
-// kept than one number's text, whatever the file's size. A carriage return
-// before the line feed needs no care: it is white space, and whatever follows
-// a number is ignored anyway.
+// kept than one number's leading digits, whatever the file's size. A carriage
+// return before the line feed needs no care: it is white space, and whatever
+// follows a number is ignored anyway.
 struct LineWalk {
-  enum class Phase { betweenLines, leadingBlanks, numberText, restOfLine };
+  enum class Phase { betweenLines, number, restOfLine };
 
   uint8_t image[coefficientImageSize];  // the working copy
   int count = 0;                        // values converted so far
   Phase phase = Phase::betweenLines;
-  char text[numberTextLimit];
-  int textLength = 0;
+  DecimalScan number;
 
-  // Converts the current line's text; 0, or -3 when it holds no number.
+  // Converts the current line's number; 0, or -3 when it holds none.
   int TakeNumber() {
     float value = 0.0f;
-    if (ReadLeadingFloat(text, textLength, &value) != 0) return coefficientFileNotANumber;
+    if (number.Finish(&value) != 0) return coefficientFileNotANumber;
     const DeviceFloat bytes = ToDeviceFloat(value);
     std::memcpy(image + 4 * count, bytes.bytes, sizeof bytes.bytes);
     ++count;
-    textLength = 0;
     return coefficientFileOk;
   }
 
@@ -52,7 +42,8 @@ struct LineWalk {
       const char c = data[i];
       if (phase == Phase::betweenLines) {
         if (count == coefficientCount) return coefficientFileTooLong;
-        phase = Phase::leadingBlanks;
+        number = DecimalScan{};
+        phase = Phase::number;
       }
       if (phase == Phase::restOfLine) {
         const void* lineFeed = std::memchr(data + i, '\n', size - i);
@@ -61,28 +52,20 @@ struct LineWalk {
         phase = Phase::betweenLines;
         continue;
       }
-      if (phase == Phase::leadingBlanks) {
-        if (IsCSpace(c)) continue;
-        phase = Phase::numberText;
-      }
-      // The number's text ends at the line's end, at a NUL (where the C
-      // library's scan stops) or when the text is longer than any number.
+      // The number ends at the line's end, at a NUL (where the C library's
+      // scan of a line stops) or at the first character that cannot go on.
       const bool lineEnds = c == '\n';
-      if (lineEnds || c == '\0' || textLength == numberTextLimit) {
+      if (lineEnds || c == '\0' || !number.Take(c)) {
         if (TakeNumber() != 0) return coefficientFileNotANumber;
         phase = lineEnds ? Phase::betweenLines : Phase::restOfLine;
-        continue;
       }
-      text[textLength++] = c;
     }
     return coefficientFileOk;
   }
 
   // The end of the data: the last line may lack its line feed.
   int Finish() {
-    if (phase == Phase::leadingBlanks || phase == Phase::numberText) {
-      if (TakeNumber() != 0) return coefficientFileNotANumber;
-    }
+    if (phase == Phase::number && TakeNumber() != 0) return coefficientFileNotANumber;
     return count < coefficientCount ? coefficientFileTooShort : coefficientFileOk;
   }
 };

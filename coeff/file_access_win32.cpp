@@ -8,28 +8,26 @@
 #include <string>
 
 #include "coeff/file_access.h"
+#include "coeff/wide_path_win32.h"
 
-namespace {
-
-bool Widen(const char* path, std::wstring& wide) {
+bool WidenUtf8Path(const char* path, std::wstring& wide) {
   const int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
   if (length <= 0) return false;
   wide.resize(length);
   return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, &wide[0], length) == length;
 }
 
-}  // namespace
-
 std::FILE* OpenForReading(const char* path) {
   std::wstring wide;
-  if (Widen(path, wide)) return _wfopen(wide.c_str(), L"rb");
+  if (WidenUtf8Path(path, wide)) return _wfopen(wide.c_str(), L"rb");
   return std::fopen(path, "rb");
 }
 
 int InspectPath(const char* path, bool* isDirectory) {
   struct _stat64 info;
   std::wstring wide;
-  const int result = Widen(path, wide) ? _wstat64(wide.c_str(), &info) : _stat64(path, &info);
+  const int result =
+      WidenUtf8Path(path, wide) ? _wstat64(wide.c_str(), &info) : _stat64(path, &info);
   if (result != 0) return -1;
   *isDirectory = (info.st_mode & _S_IFDIR) != 0;
   return 0;

@@ -40,9 +40,10 @@ bool Configure(HANDLE port) {
   return SetCommTimeouts(port, &timeouts) != 0;
 }
 
-// "COM12" becomes "\\.\COM12"; COM1..COM9 and every other name stay as given.
+// "COM12" (or "com12") becomes "\\.\COM12"; COM1..COM9 and every other name
+// stay as given.
 void NameForCreateFile(const char* deviceName, char* name, int size) {
-  const bool isComPort = std::strncmp(deviceName, "COM", 3) == 0;
+  const bool isComPort = _strnicmp(deviceName, "COM", 3) == 0;
   char* end = nullptr;
   const long number = isComPort ? std::strtol(deviceName + 3, &end, 10) : 0;
   const bool needsPrefix = isComPort && end != deviceName + 3 && *end == '\0' &&

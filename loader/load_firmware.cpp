@@ -9,25 +9,13 @@
 
 namespace {
 
-struct Controller {
-  int number;         // as the log names it
-  int channel;        // SelectChannel's argument, or 0 for SelectController3
-  uint32_t rangeEnd;  // controller 1 stops short of its coefficient pages
-};
-
-constexpr Controller controllers[] = {
-    {1, channelController1, 0x7000},
-    {2, channelController2, 0x8000},
-    {3, 0, 0x8000},
-};
-
 void LogStage(const char* format, int number) {
   char line[96];
   std::snprintf(line, sizeof line, format, number);
   logMessage(line);
 }
 
-int WriteController(const Controller& controller, const PageTable& table) {
+int WriteController(const FirmwareController& controller, const PageTable& table) {
   LogStage("@C4Контроллер %d - запись", controller.number);
   if (controller.channel == 0) {
     if (const int result = SelectController3Step()) return result;
@@ -42,7 +30,7 @@ int WriteController(const Controller& controller, const PageTable& table) {
   return WritePageRange(table, firmwareBase, controller.rangeEnd, firmwareBase);
 }
 
-int VerifyController(const Controller& controller, const PageTable& table) {
+int VerifyController(const FirmwareController& controller, const PageTable& table) {
   LogStage("@C4Контроллер %d - проверка", controller.number);
   if (controller.channel == 0) {
     if (const int result = SelectController3Step()) return result;
@@ -71,11 +59,15 @@ Outcome LoadFirmware(const FirmwareTables& tables) {
     return Outcome::noAnswer;
   }
   for (int k = 0; k < 3; ++k) {
-    if (const int result = WriteController(controllers[k], *tables[k])) return Abandon(result);
+    if (const int result = WriteController(firmwareControllers[k], *tables[k])) {
+      return Abandon(result);
+    }
   }
   logMessage("@C4Контроллеры загружены.");
   for (int k = 0; k < 3; ++k) {
-    if (const int result = VerifyController(controllers[k], *tables[k])) return Abandon(result);
+    if (const int result = VerifyController(firmwareControllers[k], *tables[k])) {
+      return Abandon(result);
+    }
   }
   logMessage("@C4Проверка прошла.");
   return StartApplication();

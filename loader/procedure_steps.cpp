@@ -3,6 +3,12 @@
 #include "link/boot_link.h"
 #include "loader/report.h"
 
+const FirmwareController firmwareControllers[3] = {
+    {1, channelController1, 0x7000},
+    {2, channelController2, 0x8000},
+    {3, 0, 0x8000},
+};
+
 int MakeContact() {
   int result = syncSilent;
   for (int attempt = 0; attempt < contactAttempts; ++attempt) {
@@ -42,6 +48,12 @@ int NullCommandStep(int pauseMilliseconds) {
   return SyncStep();
 }
 
+Outcome NoContact(int result) {
+  if (result == stepStopped) return Outcome::stopped;
+  logMessage("@C1Не отвечает.");
+  return Outcome::noAnswer;
+}
+
 Outcome Abandon(int result) {
   if (result == stepStopped || StopRequested()) return Outcome::stopped;
   logMessage("@C1Ошибка!!!.");
@@ -58,6 +70,12 @@ Outcome StartApplication() {
   }
   // A bootloader that still answers after the last Launch did not start.
   if (result == 0) return Outcome::startNotConfirmed;
+  // Not even the echo, which the line itself gives: the line is gone, and
+  // nothing says the application started.
+  if (result == syncSilent) {
+    logMessage("@C1Не отвечает.");
+    return Outcome::noAnswer;
+  }
   logMessage("@C4Запуск.");
   return Outcome::started;
 }

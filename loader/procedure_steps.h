@@ -15,8 +15,19 @@ constexpr int launchSettleMilliseconds = 1;
 constexpr uint8_t controlByteBeforeWrite = 0xFF;
 constexpr uint8_t controlByteAfterVerify = 0x00;
 
+// How the firmware load and the verify address each controller.
+struct FirmwareController {
+  int number;         // as the log names it
+  int channel;        // SelectChannel's argument, or 0 for SelectController3
+  uint32_t rangeEnd;  // controller 1 stops short of its coefficient pages
+};
+extern const FirmwareController firmwareControllers[3];
+
 // SelectController3 then Sync, up to ten times, until the device answers.
 int MakeContact();
+// The end of a procedure whose contact failed with `result`: "Не отвечает."
+// unless a stop was requested.
+Outcome NoContact(int result);
 // Sync, unless a stop has been requested.
 int SyncStep();
 // SelectChannel, the pause the line needs to switch, Sync.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "loader/page_table.h"
 #include "loader/stop_request.h"
@@ -25,6 +26,34 @@ Outcome LoadFirmware(const FirmwareTables& tables);
 Outcome WriteCoefficients(const PageTable& table);
 Outcome ResetCoefficients(const FirmwareTables& tables);
 Outcome StartApplication();
+
+// The two jobs that only read: nothing is erased or written, and no control
+// byte (nor the null command that follows one) is sent.
+
+// One page that read back different from the built-in image.
+struct PageDifference {
+  int controller;      // 1..3
+  uint32_t address;    // of the page
+  int differingBytes;  // of its 64
+  int firstOffset;     // of the first differing byte within the page
+  uint8_t expected;    // the image's byte there
+  uint8_t found;       // the device's
+};
+using DifferenceSink = void (*)(const PageDifference& difference);
+// Installed by the front end; without one, differences go unreported.
+void SetDifferenceSink(DifferenceSink sink);
+
+// Reads every present page of the three controllers, as the firmware load
+// verifies them, and compares. A controller that differs is read to its end
+// and the next ones are still read; each differing page goes to the sink.
+// Returns Outcome::failed when anything differed or a read failed.
+Outcome VerifyFirmware(const FirmwareTables& tables);
+
+constexpr int coefficientPagesSize = 128;
+// Reads controller 1's two coefficient pages (0x7000, 0x7040) into `image`,
+// coefficientPagesSize bytes. The image is complete when the outcome is
+// started or startNotConfirmed.
+Outcome ReadCoefficients(uint8_t* image);
 
 // Each procedure clears a stop request when it starts (loader/stop_request.h)
 // and, once one arrives, returns Outcome::stopped before its next step

@@ -203,6 +203,7 @@ void DeviceReceiveByte(DeviceModel* model, uint8_t byte, DeviceReply* reply) {
   SimCommand kind;
   if (ClassifyFrame(frame, &kind) != 0) return;
   const int ordinal = ++model->framesSeen[static_cast<int>(kind)];
+  ++model->framesReceived[static_cast<int>(kind)];
   if (FaultHits(faults.hangUp, kind, ordinal)) {
     model->hungUp = true;
     reply->hangUp = true;

@@ -21,6 +21,9 @@ struct DeviceModel {
   bool launched = false;  // the application runs; only the echo comes back
   bool hungUp = false;
   std::array<int, simCommandKinds> framesSeen{};  // per kind, since the faults were set
+  // Per kind since the start, faults or not: a reading job must leave the
+  // erase, write, control and null counts at zero.
+  std::array<int, simCommandKinds> framesReceived{};
   std::vector<SimFrame> transcript;
   FrameAssembler assembler;
 };

@@ -38,6 +38,19 @@ std::string FormatTranscriptLine(const SimFrame& frame) {
   return line;
 }
 
+std::string FormatFrameCounts(const Simulator& simulator) {
+  static const SimCommand kinds[] = {SimCommand::query,   SimCommand::read, SimCommand::write,
+                                     SimCommand::erase,   SimCommand::control,
+                                     SimCommand::null,    SimCommand::select,
+                                     SimCommand::launch};
+  std::string line = "frames received:";
+  for (SimCommand kind : kinds) {
+    line += std::string(" ") + SimCommandName(kind) + " " +
+            std::to_string(simulator.FramesReceived(kind));
+  }
+  return line;
+}
+
 int WriteSimDump(const std::string& directory, const Simulator& simulator) {
   if (::mkdir(directory.c_str(), dumpDirectoryMode) != 0 && errno != EEXIST) return -1;
   int result = 0;
@@ -49,5 +62,7 @@ int WriteSimDump(const std::string& directory, const Simulator& simulator) {
   std::string text;
   for (const SimFrame& frame : simulator.Transcript()) text += FormatTranscriptLine(frame) + "\n";
   if (WriteFile(directory + "/transcript.txt", text.data(), text.size()) != 0) result = -1;
+  const std::string counts = FormatFrameCounts(simulator) + "\n";
+  if (WriteFile(directory + "/frames.txt", counts.data(), counts.size()) != 0) result = -1;
   return result;
 }

@@ -282,5 +282,10 @@ bool Simulator::ApplicationRunning() const {
   return state->model.launched;
 }
 
+int Simulator::FramesReceived(SimCommand kind) const {
+  std::lock_guard<std::mutex> lock(state->mutex);
+  return state->model.framesReceived[static_cast<int>(kind)];
+}
+
 int Simulator::EchoedBytes() const { return state->echoed; }
 int Simulator::AnsweredBytes() const { return state->answered; }

@@ -30,6 +30,10 @@ class Simulator {
   int RoutedController() const;
   bool ApplicationRunning() const;
 
+  // Frames of `kind` with a good checksum since the start; faults and
+  // ClearTranscript leave the count alone.
+  int FramesReceived(SimCommand kind) const;
+
   int EchoedBytes() const;
   int AnsweredBytes() const;
 

@@ -1,5 +1,6 @@
 // velt-sim: the simulated device on a pseudo-terminal, for people and scripts.
-// Prints the terminal's path, serves until a stop signal, then dumps.
+// Prints the terminal's path, serves until a stop signal, then prints the
+// frames it received per kind on stderr and dumps.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,6 +66,8 @@ int main(int argc, char** argv) {
   int received = 0;
   sigwait(&stopSignals, &received);
 
+  // What a reading job must not have sent shows at a glance.
+  std::fprintf(stderr, "velt-sim: %s\n", FormatFrameCounts(simulator).c_str());
   int result = 0;
   if (!options.dumpDirectory.empty() && WriteSimDump(options.dumpDirectory, simulator) != 0) {
     std::fprintf(stderr, "velt-sim: cannot write the dump to %s\n", options.dumpDirectory.c_str());

@@ -16,6 +16,7 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
+#include "app/save_coefficients.h"
 #include "chooser/file_dialog.h"
 #include "coeff/coefficient_file.h"
 #include "link/boot_link.h"
@@ -26,7 +27,9 @@ namespace {
 
 constexpr double pumpStepSeconds = 0.005;
 constexpr double dialogPollSeconds = 0.02;
-const char* const dialogTitle = "Выберите файл с коэффициентами";
+// The file dialogs the program opens: choosing a file to write, naming one to save.
+const char* const dialogTitles[] = {"Выберите файл с коэффициентами",
+                                    "Сохранить коэффициенты в файл"};
 
 // The program's globals as the first test found them.
 struct Defaults {
@@ -34,6 +37,7 @@ struct Defaults {
   ThreadLauncher launcher;
   ExitFunction exit;
   StopQuestion question;
+  ReplaceQuestion replace;
 };
 
 Defaults& CompiledDefaults() {
@@ -43,6 +47,7 @@ Defaults& CompiledDefaults() {
     d.launcher = launchThread;
     d.exit = programExit;
     d.question = askStopAndExit;
+    d.replace = askReplaceFile;
     return d;
   }();
   return defaults;
@@ -65,7 +70,10 @@ int dialogsAnswered = 0;
 
 Fl_Window* FindFileDialogWindow() {
   for (Fl_Window* w = Fl::first_window(); w != nullptr; w = Fl::next_window(w)) {
-    if (w->label() != nullptr && std::strcmp(w->label(), dialogTitle) == 0) return w;
+    if (w->label() == nullptr) continue;
+    for (const char* title : dialogTitles) {
+      if (std::strcmp(w->label(), title) == 0) return w;
+    }
   }
   return nullptr;
 }
@@ -123,15 +131,19 @@ void AppTest::SetUp() {
     Fl::lock();  // as the entry point: the GUI thread holds it outside Fl::wait
     locked = true;
   }
+  AddExtraPortItems({});  // an earlier test's ports would shift the compiled records
   for (int i = 0; i < mainMenuItemCount; ++i) mainMenu[i].flags = defaults.menuFlags[i];
   launchThread = defaults.launcher;
   programExit = defaults.exit;
   askStopAndExit = defaults.question;
+  askReplaceFile = defaults.replace;
   operationBusy = 0;
   coefficientsLoaded = 0;
   firmwareTables = BuiltInFirmwareTables();
   InstallGuiLogSink();
   for (int k = 1; k <= portCount; ++k) MapPort(k, MissingPath(k));
+  ASSERT_TRUE(portTree.Ok());
+  setenv(portRootVariable, portTree.Root().c_str(), 1);
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
   startDirectory = cwd;
@@ -167,6 +179,15 @@ Simulator& AppTest::AttachDevice(int k, const SimOptions& options) {
 
 void AppTest::DetachDevice(int k) { MapPort(k, MissingPath(k)); }
 
+Simulator& AppTest::AttachDiscoveredDevice(const std::string& name, const std::string& byId) {
+  discoveredDevices.push_back(std::make_unique<Simulator>(FastDevice()));
+  Simulator& device = *discoveredDevices.back();
+  EXPECT_TRUE(device.Ok());
+  portTree.AddPort(name, device.DevicePath());
+  portTree.AddById(byId, "../../" + name);
+  return device;
+}
+
 void AppTest::StartProgram() {
   probePorts();
   if (mainWindow == nullptr) BuildMainWindow();
@@ -176,6 +197,8 @@ void AppTest::StartProgram() {
 }
 
 void AppTest::SelectPort(int k) { menuBar->picked(&PortMenuItem(k)); }
+
+void AppTest::SelectExtraPort(int i) { menuBar->picked(&ExtraPortMenuItem(i)); }
 
 bool AppTest::PumpUntil(const std::function<bool()>& done, double seconds) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sim/simulator.h"
+#include "tests/support/fake_port_tree.h"
 
 class AppTest : public ::testing::Test {
  protected:
@@ -22,11 +23,16 @@ class AppTest : public ::testing::Test {
   Simulator& AttachDevice(int k, const SimOptions& options = FastDevice());
   // Port k leads nowhere: opening it fails.
   void DetachDevice(int k);
+  // A port the listing finds (ttyUSB-like, with a by-id name) that leads to a
+  // fresh simulated device; it shows after COM 4 at the next StartProgram.
+  Simulator& AttachDiscoveredDevice(const std::string& name, const std::string& byId);
   // Probes the ports and builds the window, as the entry point does.
   void StartProgram();
 
   // Picks Порт item k as the operator would.
   void SelectPort(int k);
+  // Picks the i-th (0-based) discovered port after COM 4.
+  void SelectExtraPort(int i);
 
   // Pumps events until `done` holds; false after `seconds`.
   static bool PumpUntil(const std::function<bool()>& done, double seconds = 60);
@@ -47,6 +53,10 @@ class AppTest : public ::testing::Test {
   std::string WriteCoefficientFile(const std::string& name, const std::string& value);
 
   std::array<std::unique_ptr<Simulator>, 4> devices;
+  // What the port listing sees: empty unless a test adds to it, so that no
+  // test ever lists (and opens) the machine's own ports.
+  FakePortTree portTree;
+  std::vector<std::unique_ptr<Simulator>> discoveredDevices;
 
  private:
   std::string workDirectory;

@@ -3,6 +3,7 @@
 #include <FL/Fl.H>
 
 #include <functional>
+#include <string>
 
 #include "app/main_window.h"
 #include "app/operations.h"
@@ -36,18 +37,54 @@ int AnswerQuestion() {
 }
 
 StopQuestion realQuestion = nullptr;
-int keyForQuestion = 0;
 constexpr double keyDelaySeconds = 0.05;
 
-// Runs inside the question's own event loop and answers it with a key.
-void PressKeyInQuestion(void*) {
+// How the operator answers the real question window.
+enum class Answer { enter, escape, closeBox, yes };
+Answer answerForQuestion = Answer::escape;
+
+Fl_Window* ShownQuestion() {
   for (Fl_Window* w = Fl::first_window(); w != nullptr; w = Fl::next_window(w)) {
-    if (w != mainWindow && w->shown()) {
-      PressKey(w, keyForQuestion, 0, keyForQuestion == FL_Enter ? "\r" : "\x1b");
-      return;
-    }
+    if (w != mainWindow && w->shown()) return w;
   }
-  Fl::repeat_timeout(keyDelaySeconds, PressKeyInQuestion);
+  return nullptr;
+}
+
+// Runs inside the question's own event loop and answers it.
+void AnswerQuestionWindow(void*) {
+  Fl_Window* question = ShownQuestion();
+  if (question == nullptr) {
+    Fl::repeat_timeout(keyDelaySeconds, AnswerQuestionWindow);
+    return;
+  }
+  switch (answerForQuestion) {
+    case Answer::enter:
+      PressKey(question, FL_Enter, 0, "\r");
+      break;
+    case Answer::escape:
+      PressKey(question, FL_Escape, 0, "\x1b");
+      break;
+    case Answer::closeBox:
+      question->do_callback();
+      break;
+    case Answer::yes:
+      for (int i = 0; i < question->children(); ++i) {
+        const char* label = question->child(i)->label();
+        if (label != nullptr && std::string(label) == "Да") question->child(i)->do_callback();
+      }
+      break;
+  }
+}
+
+// Should a question stay up that ought to withdraw itself, the test is not
+// left hanging.
+constexpr double guardSeconds = 120;
+bool guardAnswered = false;
+void AnswerAfterTheGuardTime(void*) {
+  Fl_Window* question = ShownQuestion();
+  if (question == nullptr) return;
+  guardAnswered = true;
+  PressKey(question, FL_Escape, 0, "\x1b");
 }
 
 class WindowExitTest : public AppTest {
@@ -185,22 +222,48 @@ TEST_F(WindowExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
   EXPECT_EQ(exitRecord.calls, 0);  // the event loop ends; main returns 0
 }
 
-// The real question window: Escape keeps the operation, Enter stops it.
-TEST_F(WindowExitTest, QuestionWindowAnswersEscapeWithNoAndEnterWithYes) {
+// The real question window: "Нет" is the default, so Enter, Escape and the
+// close box all keep the operation going; only "Да" stops it.
+TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
   StartSlowFirmwareLoad();
   askStopAndExit = realQuestion;
+  const std::pair<const char*, Answer> keepers[] = {
+      {"Enter", Answer::enter}, {"Escape", Answer::escape}, {"close box", Answer::closeBox}};
+  for (const auto& [name, answer] : keepers) {
+    answerForQuestion = answer;
+    Fl::add_timeout(keyDelaySeconds, AnswerQuestionWindow);
+    exitButton->do_callback();
+    EXPECT_EQ(exitRecord.calls, 0) << name;
+    EXPECT_EQ(operationBusy, 1) << name;
+    EXPECT_EQ(ShownQuestion(), nullptr) << name;
+  }
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(LogLines().back(), "@C4Запуск.") << "the load ran to its end";
 
-  keyForQuestion = FL_Escape;
-  Fl::add_timeout(keyDelaySeconds, PressKeyInQuestion);
-  exitButton->do_callback();
-  EXPECT_EQ(exitRecord.calls, 0);
-  EXPECT_EQ(operationBusy, 1);
-
-  keyForQuestion = FL_Enter;
-  Fl::add_timeout(keyDelaySeconds, PressKeyInQuestion);
+  StartSlowFirmwareLoad();
+  answerForQuestion = Answer::yes;
+  Fl::add_timeout(keyDelaySeconds, AnswerQuestionWindow);
   exitButton->do_callback();
   EXPECT_EQ(exitRecord.calls, 1);
   EXPECT_EQ(exitRecord.busyAtExit, 0);
+  EXPECT_FALSE(devices[0]->ApplicationRunning());
+}
+
+// An operation that ends while the question is shown takes the question
+// with it; the program stays open.
+TEST_F(WindowExitTest, QuestionWithdrawsItselfWhenTheOperationEnds) {
+  StartSlowFirmwareLoad();
+  askStopAndExit = realQuestion;
+  guardAnswered = false;
+  Fl::add_timeout(guardSeconds, AnswerAfterTheGuardTime);
+  exitButton->do_callback();
+  Fl::remove_timeout(AnswerAfterTheGuardTime);
+  EXPECT_FALSE(guardAnswered);
+  EXPECT_EQ(operationBusy, 0);
+  EXPECT_EQ(exitRecord.calls, 0);
+  EXPECT_EQ(ShownQuestion(), nullptr);
+  EXPECT_TRUE(mainWindow->shown());
+  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
+#include "app/save_coefficients.h"
 #include "tests/app/app_fixture.h"
 
 namespace {
@@ -128,7 +129,8 @@ TEST_F(WindowStartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
     int shortcut;
   };
   const Item items[mainMenuItemCount] = {
-      {"Файл", 0},    {"Открыть...", FL_CTRL + 'o'}, {"Очистить...", FL_CTRL + 'e'},
+      {"Файл", 0},    {"Открыть...", FL_CTRL + 'o'},
+      {"Сохранить коэффициенты...", FL_CTRL + 's'}, {"Очистить...", FL_CTRL + 'e'},
       {"Выход", FL_CTRL + 'x'}, {nullptr, 0},  {"Порт", 0},
       {"COM 1 ", 0},  {"COM 2 ", 0}, {"COM 3 ", 0}, {"COM 4 ", 0}, {nullptr, 0},
       {"Справка", 0}, {nullptr, 0}};
@@ -144,6 +146,7 @@ TEST_F(WindowStartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
   EXPECT_TRUE(mainMenu[0].submenu());
   EXPECT_TRUE(mainMenu[firstPortMenuItem - 1].submenu());
   EXPECT_EQ(mainMenu[openMenuItem].callback(), onOpenCoefficientFile);
+  EXPECT_EQ(mainMenu[saveCoefficientsMenuItem].callback(), onSaveCoefficients);
   EXPECT_EQ(mainMenu[clearMenuItem].callback(), clearLog);
   EXPECT_EQ(mainMenu[exitMenuItem].callback(), exitProgram);
   EXPECT_EQ(mainMenu[aboutMenuItem].callback(), showAbout);

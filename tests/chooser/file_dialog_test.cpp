@@ -165,6 +165,37 @@ TEST_F(FileDialogTest, ListsInTheInstalledOrderDirectoriesFirst) {
             "../ 10/ Beta/ alpha/ 10.koeff Beta.koeff alpha.koeff Ель.koeff Ёлка.koeff Жук.koeff");
 }
 
+// Folders are ordered with the '/' they are shown with, whichever order is
+// installed: "d/" sorts after "d 2/", "d.old/" and "d-x/", not before them.
+TEST_F(FileDialogTest, FoldersSharingABeginningListAsShown) {
+  for (const char* name : {"d", "d 2", "d.old", "d-x", "e"}) ASSERT_EQ(addDirectory(tree, name), 0);
+  ASSERT_EQ(addFile(tree, "d.koeff"), 0);
+  const struct {
+    Fl_File_Sort_F* sort;
+    const char* listed;
+  } orders[] = {
+      {compareFileNames, "../ d 2/ d.old/ d-x/ d/ e/ d.koeff"},
+      {fl_casenumericsort, "../ d 2/ d-x/ d.old/ d/ e/ d.koeff"},
+  };
+  for (const auto& order : orders) {
+    dialog = new FileDialog("*.koeff", MODE_CREATE, chooserTitle);
+    dialog->setStartDirectory(tree.root.c_str());
+    dialog->sortFunction = order.sort;
+    dialog->show();
+    Fl::check();
+    EXPECT_EQ(listedLines(dialog), order.listed);
+    dialog->setMode(MODE_CREATE);
+    EXPECT_EQ(listedLines(dialog), order.listed) << "after a mode change";
+    dialog->changeDirectory((tree.root + "/d").c_str());
+    dialog->goUp();
+    EXPECT_EQ(listedLines(dialog), order.listed) << "after going up";
+    dialog->window->hide();
+    delete dialog->window;
+    delete dialog;
+    dialog = nullptr;
+  }
+}
+
 // Cancel, the close box and Escape all hide the dialog with an empty result.
 enum class WayOut { cancel, closeBox, escape };
 
@@ -425,9 +456,50 @@ TEST_F(FileDialogTest, ARelativeNameIsTakenFromTheWorkingDirectory) {
   openDialog(".");
   dialog->nameField->value("");
   typeText(dialog, "r");
-  EXPECT_EQ(field(), at("rel.koeff"));
+  EXPECT_EQ(field(), "rel.koeff");
   EXPECT_EQ(selectedLine(), "rel.koeff");
 }
+
+// Typed key by key, relative or absolute, the field holds exactly what was
+// typed plus the proposal, which alone is selected: typing on replaces it.
+struct TypedName {
+  const char* typed;     // relative to the working directory unless absolute
+  bool absolute;         // typed after the tree's root and a '/'
+  const char* expected;  // the field afterwards, in the same form
+  const char* listed;    // the directory listed, relative to the tree
+};
+
+class TypedNameTest : public FileDialogTest, public ::testing::WithParamInterface<TypedName> {};
+
+TEST_P(TypedNameTest, KeepsEveryTypedCharacter) {
+  const TypedName& name = GetParam();
+  ASSERT_EQ(addDirectory(tree, "Поверка 2026"), 0);
+  for (const char* file : {"alpha.koeff", "beta.koeff", "Поверка 2026/ВЕЛТ №3.koeff"}) {
+    ASSERT_EQ(addFile(tree, file), 0);
+  }
+  ASSERT_EQ(chdir(tree.root.c_str()), 0);
+  openDialog(".");
+  const std::string prefix = name.absolute ? tree.root + "/" : "";
+  const std::string typed = prefix + name.typed;
+  dialog->nameField->value("");
+  typeText(dialog, typed.c_str());
+  const std::string expected = prefix + name.expected;
+  EXPECT_EQ(field(), expected);
+  EXPECT_EQ(dialog->nameField->mark(), static_cast<int>(typed.size()));
+  EXPECT_EQ(dialog->nameField->position(), static_cast<int>(expected.size()));
+  EXPECT_EQ(dialog->directory, name.listed[0] == '\0' ? tree.root : at(name.listed));
+  pressKey(dialog, FL_Enter);
+  EXPECT_FALSE(dialog->window->shown());
+  EXPECT_EQ(dialog->value(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Chooser, TypedNameTest, ::testing::Values(
+    TypedName{"al", false, "alpha.koeff", ""},
+    TypedName{"alx", false, "alx", ""},  // the proposal replaced by the next key
+    TypedName{"zq", false, "zq", ""},    // nothing to propose at any key
+    TypedName{"./be", false, "./beta.koeff", ""},
+    TypedName{"Поверка 2026/ВЕЛ", false, "Поверка 2026/ВЕЛТ №3.koeff", "Поверка 2026"},
+    TypedName{"Поверка 2026/ВЕЛ", true, "Поверка 2026/ВЕЛТ №3.koeff", "Поверка 2026"}));
 
 TEST_F(FileDialogTest, SetValueListsItsDirectoryAndSelectsTheLine) {
   for (const char* name : {"a.koeff", "b.koeff"}) ASSERT_EQ(addFile(tree, name), 0);

@@ -53,6 +53,9 @@ const Ordered orderedPairs[] = {
     {"Ї", "А"},
     {"sub.koeff", "sub/"},
     {"sub/", "sub0"},
+    {"d 2/", "d.old/"},   // folders sharing a beginning, with the '/' they are shown with
+    {"d.old/", "d-x/"},
+    {"d-x/", "d/"},
     {"«x»", "'x"},        // guillemets before the apostrophe
     {"a—b", "a/b"},       // em dash among the hyphens, before the slash
     {"я", "№"},           // the last Windows-1251 weight

@@ -96,6 +96,10 @@ TEST_F(Tracing, WithoutAStreamItOnlyCounts) {
   EXPECT_EQ(line.Counts().sent, 12);
   EXPECT_EQ(line.Counts().echoed, 6);
   EXPECT_EQ(line.Counts().answered, 1);
+  // Only the second frame's traffic: its lone stray byte, no echo.
+  EXPECT_EQ(line.LastCounts().sent, 6);
+  EXPECT_EQ(line.LastCounts().echoed, 0);
+  EXPECT_EQ(line.LastCounts().answered, 1);
   EXPECT_TRUE(TraceOf(stream).empty());
 }
 

@@ -15,6 +15,7 @@
 #include "loader/firmware/firmware_images.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
+#include "tests/support/file_text.h"
 
 namespace {
 
@@ -134,6 +135,10 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
       {numbers + "29\n", "больше 28 строк"},
       {"1\n2\n", "меньше 28 строк (прочитано 2)"},
       {"", "файл пуст"},
+      // Words and commas the C library would have taken for numbers.
+      {"1\n-INF\n" + numbers, "в строке 2 нет числа"},
+      {"1\n2\n3\n4\nnan\n" + numbers, "в строке 5 нет числа"},
+      {"1\n2\n3\n4\n5\n6\n7\n0,125\n" + numbers, "в строке 8 нет числа"},
   };
   for (const Case& c : cases) {
     const std::string file = WriteFile(c.content);
@@ -191,6 +196,22 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
       EXPECT_TRUE(run.err.empty()) << c.name << ": " << run.err;
     }
   }
+}
+
+// The line dies right after the first Launch: no confirmed start, so not 0.
+TEST(VeltFlashDeadLine, AfterLaunchIsNoAnswerWithStatusTwo) {
+  SimOptions options = Unpaced();
+  options.faults.hangUp = {{SimCommand::launch, 1}};
+  Simulator device(options);
+  ASSERT_TRUE(device.Ok());
+  const FlashRun run = RunFlash({"--port", device.DevicePath(), "reset"});
+  EXPECT_EQ(run.status, 2) << run.err;
+  const LogLines expected = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
+                             "Проверка прошла.", "Не отвечает."};
+  EXPECT_EQ(Lines(run.out), expected);
+  // The hint speaks of the dead line, not of the answers heard before it.
+  EXPECT_NE(run.err.find("ничего не пришло в ответ"), std::string::npos) << run.err;
+  EXPECT_TRUE(device.HungUp());
 }
 
 TEST_F(VeltFlash, APortThatCannotBeOpenedIsStatusFourWithTheReason) {
@@ -298,6 +319,102 @@ TEST_F(VeltFlash, CtrlCStopsBetweenTwoStepsAndClosesThePort) {
   // The port was let go: a second run can open it at once.
   const FlashRun again = RunFlash({"--port", paced.DevicePath(), "reset"});
   EXPECT_EQ(again.status, 0) << again.err;
+}
+
+// The jobs that only read: what a device must never receive from them.
+const SimCommand changingKinds[] = {SimCommand::erase, SimCommand::write, SimCommand::control,
+                                    SimCommand::null};
+
+std::vector<int> ChangingFrames(const Simulator& device) {
+  std::vector<int> counts;
+  for (SimCommand kind : changingKinds) counts.push_back(device.FramesReceived(kind));
+  return counts;
+}
+
+TEST_F(VeltFlash, VerifyOnAFreshlyLoadedDeviceMatchesAndChangesNothing) {
+  ASSERT_EQ(RunFlash({"--port", Port(), "firmware"}).status, 0);
+  const std::vector<int> before = ChangingFrames(device);
+  const int readsBefore = device.FramesReceived(SimCommand::read);
+  const FlashRun run = RunFlash({"--port", Port(), "verify"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), (LogLines{"Контроллер 1 - проверка", "Контроллер 2 - проверка",
+                                      "Контроллер 3 - проверка", "Проверка прошла.", "Запуск."}));
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(ChangingFrames(device), before) << "no erase, write, control byte or null command";
+  EXPECT_EQ(device.FramesReceived(SimCommand::read) - readsBefore, 149);
+}
+
+TEST_F(VeltFlash, VerifyNamesTheOneCorruptedByteOnControllerTwo) {
+  ASSERT_EQ(RunFlash({"--port", Port(), "firmware"}).status, 0);
+  const std::vector<uint8_t> memory2 = device.Memory(2);
+  const uint32_t corrupted = 0x2140 + 17;
+  device.SetMemory(2, corrupted, {static_cast<uint8_t>(memory2[corrupted] ^ 0x01)});
+  const std::vector<int> before = ChangingFrames(device);
+  const FlashRun run = RunFlash({"--port", Port(), "verify"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(Lines(run.out), (LogLines{"Контроллер 1 - проверка", "Контроллер 2 - проверка",
+                                      "Ошибка!!!.", "Контроллер 3 - проверка", "Запуск."}));
+  char expected[256];
+  std::snprintf(expected, sizeof expected,
+                "velt-flash: контроллер 2, страница 0x2140: отличаются 1 из 64 байт, первый - "
+                "смещение 17 (0x2151): ожидалось %02X, прочитано %02X",
+                memory2[corrupted], memory2[corrupted] ^ 0x01);
+  EXPECT_EQ(Lines(run.err), LogLines{expected});
+  EXPECT_EQ(ChangingFrames(device), before);
+}
+
+TEST_F(VeltFlash, VerifyOfAnErasedDeviceListsABoundedNumberOfPages) {
+  const FlashRun run = RunFlash({"--port", Port(), "verify"});
+  EXPECT_EQ(run.status, 1);
+  const LogLines errors = Lines(run.err);
+  ASSERT_EQ(errors.size(), 21u) << run.err;
+  EXPECT_EQ(errors.back(), "velt-flash: и ещё страниц с отличиями: 129");
+}
+
+TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
+  // Every kind of value a device can hold, written the ordinary way first.
+  const float values[] = {0.1f, -0.0f, 0.0f, 1e-45f, -3.4028235e38f, 1.17549435e-38f, 123456.789f,
+                          -2.5f, 7e-40f, 1.0f, 16777217.0f, 3.14159274f, -1e-10f, 42.0f};
+  std::string text;
+  for (int n = 0; n < 28; ++n) {
+    char line[64];
+    // Past the float range: the infinities, the only way a file spells them.
+    if (n == 26) std::snprintf(line, sizeof line, "1e39\n");
+    else if (n == 27) std::snprintf(line, sizeof line, "-1e39\n");
+    else std::snprintf(line, sizeof line, "%.9g\n", values[n % 14] * (n < 14 ? 1.0f : -1.0f));
+    text += line;
+  }
+  ASSERT_EQ(RunFlash({"--port", Port(), "write", WriteFile(text)}).status, 0);
+  const std::vector<uint8_t> written = Slice(device.Memory(1), coefficientPages, coefficientBytes);
+
+  char folder[] = "/tmp/velt-save-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string saved = std::string(folder) + "/saved.koeff";
+  const std::vector<int> before = ChangingFrames(device);
+  const FlashRun save = RunFlash({"--port", Port(), "save-coefficients", saved});
+  EXPECT_EQ(save.status, 0) << save.err;
+  EXPECT_EQ(Lines(save.out), (LogLines{"Чтение коэффициентов.", "Запуск.",
+                                       "Коэффициенты сохранены в " + saved}));
+  EXPECT_EQ(ChangingFrames(device), before);
+  const LogLines savedLines = Lines(FileText(saved));
+  ASSERT_EQ(savedLines.size(), 28u);
+  EXPECT_EQ(savedLines[0], "0.1");
+  EXPECT_EQ(savedLines[1], "-0.0");
+  EXPECT_EQ(savedLines[26], "1e39");
+
+  // A second save refuses to replace it, before touching the port.
+  device.ClearTranscript();
+  const FlashRun again = RunFlash({"--port", Port(), "save-coefficients", saved});
+  EXPECT_EQ(again.status, 5);
+  EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+  EXPECT_TRUE(device.Transcript().empty());
+  EXPECT_EQ(RunFlash({"--port", Port(), "save-coefficients", saved, "--force"}).status, 0);
+
+  device.SetMemory(1, coefficientPages, std::vector<uint8_t>(coefficientBytes, 0x00));
+  ASSERT_EQ(RunFlash({"--port", Port(), "write", saved}).status, 0);
+  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes), written);
+  unlink(saved.c_str());
+  rmdir(folder);
 }
 
 }  // namespace

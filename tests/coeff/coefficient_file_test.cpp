@@ -117,30 +117,41 @@ TEST_F(CoefficientFile, TwentyEightOnesGiveTheDocumentedImage) {
   EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), expected);
 }
 
-TEST_F(CoefficientFile, ValuesAreReadAsTheCLibraryReadsThem) {
+TEST_F(CoefficientFile, ValuesAreReadAsDecimalNumbers) {
   struct Case {
     std::string line;
     std::vector<uint8_t> bytes;
   };
   const Case cases[] = {
       {"   1.5e2 kV", {0x86, 0x16, 0x00, 0x00}},
-      {"1,5", {0x7F, 0x00, 0x00, 0x00}},
       {"-0.0", {0x00, 0x80, 0x00, 0x00}},
       {"-2.5", {0x80, 0xA0, 0x00, 0x00}},
-      {"inf", {0xFF, 0x00, 0x00, 0x00}},
-      {"-INFINITY", {0xFF, 0x80, 0x00, 0x00}},
-      {"nan", {0xFF, 0x40, 0x00, 0x00}},
-      {"-nan", {0xFF, 0xC0, 0x00, 0x00}},
-      {"1e39", {0xFF, 0x00, 0x00, 0x00}},
-      {"\t0x1p-1", {0x7E, 0x00, 0x00, 0x00}},
+      {"1e39", {0xFF, 0x00, 0x00, 0x00}},  // past the range: infinity, as the format carries it
+      {"\t0x1p-1", {0x00, 0x00, 0x00, 0x00}},  // 0, then other text
+      {"1, 2", {0x7F, 0x00, 0x00, 0x00}},
       {std::string("3\0junk", 6), {0x80, 0x40, 0x00, 0x00}},
+      {std::string(1024, '0') + "7", {0x81, 0x60, 0x00, 0x00}},
+      {std::string(1100, '0') + "1.5", {0x7F, 0x40, 0x00, 0x00}},
+      {"1." + std::string(1100, '0') + "e5", {0x8F, 0x43, 0x50, 0x00}},
   };
   for (const Case& c : cases) {
     // Put the case on line 17, the first of the second page.
     const std::string text = Lines(16, "0", "\n") + c.line + "\n" + Lines(11, "0", "\n");
-    ASSERT_EQ(ReadCoefficientFile(Write("v.koeff", text).c_str()), 0) << c.line;
+    ASSERT_EQ(ReadCoefficientFile(Write("v.koeff", text).c_str()), 0) << c.line.substr(0, 40);
     ExpectBytes(17, c.bytes);
   }
+}
+
+// A number longer than the reader's chunks is still read whole, and a long
+// line costs no more than a short one.
+TEST_F(CoefficientFile, NumbersLongerThanAReadChunkAreReadWhole) {
+  const std::string zeros(10000, '0');
+  const std::string text = "0." + zeros + "125e10001\n" + zeros + "3" + zeros + "e-10000\n" +
+                           "0." + zeros + "1\n" + Lines(25, "1", "\n");
+  ASSERT_EQ(ReadCoefficientFile(Write("wide.koeff", text).c_str()), 0);
+  ExpectValue(1, 1.25f);
+  ExpectValue(2, 3.0f);
+  ExpectValue(3, 0.0f);
 }
 
 TEST_F(CoefficientFile, ANulInsideALineEndsItsText) {
@@ -152,7 +163,8 @@ TEST_F(CoefficientFile, ANulInsideALineEndsItsText) {
 }
 
 TEST_F(CoefficientFile, ALineWithoutANumberIsRejectedAndTheImageKept) {
-  const char* const lines[] = {"", "   ", "\r", "abc", "- 1", ".", "x1"};
+  const char* const lines[] = {"",    "   ",       "\r",  "abc",   "- 1",   ".",    "x1",
+                               "inf", "-Infinity", "NaN", "-nan", "0,125", "1,5\r", " 2,0 V"};
   LoadKnownImage();
   for (const char* line : lines) {
     const std::string text = Numbered(11, "\n") + line + "\n" + Numbered(16, "\n");
@@ -281,10 +293,16 @@ TEST_F(CommaLocale, DoesNotChangeHowNumbersAreRead) {
   ASSERT_EQ(std::sscanf("1,5", "%f", &library), 1);
   ASSERT_EQ(library, 1.5f) << "the locale is not in effect";
 
-  const std::string text = "1,5\n1.5\n" + Lines(26, "0", "\n");
-  ASSERT_EQ(ReadCoefficientFile(Write("comma.koeff", text).c_str()), 0);
-  ExpectBytes(1, {0x7F, 0x00, 0x00, 0x00});
-  ExpectBytes(2, {0x7F, 0x40, 0x00, 0x00});
+  const std::string text = "1.5\n-0.25e1\n" + Lines(26, "0", "\n");
+  ASSERT_EQ(ReadCoefficientFile(Write("point.koeff", text).c_str()), 0);
+  ExpectBytes(1, {0x7F, 0x40, 0x00, 0x00});
+  ExpectBytes(2, {0x80, 0xA0, 0x00, 0x00});
+  // The locale's own decimal comma is refused as everywhere else.
+  int badLine = 0;
+  EXPECT_EQ(ReadCoefficientFile(Write("comma.koeff", "1,5\n" + Lines(27, "0", "\n")).c_str(),
+                                &badLine),
+            -3);
+  EXPECT_EQ(badLine, 1);
   if (!compiled.empty()) std::system(("rm -rf '" + compiled + "'").c_str());
 }
 

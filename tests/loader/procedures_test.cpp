@@ -8,8 +8,10 @@
 
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
+#include "loader/procedure_steps.h"
 #include "loader/report.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/scripted_line.h"
 #include "tests/support/simulated_device.h"
 
 namespace {
@@ -236,6 +238,57 @@ Outcome RunProcedure(const std::string& name) {
   if (name == "firmware") return LoadFirmware(BuiltInFirmwareTables());
   if (name == "reset") return ResetCoefficients(BuiltInFirmwareTables());
   return WriteCoefficients(image.table);
+}
+
+// The line dies right after the first Launch: not even the echo comes back,
+// and nothing says the application started. The device was reached, so a
+// write's file counts as used.
+TEST(StartApplication, ALineThatDiesAfterLaunchIsNoAnswer) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.hangUp = {{SimCommand::launch, 1}};
+  SimulatedDevice device(options);
+  EXPECT_EQ(RunProcedure("write"), Outcome::noAnswer);
+  EXPECT_TRUE(device.simulator.HungUp());
+  ASSERT_GE(device.log.size(), 2u);
+  EXPECT_EQ(Lines(device.log.end() - 2, device.log.end()),
+            (Lines{"@C4Проверка прошла.", "@C1Не отвечает."}));
+  EXPECT_EQ(device.Frames(SimCommand::launch).size(), 1u) << "the dead line hears no more";
+  EXPECT_EQ(cm.noContact, 0);
+}
+
+// The Sync after each Launch as the line answers it: nothing at all is a dead
+// line; only the echo, or bytes that are no answer, mean the bootloader left.
+TEST(StartApplication, TheLastSyncDecidesTheLine) {
+  const Bytes echo(cm.query, cm.query + cm.queryLength);
+  const struct {
+    const char* name;
+    Bytes reply;  // every read after a Launch
+    Outcome outcome;
+    size_t launches;
+    Lines log;
+  } cases[] = {
+      {"nothing", {}, Outcome::noAnswer, 10, {"@C1Не отвечает."}},
+      {"echo only", echo, Outcome::started, 1, {"@C4Запуск."}},
+      {"garbage", {0x55, 0xAA, 0x55}, Outcome::started, 10, {"@C4Запуск."}},
+  };
+  static Lines logged;
+  SetLogSink([](const char* line) { logged.push_back(line); });
+  SerialLine* const port = cm.port;
+  const PauseFunction pause = cm.pauseFunction;
+  for (const auto& c : cases) {
+    logged.clear();
+    ScriptedLine line;
+    line.Attach(cm);
+    for (int i = 0; i < launchAttempts * syncAttempts; ++i) line.reads.push_back(c.reply);
+    EXPECT_EQ(StartApplication(), c.outcome) << c.name;
+    EXPECT_EQ(logged, c.log) << c.name;
+    size_t launches = 0;
+    for (const Bytes& frame : line.writes) launches += frame != echo;
+    EXPECT_EQ(launches, c.launches) << c.name;
+  }
+  cm.port = port;
+  cm.pauseFunction = pause;
+  SetLogSink(nullptr);
 }
 
 TEST_P(FaultAtEachStep, EndsWithTheErrorLineAndSendsNothingMore) {

@@ -141,6 +141,8 @@ TEST_F(VeltSimProcessTest, ServesThroughItsLinkAndDumpsOnSigterm) {
   EXPECT_NE(transcript.find("controller 3 command 0 query"), std::string::npos) << transcript;
   EXPECT_NE(transcript.find("command 2 write address 0x002000 data 64: 30 31"), std::string::npos)
       << transcript;
+  const std::string frames = FileText(dumpPath + "/frames.txt");
+  EXPECT_NE(frames.find(" write 1 erase 1 control 0 null 0 "), std::string::npos) << frames;
 }
 
 TEST_F(VeltSimProcessTest, FaultOptionReachesTheDeviceAndSigintStopsIt) {

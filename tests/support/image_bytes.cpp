@@ -1,5 +1,7 @@
 #include "tests/support/image_bytes.h"
 
+#include <algorithm>
+
 #include "link/boot_link.h"
 
 namespace {
@@ -27,4 +29,13 @@ std::vector<uint8_t> MemoryBytesAtImage(const std::vector<uint8_t>& memory, cons
     bytes.insert(bytes.end(), memory.begin() + address, memory.begin() + address + pageSize);
   }
   return bytes;
+}
+
+std::vector<uint8_t> MemoryWithImage(std::vector<uint8_t> memory, const PageTable& table,
+                                     uint32_t start, uint32_t end, uint32_t base) {
+  for (uint32_t address = start; address < end; address += pageSize) {
+    const uint8_t* page = PageAt(table, address, base);
+    if (page != nullptr) std::copy(page, page + pageSize, memory.begin() + address);
+  }
+  return memory;
 }

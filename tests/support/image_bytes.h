@@ -10,3 +10,8 @@
 std::vector<uint8_t> ImageBytes(const PageTable& table, uint32_t start, uint32_t end, uint32_t base);
 std::vector<uint8_t> MemoryBytesAtImage(const std::vector<uint8_t>& memory, const PageTable& table,
                                         uint32_t start, uint32_t end, uint32_t base);
+
+// `memory` with the image's present pages in [start, end) put in place, as a
+// device holds them after a load.
+std::vector<uint8_t> MemoryWithImage(std::vector<uint8_t> memory, const PageTable& table,
+                                     uint32_t start, uint32_t end, uint32_t base);

@@ -1,0 +1,95 @@
+#include "app/save_coefficients.h"
+
+#include <FL/fl_ask.H>
+
+#include <cstring>
+#include <string>
+
+#include "app/choose_coefficient_file.h"
+#include "app/message_log.h"
+#include "app/operations.h"
+#include "coeff/coefficient_saving.h"
+#include "coeff/file_output.h"
+#include "link/boot_link.h"
+#include "loader/procedures.h"
+#include "loader/report.h"
+
+namespace {
+
+const char* const dialogTitle = "Сохранить коэффициенты в файл";
+const char* const koeffExtension = ".koeff";
+const char* const fileNotChosenLine = "@C1Файл не выбран.";
+const char* const savedLine = "@C4Коэффициенты сохранены.";
+const char* const notSavedLine = "@C1Коэффициенты не сохранены:";
+
+// Written on the GUI thread before the worker starts, read by it once.
+char savePath[dialogPathSize];
+bool replaceFile = false;
+uint8_t coefficientsRead[coefficientPagesSize];
+
+int AskOperator(const char* path) {
+  fl_message_title("Сохранить коэффициенты");
+  return fl_choice("Файл %s уже есть.\nЗаменить его?", "Нет", "Да", nullptr, path) == 1;
+}
+
+// A name typed without any extension gets ".koeff", as the dialog lists only those.
+void AddExtension(char* path) {
+  const char* name = std::strrchr(path, '/');
+  name = name == nullptr ? path : name + 1;
+  if (std::strchr(name, '.') != nullptr) return;
+  if (std::strlen(path) + std::strlen(koeffExtension) < size_t(dialogPathSize)) {
+    std::strcat(path, koeffExtension);
+  }
+}
+
+// Cancel, no name, or no replacing: -1 after the line that says so.
+int ChooseTarget() {
+  if (!AskCoefficientFileName(dialogTitle, savePath) || savePath[0] == '\0') {
+    AppendLogLine(fileNotChosenLine);
+    return -1;
+  }
+  AddExtension(savePath);
+  replaceFile = false;
+  if (PathExists(savePath)) {
+    if (askReplaceFile(savePath) != 1) {
+      AppendLogLine((std::string("@C1Файл ") + savePath + " уже есть, не заменён.").c_str());
+      return -1;
+    }
+    replaceFile = true;
+  }
+  return 0;
+}
+
+void LogSaveReport(const SaveReport& report) {
+  if (report.fillerNotErased) logMessage((std::string("@C4Внимание: ") + fillerWarning).c_str());
+  if (report.result == SaveResult::saved) {
+    logMessage(savedLine);
+    return;
+  }
+  logMessage(notSavedLine);
+  logMessage(("@C1" + report.reason).c_str());
+}
+
+}  // namespace
+
+ReplaceQuestion askReplaceFile = AskOperator;
+
+void onSaveCoefficients(Fl_Widget*, void*) {
+  if (BeginOperation() != 0) return;
+  if (ChooseTarget() != 0) {
+    operationBusy = 0;
+    return;
+  }
+  StartWorker(saveCoefficientsWorker);
+}
+
+void saveCoefficientsWorker() {
+  if (OpenSelectedPort() == 0) {
+    const Outcome outcome = ReadCoefficients(coefficientsRead);
+    comPort.Close();
+    if (outcome == Outcome::started || outcome == Outcome::startNotConfirmed) {
+      LogSaveReport(SaveCoefficientFile(coefficientsRead, savePath, replaceFile));
+    }
+  }
+  FinishOperation();
+}

@@ -1,0 +1,84 @@
+#include "app/stop_question.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Return_Button.H>
+
+namespace {
+
+const char* const questionTitle = "Выход";
+const char* const questionText = "Идёт операция с устройством.\nОстановить её и выйти?";
+
+constexpr int windowWidth = 330;
+constexpr int windowHeight = 105;
+constexpr int margin = 10;
+constexpr int textHeight = 50;
+constexpr int buttonWidth = 90;
+constexpr int buttonHeight = 25;
+constexpr int buttonGap = 10;
+constexpr int textSize = 14;
+// How soon an operation that has ended withdraws the question.
+constexpr double runningPollSeconds = 0.05;
+
+struct Question {
+  Fl_Double_Window* window;
+  int answer;
+};
+
+void AnswerYes(Fl_Widget*, void* data) {
+  Question* question = static_cast<Question*>(data);
+  question->answer = 1;
+  question->window->hide();
+}
+
+// "Нет", Enter, Escape and the close box.
+void AnswerNo(Fl_Widget*, void* data) {
+  Question* question = static_cast<Question*>(data);
+  question->answer = 0;
+  question->window->hide();
+}
+
+// Layout only; the behaviour is in AskToStopOperation.
+Fl_Return_Button* Build(Question* question) {
+  Fl_Double_Window* window = new Fl_Double_Window(windowWidth, windowHeight, questionTitle);
+  question->window = window;
+  window->callback(AnswerNo, question);
+
+  Fl_Box* text = new Fl_Box(margin, margin, windowWidth - 2 * margin, textHeight, questionText);
+  text->labelsize(textSize);
+  text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+
+  const int buttonTop = windowHeight - margin - buttonHeight;
+  const int noLeft = windowWidth - margin - buttonWidth;
+  Fl_Button* yes =
+      new Fl_Button(noLeft - buttonGap - buttonWidth, buttonTop, buttonWidth, buttonHeight, "Да");
+  yes->callback(AnswerYes, question);
+  Fl_Return_Button* no = new Fl_Return_Button(noLeft, buttonTop, buttonWidth, buttonHeight, "Нет");
+  no->callback(AnswerNo, question);
+
+  window->end();
+  window->set_modal();
+  return no;
+}
+
+}  // namespace
+
+int AskToStopOperation(bool (*stillRunning)()) {
+  Question question{nullptr, 0};
+  Fl_Return_Button* no = Build(&question);
+  question.window->hotspot(no);
+  question.window->show();
+  no->take_focus();
+  while (question.window->shown()) {
+    if (!stillRunning()) {
+      question.answer = 0;
+      question.window->hide();
+      break;
+    }
+    Fl::wait(runningPollSeconds);
+  }
+  delete question.window;
+  return question.answer;
+}

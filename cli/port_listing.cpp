@@ -1,0 +1,43 @@
+#include "cli/port_listing.h"
+
+#include <algorithm>
+
+#include "cli/exit_status.h"
+#include "cli/flash_arguments.h"
+
+namespace {
+
+// Between the name column and the description.
+constexpr int columnGap = 2;
+
+// Only a bare name is looked up, so that a path never costs a walk of the
+// machine's ports.
+bool LooksLikePortName(const std::string& port) {
+  return !IsPortDigit(port) && port.find_first_of("/\\") == std::string::npos;
+}
+
+}  // namespace
+
+int PrintPortList(const std::vector<PortInfo>& ports, std::FILE* out, std::FILE* notes) {
+  if (ports.empty()) {
+    std::fputs("velt-flash: последовательные порты не найдены\n", notes);
+    return exitStarted;
+  }
+  size_t width = 0;
+  for (const PortInfo& port : ports) width = std::max(width, port.name.size());
+  for (const PortInfo& port : ports) {
+    if (port.description.empty()) {
+      std::fprintf(out, "%s\n", port.name.c_str());
+    } else {
+      std::fprintf(out, "%-*s%s\n", static_cast<int>(width) + columnGap, port.name.c_str(),
+                   port.description.c_str());
+    }
+  }
+  return exitStarted;
+}
+
+std::string PortDeviceFor(const std::string& port) {
+  PortInfo found;
+  if (LooksLikePortName(port) && FindPort(ListPorts(), port, &found)) return found.device;
+  return port;
+}

@@ -1,0 +1,128 @@
+// The ports found on the machine, after COM 1-4 in the Порт menu: listed,
+// probed, and used by the jobs like the four.
+#include <FL/Fl.H>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/operations.h"
+#include "link/boot_link.h"
+#include "loader/firmware/firmware_images.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/image_bytes.h"
+
+namespace {
+
+const char* const simulatorById = "usb-VELT_Simulator_0001-if00-port0";
+const char* const simulatorLabel = "ttyUSB0 — VELT Simulator 0001";
+
+class PortMenuTest : public AppTest {};
+
+std::string LabelOf(const Fl_Menu_Item& item) { return item.label() ? item.label() : "(end)"; }
+
+// The Порт submenu's items as the menu bar walks it, up to its end.
+std::vector<std::string> PortLabels() {
+  std::vector<std::string> labels;
+  for (const Fl_Menu_Item* item = &mainMenu[firstPortMenuItem]; item->label(); ++item) {
+    labels.push_back(item->label());
+  }
+  return labels;
+}
+
+TEST_F(PortMenuTest, DiscoveredPortsFollowComFourAndThoseThatDoNotOpenAreGreyed) {
+  Simulator& com1 = AttachDevice(1);
+  AttachDiscoveredDevice("ttyUSB0", simulatorById);
+  portTree.AddPort("ttyUSB1", "/nonexistent/velt-usb1");
+  portTree.AddPort("ttyACM0", com1.DevicePath());  // COM 1 under another name: not twice
+  StartProgram();
+
+  EXPECT_EQ(PortLabels(),
+            (std::vector<std::string>{"COM 1 ", "COM 2 ", "COM 3 ", "COM 4 ", simulatorLabel,
+                                      "ttyUSB1"}));
+  ASSERT_EQ(ExtraPortCount(), 2);
+  const Fl_Menu_Item& usb0 = ExtraPortMenuItem(0);
+  const Fl_Menu_Item& usb1 = ExtraPortMenuItem(1);
+  EXPECT_TRUE(usb0.radio() && usb0.active() && !usb0.value());
+  EXPECT_TRUE(usb1.radio() && !usb1.active() && !usb1.value());
+  EXPECT_EQ(ExtraPortDevice(0), portTree.DevicePath("ttyUSB0"));
+  EXPECT_TRUE(PortMenuItem(1).value()) << "COM 1 stays the one chosen";
+  EXPECT_EQ(menuBar->find_item((std::string("Порт/") + simulatorLabel).c_str()), &usb0);
+
+  // Everything after the Порт items moved down behind them, intact.
+  const int shift = ExtraPortCount();
+  EXPECT_EQ(LabelOf(mainMenu[firstExtraPortMenuItem + shift]), "(end)");
+  EXPECT_EQ(LabelOf(mainMenu[aboutMenuItem + shift]), "Справка");
+  EXPECT_EQ(mainMenu[aboutMenuItem + shift].callback(), showAbout);
+  EXPECT_EQ(LabelOf(mainMenu[mainMenuItemCount - 1 + shift]), "(end)");
+  EXPECT_EQ(logBrowser->size(), 0);
+}
+
+TEST_F(PortMenuTest, WithoutDiscoveredPortsTheMenuIsTheCompiledOne) {
+  std::vector<std::string> compiled;
+  for (int i = 0; i < mainMenuItemCount; ++i) compiled.push_back(LabelOf(mainMenu[i]));
+  portTree.AddPort("ttyUSB3", "/nonexistent/velt-usb3");
+  StartProgram();
+  ASSERT_EQ(ExtraPortCount(), 1);
+
+  // The next start finds the adapter gone.
+  ASSERT_EQ(unlink(portTree.DevicePath("ttyUSB3").c_str()), 0);
+  StartProgram();
+  EXPECT_EQ(ExtraPortCount(), 0);
+  std::vector<std::string> now;
+  for (int i = 0; i < mainMenuItemCount; ++i) now.push_back(LabelOf(mainMenu[i]));
+  EXPECT_EQ(now, compiled);
+  for (int i = mainMenuItemCount; i < mainMenuCapacity; ++i) {
+    EXPECT_EQ(mainMenu[i].label(), nullptr) << i;
+  }
+}
+
+TEST_F(PortMenuTest, NoMorePortsThanTheMenuHasRoomFor) {
+  for (int n = 0; n < maxExtraPorts + 3; ++n) {
+    const std::string name = "ttyUSB" + std::to_string(n);
+    portTree.AddPort(name, "/nonexistent/velt-" + name);
+  }
+  StartProgram();
+  ASSERT_EQ(ExtraPortCount(), maxExtraPorts);
+  EXPECT_EQ(LabelOf(ExtraPortMenuItem(0)), "ttyUSB0");
+  EXPECT_EQ(LabelOf(ExtraPortMenuItem(maxExtraPorts - 1)),
+            "ttyUSB" + std::to_string(maxExtraPorts - 1));
+  EXPECT_EQ(LabelOf(mainMenu[aboutMenuItem + maxExtraPorts]), "Справка");
+  EXPECT_EQ(LabelOf(mainMenu[mainMenuCapacity - 1]), "(end)");
+}
+
+TEST_F(PortMenuTest, AFirmwareLoadRunsThroughAChosenDiscoveredPort) {
+  Simulator& com1 = AttachDevice(1);
+  Simulator& usb = AttachDiscoveredDevice("ttyUSB0", simulatorById);
+  StartProgram();
+  ASSERT_EQ(ExtraPortCount(), 1);
+  SelectExtraPort(0);
+  EXPECT_TRUE(ExtraPortMenuItem(0).value());
+  EXPECT_FALSE(PortMenuItem(1).value()) << "one radio group with COM 1-4";
+
+  loadFirmwareButton->do_callback();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(selectedPort, 0);
+  EXPECT_EQ(selectedDevice, portTree.DevicePath("ttyUSB0"));
+  ASSERT_FALSE(LogLines().empty());
+  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  const FirmwareTables tables = BuiltInFirmwareTables();
+  EXPECT_EQ(MemoryBytesAtImage(usb.Memory(2), *tables[1], 0x2000, 0x8000, firmwareBase),
+            ImageBytes(*tables[1], 0x2000, 0x8000, firmwareBase));
+  EXPECT_TRUE(usb.ApplicationRunning());
+  EXPECT_TRUE(com1.Transcript().empty()) << "COM 1 was not chosen";
+  EXPECT_FALSE(comPort.IsOpen());
+
+  // Back on COM 1, the discovered port's device is not used again.
+  SelectPort(1);
+  logBrowser->clear();
+  resetCoefficientsButton->do_callback();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(selectedPort, '1');
+  EXPECT_EQ(selectedDevice, "");
+  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_FALSE(com1.Transcript().empty());
+}
+
+}  // namespace

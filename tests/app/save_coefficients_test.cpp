@@ -1,0 +1,167 @@
+// Файл → "Сохранить коэффициенты..." against simulated devices.
+#include <FL/Fl.H>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/operations.h"
+#include "app/program_exit.h"
+#include "app/save_coefficients.h"
+#include "coeff/coefficient_file.h"
+#include "coeff/device_float.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/file_text.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const Lines savedLog = {"@C4Чтение коэффициентов.", "@C4Запуск.", "@C4Коэффициенты сохранены."};
+const SimCommand changingKinds[] = {SimCommand::erase, SimCommand::write, SimCommand::control,
+                                    SimCommand::null};
+
+// 28 distinct values and the erased filler, as a device holds them.
+std::vector<uint8_t> DeviceCoefficients(float scale) {
+  std::vector<uint8_t> bytes(128, 0xFF);
+  for (int n = 0; n < 28; ++n) {
+    const DeviceFloat value = ToDeviceFloat(scale * (n - 10) / 8.0f);
+    std::memcpy(bytes.data() + 4 * n, value.bytes, 4);
+  }
+  return bytes;
+}
+
+int replaceAnswer = 0;
+int replaceQuestions = 0;
+int AnswerReplace(const char*) {
+  ++replaceQuestions;
+  return replaceAnswer;
+}
+
+class SaveCoefficientsTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    replaceQuestions = 0;
+    askReplaceFile = AnswerReplace;
+  }
+  static void ChooseSave() { mainMenu[saveCoefficientsMenuItem].do_callback(menuBar); }
+  static void ExpectNothingChanged(const Simulator& device) {
+    for (SimCommand kind : changingKinds) {
+      EXPECT_EQ(device.FramesReceived(kind), 0) << SimCommandName(kind);
+    }
+  }
+};
+
+TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOne) {
+  Simulator& device = AttachDevice(1);
+  const std::vector<uint8_t> onDevice = DeviceCoefficients(1.0f);
+  device.SetMemory(1, 0x7000, onDevice);
+  const std::string directory = MakeWorkDirectory();
+  WriteCoefficientFile("loaded.koeff", "2.5");
+  StartProgram();
+  AnswerNextFileDialog(directory + "/loaded.koeff");
+  mainMenu[openMenuItem].do_callback(menuBar);
+  ASSERT_EQ(coefficientsLoaded, 1);
+  uint8_t loadedImage[128];
+  std::memcpy(loadedImage, coefficientImage, sizeof loadedImage);
+
+  AnswerNextFileDialog("saved");  // typed without an extension, in the working directory
+  ChooseSave();
+  EXPECT_EQ(operationBusy, 1);
+  EXPECT_TRUE(ButtonsShowBusy());
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_TRUE(ButtonsShowIdle());
+  EXPECT_EQ(LogLines(), savedLog);
+  ExpectNothingChanged(device);
+  EXPECT_EQ(coefficientsLoaded, 1) << "the loaded file stays loaded";
+  EXPECT_EQ(std::memcmp(coefficientImage, loadedImage, sizeof loadedImage), 0);
+
+  const std::string saved = directory + "/saved.koeff";
+  EXPECT_EQ(FileText(saved).substr(0, 17), "-1.25\n-1.125\n-1\n-");
+  ASSERT_EQ(ReadCoefficientFile(saved.c_str()), coefficientFileOk);
+  EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), onDevice);
+}
+
+TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) {
+  Simulator& device = AttachDevice(1);
+  device.SetMemory(1, 0x7000, DeviceCoefficients(2.0f));
+  const std::string directory = MakeWorkDirectory();
+  WriteCoefficientFile("old.koeff", "7");
+  const std::string old = FileText("old.koeff");
+  StartProgram();
+
+  replaceAnswer = 0;
+  AnswerNextFileDialog(directory + "/old.koeff");
+  ChooseSave();
+  EXPECT_EQ(replaceQuestions, 1);
+  EXPECT_EQ(LogLines(), Lines{"@C1Файл " + directory + "/old.koeff уже есть, не заменён."});
+  EXPECT_EQ(operationBusy, 0);
+  EXPECT_TRUE(device.Transcript().empty()) << "the device is not even contacted";
+  EXPECT_EQ(FileText("old.koeff"), old);
+
+  logBrowser->clear();
+  replaceAnswer = 1;
+  AnswerNextFileDialog(directory + "/old.koeff");
+  ChooseSave();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(LogLines(), savedLog);
+  EXPECT_EQ(FileText("old.koeff").substr(0, 6), "-2.5\n-");
+}
+
+TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
+  AttachDevice(1);  // erased: every coefficient reads FF FF FF FF
+  const std::string directory = MakeWorkDirectory();
+  StartProgram();
+
+  AnswerNextFileDialog("");
+  ChooseSave();
+  EXPECT_EQ(LogLines(), Lines{"@C1Файл не выбран."});
+  EXPECT_EQ(operationBusy, 0);
+
+  logBrowser->clear();
+  AnswerNextFileDialog(directory + "/erased.koeff");
+  ChooseSave();
+  ASSERT_TRUE(WaitIdle());
+  const Lines lines = LogLines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[2], "@C1Коэффициенты не сохранены:");
+  EXPECT_NE(lines[3].find("похоже, стёрты"), std::string::npos) << lines[3];
+  EXPECT_EQ(lines[3].rfind("@C1", 0), 0u);
+  struct stat info;
+  EXPECT_NE(stat("erased.koeff", &info), 0);
+  EXPECT_NE(stat("erased.koeff.tmp", &info), 0);
+}
+
+int exitCalls = 0;
+bool busyAtExit = false;
+void RecordExit(int) {
+  ++exitCalls;
+  busyAtExit = operationBusy != 0;
+}
+int AgreeToStop() { return 1; }
+
+TEST_F(SaveCoefficientsTest, ExitWhileSavingStopsTheReadAndWritesNoFile) {
+  Simulator& device = AttachDevice(1, SimOptions{});  // paced at 57600 baud
+  device.SetMemory(1, 0x7000, DeviceCoefficients(1.0f));
+  const std::string directory = MakeWorkDirectory();
+  StartProgram();
+  exitCalls = 0;
+  programExit = RecordExit;
+  askStopAndExit = AgreeToStop;
+  AnswerNextFileDialog(directory + "/late.koeff");
+  ChooseSave();
+  ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
+  exitButton->do_callback();
+  EXPECT_EQ(exitCalls, 1);
+  EXPECT_FALSE(busyAtExit) << "the worker let go of the port first";
+  for (const std::string& line : LogLines()) EXPECT_NE(line, "@C4Коэффициенты сохранены.");
+  EXPECT_EQ(FileText(directory + "/late.koeff"), "");
+  EXPECT_LT(device.FramesReceived(SimCommand::read), 2);
+}
+
+}  // namespace

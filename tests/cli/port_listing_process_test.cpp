@@ -1,0 +1,75 @@
+// velt-flash --list-ports and --port NAME as a process, on a fake port tree
+// (VELT_PORT_ROOT) whose adapter leads to the simulated device.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "link/port_list.h"
+#include "loader/firmware/firmware_images.h"
+#include "sim/simulator.h"
+#include "tests/cli/flash_process.h"
+#include "tests/support/fake_port_tree.h"
+#include "tests/support/image_bytes.h"
+
+namespace {
+
+using Output = std::vector<std::string>;
+
+SimOptions Unpaced() {
+  SimOptions options;
+  options.baud = 0;
+  return options;
+}
+
+class VeltFlashPorts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(tree.Ok());
+    ASSERT_TRUE(device.Ok());
+  }
+  // The child lists this tree, never the machine's ports.
+  std::vector<std::string> Environment() const {
+    return {std::string(portRootVariable) + "=" + tree.Root()};
+  }
+  FakePortTree tree;
+  Simulator device{Unpaced()};
+};
+
+TEST_F(VeltFlashPorts, ListsOnePortALineNameFirst) {
+  tree.AddPort("ttyUSB10", "/nonexistent/velt-usb10");
+  tree.AddPort("ttyUSB2", device.DevicePath());
+  tree.AddPort("ttyS0", "/nonexistent/velt-s0", "serial8250", 0);  // no UART: left out
+  tree.AddById("usb-VELT_Simulator_0001-if00-port0", device.DevicePath());
+
+  const FlashRun run = RunFlash({"--list-ports"}, Environment());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), (Output{"ttyUSB2   VELT Simulator 0001", "ttyUSB10"}));
+  EXPECT_EQ(run.err, "");
+}
+
+TEST_F(VeltFlashPorts, NoPortsIsNoErrorButSaidOnStderr) {
+  const FlashRun run = RunFlash({"--list-ports"}, Environment());
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "") << "a script reading the list gets no lines";
+  EXPECT_NE(run.err.find("не найдены"), std::string::npos) << run.err;
+}
+
+TEST_F(VeltFlashPorts, APortIsGivenByItsListedName) {
+  tree.AddPort("ttyUSB0", device.DevicePath());
+  tree.AddById("usb-VELT_Simulator_0001-if00-port0", "../../ttyUSB0");
+
+  const FlashRun run = RunFlash({"--port", "ttyUSB0", "firmware"}, Environment());
+  EXPECT_EQ(run.status, 0) << run.err;
+  const FirmwareTables tables = BuiltInFirmwareTables();
+  EXPECT_EQ(MemoryBytesAtImage(device.Memory(3), *tables[2], 0x2000, 0x8000, firmwareBase),
+            ImageBytes(*tables[2], 0x2000, 0x8000, firmwareBase));
+  EXPECT_TRUE(device.ApplicationRunning());
+
+  // A name the listing does not know is taken as it stands, and fails so.
+  const FlashRun unknown = RunFlash({"--port", "ttyUSB9", "reset"}, Environment());
+  EXPECT_EQ(unknown.status, 4);
+  EXPECT_NE(unknown.err.find("ttyUSB9"), std::string::npos) << unknown.err;
+}
+
+}  // namespace

@@ -1,0 +1,64 @@
+// Saving coefficients on Windows: CR LF line ends, a UTF-8 name with
+// Cyrillic letters, no replacing without being asked, nothing left behind.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "coeff/coefficient_file.h"
+#include "coeff/coefficient_saving.h"
+#include "coeff/device_float.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+  std::wstring wide(utf8.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], int(wide.size()));
+  wide.resize(n > 0 ? n - 1 : 0);
+  return wide;
+}
+
+std::string TextOf(const std::string& utf8Path) {
+  std::string text;
+  if (std::FILE* file = _wfopen(Wide(utf8Path).c_str(), L"rb")) {
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    std::fclose(file);
+  }
+  return text;
+}
+
+TEST(CoefficientSavingOnWindows, CrLfCyrillicNameNoReplaceAndReadBack) {
+  char base[MAX_PATH];
+  ASSERT_NE(GetTempPathA(sizeof base, base), 0u);
+  const std::string directory =
+      std::string(base) + "velt-save-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr) ||
+              GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::string path = directory + "\\коэффициенты.koeff";
+
+  uint8_t image[128];
+  std::memset(image, 0xFF, sizeof image);
+  for (int n = 0; n < 28; ++n) {
+    const DeviceFloat value = ToDeviceFloat(n == 0 ? 0.1f : n == 1 ? -0.0f : 1e-45f * n);
+    std::memcpy(image + 4 * n, value.bytes, 4);
+  }
+  const SaveReport saved = SaveCoefficientFile(image, path.c_str(), false);
+  ASSERT_EQ(saved.result, SaveResult::saved) << saved.reason;
+  EXPECT_EQ(TextOf(path).substr(0, 15), "0.1\r\n-0.0\r\n3e-4");
+  ASSERT_EQ(ReadCoefficientFile(path.c_str()), coefficientFileOk);
+  EXPECT_EQ(std::memcmp(coefficientImage, image, sizeof image), 0);
+
+  EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), false).result, SaveResult::exists);
+  EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
+  EXPECT_EQ(GetFileAttributesW(Wide(path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  EXPECT_TRUE(DeleteFileW(Wide(path).c_str()));
+  EXPECT_TRUE(RemoveDirectoryA(directory.c_str()));
+}
+
+}  // namespace
