@@ -60,9 +60,10 @@ fresh_base_tarball() {
 }
 
 fresh_bind() {
-  mkdir -p "$fresh_root$2"
-  mount --bind "$1" "$fresh_root$2"
-  fresh_mounts+=("$fresh_root$2")
+  local target="$fresh_root${2%/}"
+  mkdir -p "$target"
+  mount --bind "$1" "$target"
+  fresh_mounts+=("$target")
 }
 
 # Unpacks a new root from the base into a new folder (sets fresh_root) and
@@ -74,6 +75,9 @@ fresh_open() {
   fresh_base_tarball
   fresh_logs=$(mktemp -d "/tmp/$(basename "$0").XXXXXX")
   fresh_root=$(mktemp -d /var/tmp/velt-fresh-root.XXXXXX)
+  # The root a mount point of its own, as on a real system: unshare's
+  # private propagation fails on a root that is not one.
+  fresh_bind "$fresh_root" /
   tar -xf "$fresh_base" -C "$fresh_root"
   cp /etc/resolv.conf "$fresh_root/etc/resolv.conf"
   fresh_bind /proc /proc
@@ -95,7 +99,7 @@ fresh_close() {
   fresh_mounts=()
   [ -n "$fresh_root" ] && [ -d "$fresh_root" ] || return 0
   # Never delete through a mount that is still there.
-  if grep -q " $fresh_root/" /proc/self/mountinfo; then
+  if grep -Eq " $fresh_root(/| )" /proc/self/mountinfo; then
     echo "fresh-root: $fresh_root still has mounts; left in place" >&2
     return 0
   fi
