@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Draws the main window's button pictures and the window icon.
 
-Writes button_images.cpp, window_icon.cpp and velt-loader.ico beside this
-script. The output depends on nothing but this file, so running it again
+Writes button_images.cpp, window_icon.cpp, velt-loader.ico and velt-loader.png
+(the desktop icon) beside this script. The output depends on nothing but this file, so running it again
 reproduces the committed files byte for byte; `--check` only compares.
 
 Shapes are drawn in picture units on a 4x4 supersampled grid. A pixel that is
@@ -13,6 +13,7 @@ toolkit's button grey so edges look smooth on the button.
 import os
 import struct
 import sys
+import zlib
 
 SUPERSAMPLE = 4
 BUTTON_GREY = (192, 192, 192)
@@ -329,11 +330,30 @@ def ico_bytes():
     return directory + entry + image
 
 
+def png_bytes():
+    """The desktop icon: the window icon as an 8-bit RGB PNG."""
+    rows = window_icon_picture()
+
+    def chunk(kind, data):
+        return (struct.pack('>I', len(data)) + kind + data
+                + struct.pack('>I', zlib.crc32(kind + data)))
+
+    colour_type_rgb = 2
+    header = struct.pack('>IIBBBBB', len(rows[0]), len(rows), 8, colour_type_rgb, 0, 0, 0)
+    no_filter = b'\0'
+    raw = b''.join(no_filter + bytes(c for p in row for c in p) for row in rows)
+    # Stored, not compressed: other zlib builds compress to other bytes, and
+    # --check compares bytes.
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header)
+            + chunk(b'IDAT', zlib.compress(raw, 0)) + chunk(b'IEND', b''))
+
+
 def main():
     outputs = {
         "button_images.cpp": button_images_source().encode(),
         "window_icon.cpp": window_icon_source().encode(),
         "velt-loader.ico": ico_bytes(),
+        "velt-loader.png": png_bytes(),
     }
     check = "--check" in sys.argv[1:]
     stale = []
