@@ -7,7 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/operations.h"
-#include "app/stop_question.h"
+#include "app/question_window.h"
 #include "link/boot_link.h"
 #include "loader/procedures.h"
 
@@ -16,7 +16,8 @@ namespace {
 constexpr double stopPollSeconds = 0.03;
 
 int AskOperator() {
-  return AskToStopOperation([] { return operationBusy != 0; });
+  return AskQuestion("Выход", "Идёт операция с устройством.\nОстановить её и выйти?",
+                     [] { return operationBusy != 0; });
 }
 
 void ExitProcess(int status) { std::exit(status); }

@@ -1,13 +1,12 @@
 #include "app/save_coefficients.h"
 
-#include <FL/fl_ask.H>
-
 #include <cstring>
 #include <string>
 
 #include "app/choose_coefficient_file.h"
 #include "app/message_log.h"
 #include "app/operations.h"
+#include "app/question_window.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
 #include "link/boot_link.h"
@@ -27,9 +26,10 @@ char savePath[dialogPathSize];
 bool replaceFile = false;
 uint8_t coefficientsRead[coefficientPagesSize];
 
+// Replacing is what cannot be undone, so "Нет" is the default here too.
 int AskOperator(const char* path) {
-  fl_message_title("Сохранить коэффициенты");
-  return fl_choice("Файл %s уже есть.\nЗаменить его?", "Нет", "Да", nullptr, path) == 1;
+  const std::string text = std::string("Файл ") + path + " уже есть.\nЗаменить его?";
+  return AskQuestion("Сохранить коэффициенты", text.c_str());
 }
 
 // A name typed without any extension gets ".koeff", as the dialog lists only those.

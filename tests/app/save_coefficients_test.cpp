@@ -15,6 +15,7 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/keys.h"
 #include "tests/support/file_text.h"
 
 namespace {
@@ -42,12 +43,31 @@ int AnswerReplace(const char*) {
   return replaceAnswer;
 }
 
+// The program's own question, kept before the tests answer in its place.
+const ReplaceQuestion realReplaceQuestion = askReplaceFile;
+constexpr double keyDelaySeconds = 0.05;
+
+// Enter in the real question, once it is shown.
+void PressEnterInReplaceQuestion(void*) {
+  for (Fl_Window* w = Fl::first_window(); w != nullptr; w = Fl::next_window(w)) {
+    if (w->label() != nullptr && std::strcmp(w->label(), "Сохранить коэффициенты") == 0) {
+      PressKey(w, FL_Enter, 0, "\r");
+      return;
+    }
+  }
+  Fl::repeat_timeout(keyDelaySeconds, PressEnterInReplaceQuestion);
+}
+
 class SaveCoefficientsTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
     replaceQuestions = 0;
     askReplaceFile = AnswerReplace;
+  }
+  void TearDown() override {
+    Fl::remove_timeout(PressEnterInReplaceQuestion);
+    AppTest::TearDown();
   }
   static void ChooseSave() { mainMenu[saveCoefficientsMenuItem].do_callback(menuBar); }
   static void ExpectNothingChanged(const Simulator& device) {
@@ -85,6 +105,21 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
   EXPECT_EQ(FileText(saved).substr(0, 17), "-1.25\n-1.125\n-1\n-");
   ASSERT_EQ(ReadCoefficientFile(saved.c_str()), coefficientFileOk);
   EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), onDevice);
+}
+
+// Replacing cannot be undone: Enter in the question keeps the old file.
+TEST_F(SaveCoefficientsTest, EnterInTheReplaceQuestionKeepsTheFile) {
+  AttachDevice(1);
+  const std::string directory = MakeWorkDirectory();
+  WriteCoefficientFile("old.koeff", "7");
+  const std::string old = FileText("old.koeff");
+  StartProgram();
+  askReplaceFile = realReplaceQuestion;
+  AnswerNextFileDialog(directory + "/old.koeff");
+  Fl::add_timeout(keyDelaySeconds, PressEnterInReplaceQuestion);
+  ChooseSave();
+  EXPECT_EQ(LogLines(), Lines{"@C1Файл " + directory + "/old.koeff уже есть, не заменён."});
+  EXPECT_EQ(FileText("old.koeff"), old);
 }
 
 TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) {

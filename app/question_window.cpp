@@ -1,4 +1,4 @@
-#include "app/stop_question.h"
+#include "app/question_window.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -8,9 +8,6 @@
 
 namespace {
 
-const char* const questionTitle = "Выход";
-const char* const questionText = "Идёт операция с устройством.\nОстановить её и выйти?";
-
 constexpr int windowWidth = 330;
 constexpr int windowHeight = 105;
 constexpr int margin = 10;
@@ -19,8 +16,8 @@ constexpr int buttonWidth = 90;
 constexpr int buttonHeight = 25;
 constexpr int buttonGap = 10;
 constexpr int textSize = 14;
-// How soon an operation that has ended withdraws the question.
-constexpr double runningPollSeconds = 0.05;
+// How soon a question that has lost its subject withdraws.
+constexpr double relevancePollSeconds = 0.05;
 
 struct Question {
   Fl_Double_Window* window;
@@ -40,15 +37,16 @@ void AnswerNo(Fl_Widget*, void* data) {
   question->window->hide();
 }
 
-// Layout only; the behaviour is in AskToStopOperation.
-Fl_Return_Button* Build(Question* question) {
-  Fl_Double_Window* window = new Fl_Double_Window(windowWidth, windowHeight, questionTitle);
+// Layout only; the behaviour is in AskQuestion.
+Fl_Return_Button* Build(Question* question, const char* title, const char* text) {
+  Fl_Double_Window* window = new Fl_Double_Window(windowWidth, windowHeight, title);
   question->window = window;
   window->callback(AnswerNo, question);
 
-  Fl_Box* text = new Fl_Box(margin, margin, windowWidth - 2 * margin, textHeight, questionText);
-  text->labelsize(textSize);
-  text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+  Fl_Box* box = new Fl_Box(margin, margin, windowWidth - 2 * margin, textHeight, text);
+  box->labelsize(textSize);
+  // A long file name wraps at its spaces and is cut, never drawn outside.
+  box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP | FL_ALIGN_CLIP);
 
   const int buttonTop = windowHeight - margin - buttonHeight;
   const int noLeft = windowWidth - margin - buttonWidth;
@@ -65,19 +63,19 @@ Fl_Return_Button* Build(Question* question) {
 
 }  // namespace
 
-int AskToStopOperation(bool (*stillRunning)()) {
+int AskQuestion(const char* title, const char* text, bool (*stillRelevant)()) {
   Question question{nullptr, 0};
-  Fl_Return_Button* no = Build(&question);
+  Fl_Return_Button* no = Build(&question, title, text);
   question.window->hotspot(no);
   question.window->show();
   no->take_focus();
   while (question.window->shown()) {
-    if (!stillRunning()) {
+    if (stillRelevant != nullptr && !stillRelevant()) {
       question.answer = 0;
       question.window->hide();
       break;
     }
-    Fl::wait(runningPollSeconds);
+    Fl::wait(relevancePollSeconds);
   }
   delete question.window;
   return question.answer;
