@@ -44,10 +44,9 @@ Outcome RunCoefficientJob(const CoefficientJob& job) {
   ClearStopRequest();
   cm.noContact = 0;
   if (const int result = MakeContact()) {
-    if (result == stepStopped) return Outcome::stopped;
-    logMessage("@C1Не отвечает.");
-    if (job.flagNoContact) cm.noContact = 1;
-    return Outcome::noAnswer;
+    const Outcome outcome = NoContact(result);
+    if (outcome == Outcome::noAnswer && job.flagNoContact) cm.noContact = 1;
+    return outcome;
   }
   logMessage(job.startLine);
   if (const int result = WriteAndVerify(job)) return Abandon(result);

@@ -53,11 +53,7 @@ int VerifyController(const FirmwareController& controller, const PageTable& tabl
 Outcome LoadFirmware(const FirmwareTables& tables) {
   ClearStopRequest();
   cm.noContact = 0;
-  if (const int result = MakeContact()) {
-    if (result == stepStopped) return Outcome::stopped;
-    logMessage("@C1Не отвечает.");
-    return Outcome::noAnswer;
-  }
+  if (const int result = MakeContact()) return NoContact(result);
   for (int k = 0; k < 3; ++k) {
     if (const int result = WriteController(firmwareControllers[k], *tables[k])) {
       return Abandon(result);

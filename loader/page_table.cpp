@@ -50,10 +50,14 @@ int VerifyPageRange(const PageTable& table, uint32_t start, uint32_t end, uint32
   return 0;
 }
 
+const uint8_t* PresentPage(const PageTable& table, uint32_t address, uint32_t base) {
+  return InsideTable(table, address, base) ? PageAt(table, address, base) : nullptr;
+}
+
 int CountPresentPages(const PageTable& table, uint32_t start, uint32_t end, uint32_t base) {
   int count = 0;
   for (uint32_t address = start; address < end; address += pageSize) {
-    if (InsideTable(table, address, base) && PageAt(table, address, base) != nullptr) ++count;
+    if (PresentPage(table, address, base) != nullptr) ++count;
   }
   return count;
 }

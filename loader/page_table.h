@@ -20,5 +20,9 @@ int WritePageRange(const PageTable& table, uint32_t start, uint32_t end, uint32_
 // Returns 0, the failing read's result, or -1 at the first page that differs.
 int VerifyPageRange(const PageTable& table, uint32_t start, uint32_t end, uint32_t base);
 
+// The page at `address`, or null when the table has nothing there or does
+// not reach that far.
+const uint8_t* PresentPage(const PageTable& table, uint32_t address, uint32_t base);
+
 // Number of present pages in [start, end): what the two loops will touch.
 int CountPresentPages(const PageTable& table, uint32_t start, uint32_t end, uint32_t base);

@@ -32,12 +32,12 @@ bool Compare(const uint8_t* expected, const uint8_t* found, PageDifference* diff
 int ComparePages(const FirmwareController& controller, const PageTable& table, bool* differs) {
   static uint8_t readBuffer[linkBufferSize];
   for (uint32_t address = firmwareBase; address < controller.rangeEnd; address += pageSize) {
-    const uint32_t index = address / pageSize - firmwareBase / pageSize;
-    if (index >= uint32_t(table.pageCount) || table.pages[index] == nullptr) continue;
+    const uint8_t* expected = PresentPage(table, address, firmwareBase);
+    if (expected == nullptr) continue;
     if (StopRequested()) return stepStopped;
     if (const int result = cm.ReadPage(address, readBuffer)) return result;
     PageDifference difference{controller.number, address, 0, 0, 0, 0};
-    if (Compare(table.pages[index], readBuffer + readAnswerHeaderLength, &difference)) {
+    if (Compare(expected, readBuffer + readAnswerHeaderLength, &difference)) {
       *differs = true;
       if (DifferenceSink sink = differenceSink) sink(difference);
     }
