@@ -40,10 +40,6 @@ int PagesOf(FlashJob job) {
                            coefficientBase);
 }
 
-std::string RejectionReason(int result, int badLine) {
-  return CoefficientFileProblem(result, badLine);
-}
-
 int OpenPort(const std::string& port) {
   const bool digit = IsPortDigit(port);
   if ((digit ? comPort.Open(port[0]) : comPort.OpenDevice(port.c_str())) == 0) return 0;
@@ -111,7 +107,7 @@ int RunFlashJob(const FlashArguments& arguments) {
     const int result = ReadCoefficientFile(arguments.file.c_str(), &badLine);
     if (result != coefficientFileOk) {
       std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
-                   arguments.file.c_str(), RejectionReason(result, badLine).c_str());
+                   arguments.file.c_str(), CoefficientFileProblem(result, badLine).c_str());
       return exitFileRejected;
     }
   }
