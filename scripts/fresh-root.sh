@@ -108,8 +108,12 @@ fresh_close() {
 }
 
 # Runs a command in the root with a login's clean environment, as root.
-fresh_run() {
-  chroot "$fresh_root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
+fresh_run() { (fresh_exec "$@"); }
+
+# The same in place of the calling (sub)shell: started as `fresh_exec CMD &`,
+# $! is the command's own process, so killing it stops the command itself.
+fresh_exec() {
+  exec chroot "$fresh_root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
 }
 
