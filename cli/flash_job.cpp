@@ -19,9 +19,8 @@
 namespace {
 
 // The address ranges the procedures move, for the progress line's totals.
-constexpr uint32_t controller1FirmwareEnd = 0x7000;
+constexpr uint32_t controller1FirmwareEnd = coefficientPagesStart;
 constexpr uint32_t applicationEnd = 0x8000;
-constexpr uint32_t coefficientPagesEnd = 0x7080;
 constexpr int deviceNameSize = 256;
 
 // Pages the job writes, and reads back again.

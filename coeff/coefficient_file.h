@@ -6,10 +6,11 @@
 #include <cstdint>
 
 #include "loader/page_table.h"
+#include "loader/procedures.h"
 
 constexpr int coefficientCount = 28;
-constexpr int coefficientImageSize = 128;
-constexpr uint32_t coefficientBase = 0x7000;
+constexpr int coefficientImageSize = coefficientPagesSize;
+constexpr uint32_t coefficientBase = coefficientPagesStart;
 
 // ReadCoefficientFile's results.
 constexpr int coefficientFileOk = 0;

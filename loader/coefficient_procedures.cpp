@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr uint32_t coefficientPagesStart = 0x7000;
-constexpr uint32_t coefficientPagesEnd = 0x7080;
 constexpr int writeNullCommandPauseMilliseconds = 50;
 
 // Where the reset and the write differ.

@@ -4,7 +4,7 @@
 #include "loader/report.h"
 
 const FirmwareController firmwareControllers[3] = {
-    {1, channelController1, 0x7000},
+    {1, channelController1, coefficientPagesStart},
     {2, channelController2, 0x8000},
     {3, 0, 0x8000},
 };

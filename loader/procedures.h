@@ -49,7 +49,11 @@ void SetDifferenceSink(DifferenceSink sink);
 // Returns Outcome::failed when anything differed or a read failed.
 Outcome VerifyFirmware(const FirmwareTables& tables);
 
+// Controller 1's two coefficient pages, [coefficientPagesStart, coefficientPagesEnd).
+constexpr uint32_t coefficientPagesStart = 0x7000;
 constexpr int coefficientPagesSize = 128;
+constexpr uint32_t coefficientPagesEnd = coefficientPagesStart + coefficientPagesSize;
+
 // Reads controller 1's two coefficient pages (0x7000, 0x7040) into `image`,
 // coefficientPagesSize bytes. The image is complete when the outcome is
 // started or startNotConfirmed.

@@ -8,14 +8,13 @@
 
 namespace {
 
-constexpr uint32_t coefficientPages[] = {0x7000, 0x7040};
-
 int ReadPages(uint8_t* image) {
   static uint8_t readBuffer[linkBufferSize];
-  for (const uint32_t address : coefficientPages) {
+  for (uint32_t address = coefficientPagesStart; address < coefficientPagesEnd;
+       address += pageSize) {
     if (StopRequested()) return stepStopped;
     if (const int result = cm.ReadPage(address, readBuffer)) return result;
-    std::memcpy(image + (address - coefficientPages[0]), readBuffer + readAnswerHeaderLength,
+    std::memcpy(image + (address - coefficientPagesStart), readBuffer + readAnswerHeaderLength,
                 pageSize);
     ReportPage(PageWork::verified, address);
   }
