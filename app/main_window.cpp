@@ -10,8 +10,8 @@
 #include "app/operations.h"
 #include "app/program_exit.h"
 #include "app/save_coefficients.h"
+#include "app/window_device.h"
 #include "app/window_icon.h"
-#include "link/boot_link.h"
 #include "resources/button_images.h"
 
 namespace {

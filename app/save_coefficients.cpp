@@ -9,9 +9,8 @@
 #include "app/question_window.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
-#include "link/boot_link.h"
+#include "app/window_device.h"
 #include "loader/procedures.h"
-#include "loader/report.h"
 
 namespace {
 
@@ -85,7 +84,7 @@ void onSaveCoefficients(Fl_Widget*, void*) {
 
 void saveCoefficientsWorker() {
   if (OpenSelectedPort() == 0) {
-    const Outcome outcome = ReadCoefficients(coefficientsRead);
+    const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
     comPort.Close();
     if (outcome == Outcome::started || outcome == Outcome::startNotConfirmed) {
       LogSaveReport(SaveCoefficientFile(coefficientsRead, savePath, replaceFile));

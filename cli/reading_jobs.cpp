@@ -9,14 +9,6 @@
 
 namespace {
 
-std::vector<PageDifference> differences;
-int differingPages = 0;
-uint8_t coefficientsRead[coefficientPagesSize];
-
-void CollectDifference(const PageDifference& difference) {
-  if (++differingPages <= differenceLinesShown) differences.push_back(difference);
-}
-
 void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
   std::fprintf(stderr, "velt-flash: коэффициенты не сохранены в %s: %s%s\n",
                arguments.file.c_str(), report.reason.c_str(),
@@ -34,35 +26,32 @@ int CheckSaveTarget(const FlashArguments& arguments) {
   return exitFileRejected;
 }
 
-void StartDifferenceReport() {
-  differences.clear();
-  differingPages = 0;
-  SetDifferenceSink(CollectDifference);
+void DifferenceReport::Attach(ReportSinks* sinks) {
+  sinks->difference = [this](const PageDifference& difference) {
+    if (++differingPages <= differenceLinesShown) shown.push_back(difference);
+  };
 }
 
-void EndDifferenceReport() {
-  SetDifferenceSink(nullptr);
-  for (const PageDifference& d : differences) {
-    std::fprintf(stderr,
+void DifferenceReport::Print(std::FILE* stream) const {
+  for (const PageDifference& d : shown) {
+    std::fprintf(stream,
                  "velt-flash: контроллер %d, страница 0x%04X: отличаются %d из 64 байт, первый "
                  "- смещение %d (0x%04X): ожидалось %02X, прочитано %02X\n",
                  d.controller, static_cast<unsigned>(d.address), d.differingBytes, d.firstOffset,
                  static_cast<unsigned>(d.address) + d.firstOffset, d.expected, d.found);
   }
   if (differingPages > differenceLinesShown) {
-    std::fprintf(stderr, "velt-flash: и ещё страниц с отличиями: %d\n",
+    std::fprintf(stream, "velt-flash: и ещё страниц с отличиями: %d\n",
                  differingPages - differenceLinesShown);
   }
 }
 
-uint8_t* CoefficientsRead() { return coefficientsRead; }
-
-int FinishSave(const FlashArguments& arguments, Outcome outcome) {
+int FinishSave(const FlashArguments& arguments, Outcome outcome, const uint8_t* image) {
   if (outcome != Outcome::started && outcome != Outcome::startNotConfirmed) {
     return ExitStatusOf(outcome);
   }
   const SaveReport report =
-      SaveCoefficientFile(coefficientsRead, arguments.file.c_str(), arguments.force);
+      SaveCoefficientFile(image, arguments.file.c_str(), arguments.force);
   if (report.fillerNotErased) std::fprintf(stderr, "velt-flash: внимание: %s\n", fillerWarning);
   if (report.result != SaveResult::saved) {
     PrintNotSaved(arguments, report);

@@ -145,6 +145,15 @@ int ComPort::Read(int count, uint8_t* buffer) {
   return got > 0 ? static_cast<int>(got) : 0;
 }
 
+bool ComPort::WaitForData(int milliseconds) {
+  if (!isOpen) {
+    SleepMilliseconds(milliseconds);
+    return false;
+  }
+  pollfd waiting{handle, POLLIN, 0};
+  return poll(&waiting, 1, milliseconds) > 0 && (waiting.revents & POLLIN);
+}
+
 void ComPort::ClearReceive() {
   if (isOpen) tcflush(handle, TCIFLUSH);
 }

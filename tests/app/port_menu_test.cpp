@@ -8,7 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/operations.h"
-#include "link/boot_link.h"
+#include "app/window_device.h"
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"

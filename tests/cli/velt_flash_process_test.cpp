@@ -30,6 +30,9 @@ const LogLines firmwareLog = {
     "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
 const LogLines resetLog = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
+const char stayedInBootloader[] =
+    "velt-flash: приложение не запущено: устройство осталось в загрузчике и готово к загрузке "
+    "прошивки";
 const LogLines writeLog = {"Запись коэффициентов.", "Коэффициенты прошились.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
 
@@ -181,7 +184,8 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
       {"garbled", garbled, 2, {"Не отвечает."}, "посторонние байты"},
       {"start not confirmed", keepsAnswering, 3, {"Проверка.", "Проверка прошла."},
        "запуск приложения не подтверждён"},
-      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."}, ""},
+      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."},
+       "не удалось: проверка страницы 0x7040 контроллера 1: прочитано не то, что записано"},
   };
   for (const Case& c : cases) {
     device.SetFaults(c.faults);
@@ -312,13 +316,17 @@ TEST_F(VeltFlash, ATraceOnTheSameTerminalGetsNoProgressLineInItsWay) {
 TEST_F(VeltFlash, CtrlCStopsBetweenTwoStepsAndClosesThePort) {
   Simulator paced;  // at 57600 baud the load takes long enough to interrupt
   ASSERT_TRUE(paced.Ok());
-  const FlashRun run = RunFlashAndInterrupt({"--port", paced.DevicePath(), "firmware"}, 700);
-  EXPECT_EQ(run.status, 130) << run.err;
-  EXPECT_NE(run.err.find("прервано"), std::string::npos);
-  EXPECT_EQ(run.out.find("Ошибка"), std::string::npos) << "a stop is no failure";
-  // The port was let go: a second run can open it at once.
-  const FlashRun again = RunFlash({"--port", paced.DevicePath(), "reset"});
-  EXPECT_EQ(again.status, 0) << again.err;
+  // SIGTERM, as a service manager or a script's kill sends it, like Ctrl-C.
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const FlashRun run =
+        RunFlashAndInterrupt({"--port", paced.DevicePath(), "firmware"}, 700, signal);
+    EXPECT_EQ(run.status, 130) << signal << ": " << run.err;
+    EXPECT_NE(run.err.find("прервано"), std::string::npos) << signal;
+    EXPECT_EQ(run.out.find("Ошибка"), std::string::npos) << "a stop is no failure";
+    // The port was let go: a second run can open it at once.
+    const FlashRun again = RunFlash({"--port", paced.DevicePath(), "reset"});
+    EXPECT_EQ(again.status, 0) << again.err;
+  }
 }
 
 // The jobs that only read: what a device must never receive from them.
@@ -350,16 +358,19 @@ TEST_F(VeltFlash, VerifyNamesTheOneCorruptedByteOnControllerTwo) {
   const uint32_t corrupted = 0x2140 + 17;
   device.SetMemory(2, corrupted, {static_cast<uint8_t>(memory2[corrupted] ^ 0x01)});
   const std::vector<int> before = ChangingFrames(device);
+  const int launchesBefore = device.FramesReceived(SimCommand::launch);
   const FlashRun run = RunFlash({"--port", Port(), "verify"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(Lines(run.out), (LogLines{"Контроллер 1 - проверка", "Контроллер 2 - проверка",
-                                      "Ошибка!!!.", "Контроллер 3 - проверка", "Запуск."}));
+                                      "Ошибка!!!.", "Контроллер 3 - проверка"}));
+  EXPECT_EQ(device.FramesReceived(SimCommand::launch), launchesBefore) << "not started";
+  EXPECT_FALSE(device.ApplicationRunning());
   char expected[256];
   std::snprintf(expected, sizeof expected,
                 "velt-flash: контроллер 2, страница 0x2140: отличаются 1 из 64 байт, первый - "
                 "смещение 17 (0x2151): ожидалось %02X, прочитано %02X",
                 memory2[corrupted], memory2[corrupted] ^ 0x01);
-  EXPECT_EQ(Lines(run.err), LogLines{expected});
+  EXPECT_EQ(Lines(run.err), (LogLines{expected, stayedInBootloader}));
   EXPECT_EQ(ChangingFrames(device), before);
 }
 
@@ -367,8 +378,9 @@ TEST_F(VeltFlash, VerifyOfAnErasedDeviceListsABoundedNumberOfPages) {
   const FlashRun run = RunFlash({"--port", Port(), "verify"});
   EXPECT_EQ(run.status, 1);
   const LogLines errors = Lines(run.err);
-  ASSERT_EQ(errors.size(), 21u) << run.err;
-  EXPECT_EQ(errors.back(), "velt-flash: и ещё страниц с отличиями: 129");
+  ASSERT_EQ(errors.size(), 22u) << run.err;
+  EXPECT_EQ(errors[20], "velt-flash: и ещё страниц с отличиями: 129");
+  EXPECT_EQ(errors.back(), stayedInBootloader);
 }
 
 TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
