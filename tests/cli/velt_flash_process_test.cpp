@@ -139,6 +139,10 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
       {"1\n-INF\n" + numbers, "в строке 2 нет числа"},
       {"1\n2\n3\n4\nnan\n" + numbers, "в строке 5 нет числа"},
       {"1\n2\n3\n4\n5\n6\n7\n0,125\n" + numbers, "в строке 8 нет числа"},
+      // A thousands separator and a spaced comma, whose first digits were written.
+      {"1\n2\n1 000,5\n" + numbers,
+       "в строке 3 число записано с запятой или пробелами внутри: используйте точку (1000.5)"},
+      {"0, 5\n" + numbers, "в строке 1 число записано с запятой"},
   };
   for (const Case& c : cases) {
     const std::string file = WriteFile(c.content);

@@ -5,7 +5,9 @@
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -128,7 +130,7 @@ TEST_F(CoefficientFile, ValuesAreReadAsDecimalNumbers) {
       {"-2.5", {0x80, 0xA0, 0x00, 0x00}},
       {"1e39", {0xFF, 0x00, 0x00, 0x00}},  // past the range: infinity, as the format carries it
       {"\t0x1p-1", {0x00, 0x00, 0x00, 0x00}},  // 0, then other text
-      {"1, 2", {0x7F, 0x00, 0x00, 0x00}},
+      {"1 ,x 2", {0x7F, 0x00, 0x00, 0x00}},
       {std::string("3\0junk", 6), {0x80, 0x40, 0x00, 0x00}},
       {std::string(1024, '0') + "7", {0x81, 0x60, 0x00, 0x00}},
       {std::string(1100, '0') + "1.5", {0x7F, 0x40, 0x00, 0x00}},
@@ -171,6 +173,20 @@ TEST_F(CoefficientFile, ALineWithoutANumberIsRejectedAndTheImageKept) {
     int badLine = 0;
     EXPECT_EQ(ReadCoefficientFile(Write("bad.koeff", text).c_str(), &badLine), -3) << line;
     EXPECT_EQ(badLine, 12) << line;
+    EXPECT_TRUE(ImageIsKnown()) << line;
+  }
+}
+
+TEST_F(CoefficientFile, ANumberWithSpacesInsideIsRejectedAndTheImageKept) {
+  const char* const lines[] = {"1 000,5", "0, 5", "1, 2\r", "12 345 V", "1\xC2\xA0" "000"};
+  LoadKnownImage();
+  for (const char* line : lines) {
+    const std::string text = Numbered(2, "\n") + line + "\n" + Numbered(25, "\n");
+    int badLine = 0;
+    EXPECT_EQ(ReadCoefficientFile(Write("spaced.koeff", text).c_str(), &badLine),
+              coefficientFileSpacedNumber)
+        << line;
+    EXPECT_EQ(badLine, 3) << line;
     EXPECT_TRUE(ImageIsKnown()) << line;
   }
 }
@@ -228,6 +244,41 @@ TEST_F(CoefficientFile, LongLinesAreJudgedByTheirStart) {
                                                           Lines(27, "1", "\n")).c_str()),
             0);
   ExpectBytes(1, {0xFF, 0x00, 0x00, 0x00});  // overflow, as sscanf gives it
+}
+
+// Plain decimals as an operator's tools write them, with blanks, trailing
+// words and either line end; glibc's strtof rounds them correctly.
+std::string RandomPlainNumber(std::mt19937& random) {
+  auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  std::string text = pick(0, 2) == 0 ? "-" : "";
+  for (int n = pick(1, 12); n > 0; --n) text += static_cast<char>('0' + pick(0, 9));
+  if (pick(0, 1)) {
+    text += '.';
+    for (int n = pick(0, 20); n > 0; --n) text += static_cast<char>('0' + pick(0, 9));
+  }
+  if (pick(0, 1)) text += (pick(0, 1) ? "e" : "E") + std::to_string(pick(-50, 40));
+  return text;
+}
+
+TEST_F(CoefficientFile, AgreesWithStrtofOnGeneratedFiles) {
+  const char* const leads[] = {"", " ", "\t  "};
+  const char* const tails[] = {"", " kV", "\t# gain", " ;", "  x 5"};
+  const char* const ends[] = {"\n", "\r\n"};
+  std::mt19937 random(19);
+  constexpr int fileCount = 400;
+  for (int f = 0; f < fileCount; ++f) {
+    std::string text;
+    std::vector<uint8_t> expected;
+    for (int n = 0; n < 28; ++n) {
+      const std::string number = RandomPlainNumber(random);
+      text += leads[random() % 3] + number + tails[random() % 5] + ends[random() % 2];
+      const DeviceFloat bytes = ToDeviceFloat(std::strtof(number.c_str(), nullptr));
+      expected.insert(expected.end(), bytes.bytes, bytes.bytes + 4);
+    }
+    expected.insert(expected.end(), 16, 0xFF);
+    ASSERT_EQ(ReadCoefficientFile(Write("random.koeff", text).c_str()), 0) << text;
+    ASSERT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), expected) << text;
+  }
 }
 
 long PeakResidentKilobytes() {
