@@ -42,13 +42,23 @@ void AddExtension(char* path) {
   }
 }
 
-// Cancel, no name, or no replacing: -1 after the line that says so.
+// A folder is never replaced, whatever the operator would answer.
+bool RefusedAsFolder(const char* path) {
+  if (!IsFolder(path)) return false;
+  AppendLogLine(notSavedLine);
+  AppendLogLine(("@C1" + FolderReason(path)).c_str());
+  return true;
+}
+
+// Cancel, no name, a folder, or no replacing: -1 after the lines that say so.
 int ChooseTarget() {
   if (!AskCoefficientFileName(dialogTitle, savePath) || savePath[0] == '\0') {
     AppendLogLine(fileNotChosenLine);
     return -1;
   }
+  if (RefusedAsFolder(savePath)) return -1;
   AddExtension(savePath);
+  if (RefusedAsFolder(savePath)) return -1;
   replaceFile = false;
   if (PathExists(savePath)) {
     if (askReplaceFile(savePath) != 1) {

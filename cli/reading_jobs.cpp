@@ -5,7 +5,6 @@
 
 #include "cli/exit_status.h"
 #include "coeff/coefficient_saving.h"
-#include "coeff/file_output.h"
 
 namespace {
 
@@ -26,10 +25,10 @@ void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
 }  // namespace
 
 int CheckSaveTarget(const FlashArguments& arguments) {
-  if (arguments.force || !PathExists(arguments.file.c_str())) return 0;
   SaveReport report;
-  report.result = SaveResult::exists;
-  report.reason = "файл уже есть";
+  report.result = JudgeSaveTarget(arguments.file.c_str(), arguments.force);
+  if (report.result == SaveResult::saved) return 0;
+  report.reason = report.result == SaveResult::folder ? folderWord : "файл уже есть";
   PrintNotSaved(arguments, report);
   return exitFileRejected;
 }

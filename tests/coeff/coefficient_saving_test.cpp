@@ -99,12 +99,24 @@ TEST_F(CoefficientSaving, RefusalsLeaveNothingBehindAndSayWhy) {
     TearDown();
   }
   SetUp();
-  // A directory in the way: the temporary is written, the rename fails.
+  // A folder in the way is refused as one, replacing or not.
   ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-  EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::unwritable);
+  for (const bool replace : {false, true}) {
+    const SaveReport report = SaveCoefficientFile(image, path.c_str(), replace);
+    EXPECT_EQ(report.result, SaveResult::folder);
+    EXPECT_EQ(report.reason, path + ": это папка");
+  }
   EXPECT_EQ(Names(), std::vector<std::string>{"k.koeff"});
   const std::string nowhere = directory + "/no/such/k.koeff";
   EXPECT_EQ(SaveCoefficientFile(image, nowhere.c_str(), false).result, SaveResult::unwritable);
+}
+
+// A name as long as names go: the temporary file still fits beside it.
+TEST_F(CoefficientSaving, ATargetOfTheLongestNameIsSaved) {
+  const std::string longest = directory + "/" + std::string(249, 'k') + ".koeff";
+  const SaveReport report = SaveCoefficientFile(image, longest.c_str(), false);
+  EXPECT_EQ(report.result, SaveResult::saved) << report.reason;
+  EXPECT_EQ(Names().size(), 1u);
 }
 
 }  // namespace
