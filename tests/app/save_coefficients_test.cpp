@@ -169,7 +169,34 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
   EXPECT_EQ(lines[3].rfind("@C1", 0), 0u);
   struct stat info;
   EXPECT_NE(stat("erased.koeff", &info), 0);
-  EXPECT_NE(stat("erased.koeff.tmp", &info), 0);
+  EXPECT_NE(stat("velt-save.tmp", &info), 0);
+}
+
+// A folder is never replaced: refused before the question and the device.
+TEST_F(SaveCoefficientsTest, AFolderIsRefusedAsOne) {
+  Simulator& device = AttachDevice(1);
+  const std::string directory = MakeWorkDirectory();
+  struct Case {
+    std::string chosen;  // typed into the dialog
+    std::string folder;  // made beforehand, and named in the log
+  };
+  const Case cases[] = {
+      {directory + "/data", directory + "/data"},  // no extension, a folder as typed
+      {directory + "/saved", directory + "/saved.koeff"},
+      {directory + "/old.koeff", directory + "/old.koeff"},
+  };
+  StartProgram();
+  replaceAnswer = 1;
+  for (const Case& c : cases) {
+    ASSERT_EQ(mkdir(c.folder.c_str(), 0755), 0) << c.folder;
+    logBrowser->clear();
+    AnswerNextFileDialog(c.chosen);
+    ChooseSave();
+    EXPECT_EQ(LogLines(), (Lines{"@C1Коэффициенты не сохранены:", "@C1" + c.folder + ": это папка"}));
+    EXPECT_EQ(operationBusy, 0);
+  }
+  EXPECT_EQ(replaceQuestions, 0);
+  EXPECT_TRUE(device.Transcript().empty()) << "the device is not even contacted";
 }
 
 int exitCalls = 0;

@@ -1,5 +1,6 @@
 // Saving coefficients on Windows: CR LF line ends, a UTF-8 name with
-// Cyrillic letters, no replacing without being asked, nothing left behind.
+// Cyrillic letters, no replacing without being asked, nothing left behind,
+// a folder refused, a failure given with the system's reason.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -55,8 +56,26 @@ TEST(CoefficientSavingOnWindows, CrLfCyrillicNameNoReplaceAndReadBack) {
 
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), false).result, SaveResult::exists);
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
-  EXPECT_EQ(GetFileAttributesW(Wide(path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Wide(directory + "\\velt-save.tmp").c_str()),
+            INVALID_FILE_ATTRIBUTES);
 
+  // A folder is refused as one, replacing or not; a missing folder is named
+  // with the system's reason.
+  const std::string folder = directory + "\\папка.koeff";
+  ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
+  for (const bool replace : {false, true}) {
+    const SaveReport report = SaveCoefficientFile(image, folder.c_str(), replace);
+    EXPECT_EQ(report.result, SaveResult::folder);
+    EXPECT_EQ(report.reason, folder + ": это папка");
+  }
+  const SaveReport nowhere =
+      SaveCoefficientFile(image, (directory + "\\нет\\k.koeff").c_str(), false);
+  const std::string step = "не удалось создать файл в папке " + directory + "\\нет\\: ";
+  EXPECT_EQ(nowhere.result, SaveResult::unwritable);
+  EXPECT_EQ(nowhere.reason.rfind(step, 0), 0u) << nowhere.reason;
+  EXPECT_GT(nowhere.reason.size(), step.size()) << "the system's reason follows";
+
+  EXPECT_TRUE(RemoveDirectoryW(Wide(folder).c_str()));
   EXPECT_TRUE(DeleteFileW(Wide(path).c_str()));
   EXPECT_TRUE(RemoveDirectoryA(directory.c_str()));
 }
