@@ -10,6 +10,7 @@
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
 #include "link/boot_link.h"
+#include "link/printable_text.h"
 #include "loader/procedures.h"
 #include "loader/report.h"
 
@@ -28,7 +29,7 @@ uint8_t coefficientsRead[coefficientPagesSize];
 
 // Replacing is what cannot be undone, so "Нет" is the default here too.
 int AskOperator(const char* path) {
-  const std::string text = std::string("Файл ") + path + " уже есть.\nЗаменить его?";
+  const std::string text = "Файл " + PrintableText(path) + " уже есть.\nЗаменить его?";
   return AskQuestion("Сохранить коэффициенты", text.c_str());
 }
 
@@ -46,7 +47,7 @@ void AddExtension(char* path) {
 bool RefusedAsFolder(const char* path) {
   if (!IsFolder(path)) return false;
   AppendLogLine(notSavedLine);
-  AppendLogLine(("@C1" + FolderReason(path)).c_str());
+  AppendLogLine(("@C1" + PrintableText(FolderReason(path))).c_str());
   return true;
 }
 
@@ -62,7 +63,7 @@ int ChooseTarget() {
   replaceFile = false;
   if (PathExists(savePath)) {
     if (askReplaceFile(savePath) != 1) {
-      AppendLogLine((std::string("@C1Файл ") + savePath + " уже есть, не заменён.").c_str());
+      AppendLogLine(("@C1Файл " + PrintableText(savePath) + " уже есть, не заменён.").c_str());
       return -1;
     }
     replaceFile = true;
@@ -77,7 +78,7 @@ void LogSaveReport(const SaveReport& report) {
     return;
   }
   logMessage(notSavedLine);
-  logMessage(("@C1" + report.reason).c_str());
+  logMessage(("@C1" + PrintableText(report.reason)).c_str());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "cli/exit_status.h"
 #include "coeff/coefficient_saving.h"
+#include "link/printable_text.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ void CollectDifference(const PageDifference& difference) {
 
 void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
   std::fprintf(stderr, "velt-flash: коэффициенты не сохранены в %s: %s%s\n",
-               arguments.file.c_str(), report.reason.c_str(),
+               PrintableText(arguments.file).c_str(), PrintableText(report.reason).c_str(),
                report.result == SaveResult::exists ? " (заменить: --force)" : "");
 }
 
@@ -67,6 +68,6 @@ int FinishSave(const FlashArguments& arguments, Outcome outcome) {
     PrintNotSaved(arguments, report);
     return exitFileRejected;
   }
-  std::printf("Коэффициенты сохранены в %s\n", arguments.file.c_str());
+  std::printf("Коэффициенты сохранены в %s\n", PrintableText(arguments.file).c_str());
   return ExitStatusOf(outcome);
 }
