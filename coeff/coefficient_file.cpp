@@ -120,7 +120,8 @@ int ReadCoefficientFile(const char* path, int* badLine) {
   if (result != coefficientFileOk) {
     // The line at fault: the one without a number, or the first one missing.
     const bool namesLine = result == coefficientFileNotANumber ||
-                           result == coefficientFileSpacedNumber || result == coefficientFileTooShort;
+                           result == coefficientFileSpacedNumber ||
+                           result == coefficientFileTooShort;
     if (badLine != nullptr && namesLine) *badLine = walk.count + 1;
     return result;
   }

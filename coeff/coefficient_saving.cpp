@@ -68,7 +68,9 @@ SaveReport SaveCoefficientFile(const uint8_t* image, const char* path, bool repl
   // A folder, or a file, may have taken the name after the check above.
   const bool folder = IsFolder(path);
   const bool exists = written.outcome == WriteOutcome::exists;
-  report.result = folder ? SaveResult::folder : exists ? SaveResult::exists : SaveResult::unwritable;
+  report.result = folder   ? SaveResult::folder
+                  : exists ? SaveResult::exists
+                           : SaveResult::unwritable;
   report.reason = folder ? FolderReason(path) : exists ? ExistsReason(path) : written.reason;
   return report;
 }

@@ -36,7 +36,9 @@ std::string TemporaryPath(const std::string& folder, int attempt) {
   return folder + "/" + temporaryStem + number + temporarySuffix;
 }
 
-std::string DescriptorPath(int fd) { return std::string(descriptorFolder) + "/" + std::to_string(fd); }
+std::string DescriptorPath(int fd) {
+  return std::string(descriptorFolder) + "/" + std::to_string(fd);
+}
 
 // The file being written; `temporary` is empty while it has no name at all.
 struct Pending {

@@ -3,6 +3,7 @@
 // calls as they are.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 #include "coeff/file_output.h"
@@ -38,15 +39,15 @@ std::string SystemReason(DWORD error) {
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::string reason;
-  if (length > 0) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
-    reason.resize(size > 0 ? size : 0);
-    if (size > 0) WideCharToMultiByte(CP_UTF8, 0, text, int(length), &reason[0], size, nullptr, nullptr);
+  const int size =
+      length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr)
+                 : 0;
+  if (size > 0) {
+    reason.resize(size);
+    WideCharToMultiByte(CP_UTF8, 0, text, int(length), &reason[0], size, nullptr, nullptr);
   }
   LocalFree(text);
-  while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == '.')) {
-    reason.pop_back();
-  }
+  while (!reason.empty() && std::strchr("\r\n.", reason.back()) != nullptr) reason.pop_back();
   return reason.empty() ? "ошибка " + std::to_string(error) : reason;
 }
 
@@ -79,8 +80,8 @@ bool WriteAll(HANDLE handle, const std::string& content) {
   size_t done = 0;
   while (done < content.size()) {
     DWORD written = 0;
-    if (!WriteFile(handle, content.data() + done, DWORD(content.size() - done), &written, nullptr) ||
-        written == 0) {
+    const DWORD size = DWORD(content.size() - done);
+    if (!WriteFile(handle, content.data() + done, size, &written, nullptr) || written == 0) {
       return false;
     }
     done += written;

@@ -99,7 +99,8 @@ int ReadLeadingFloat(const char* text, size_t length, float* value) {
   if (!decimal) return floatTextNoNumber;
 
   float magnitude = 0.0f;
-  const std::from_chars_result read = std::from_chars(p, end, magnitude, std::chars_format::general);
+  const std::from_chars_result read =
+      std::from_chars(p, end, magnitude, std::chars_format::general);
   if (read.ec == std::errc::result_out_of_range) {
     magnitude = BeyondRange(p, read.ptr);
   } else if (read.ec != std::errc()) {

@@ -11,7 +11,9 @@ constexpr unsigned char deleteCharacter = 0x7F;
 constexpr unsigned char c1Lead = 0xC2;
 constexpr unsigned char c1SecondEnd = 0xA0;
 
-unsigned char ByteAt(const std::string& text, size_t i) { return static_cast<unsigned char>(text[i]); }
+unsigned char ByteAt(const std::string& text, size_t i) {
+  return static_cast<unsigned char>(text[i]);
+}
 
 // The length of the well-formed UTF-8 sequence at text[i] (no overlong
 // forms, no surrogates, nothing past U+10FFFF), or 0.

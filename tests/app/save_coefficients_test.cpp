@@ -172,31 +172,24 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
   EXPECT_NE(stat("velt-save.tmp", &info), 0);
 }
 
-// A folder is never replaced: refused before the question and the device.
+// A folder is never replaced: refused before the question and the device,
+// as typed ("data") or once it has its extension ("saved" -> saved.koeff).
 TEST_F(SaveCoefficientsTest, AFolderIsRefusedAsOne) {
   Simulator& device = AttachDevice(1);
   const std::string directory = MakeWorkDirectory();
-  struct Case {
-    std::string chosen;  // typed into the dialog
-    std::string folder;  // made beforehand, and named in the log
-  };
-  const Case cases[] = {
-      {directory + "/data", directory + "/data"},  // no extension, a folder as typed
-      {directory + "/saved", directory + "/saved.koeff"},
-      {directory + "/old.koeff", directory + "/old.koeff"},
-  };
   StartProgram();
   replaceAnswer = 1;
-  for (const Case& c : cases) {
-    ASSERT_EQ(mkdir(c.folder.c_str(), 0755), 0) << c.folder;
+  for (const std::string name : {"data", "saved", "old.koeff"}) {
+    const std::string folder = directory + "/" + (name == "saved" ? "saved.koeff" : name);
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     logBrowser->clear();
-    AnswerNextFileDialog(c.chosen);
+    AnswerNextFileDialog(directory + "/" + name);
     ChooseSave();
-    EXPECT_EQ(LogLines(), (Lines{"@C1Коэффициенты не сохранены:", "@C1" + c.folder + ": это папка"}));
-    EXPECT_EQ(operationBusy, 0);
+    EXPECT_EQ(LogLines(), (Lines{"@C1Коэффициенты не сохранены:", "@C1" + folder + ": это папка"}));
   }
+  EXPECT_EQ(operationBusy, 0);
   EXPECT_EQ(replaceQuestions, 0);
-  EXPECT_TRUE(device.Transcript().empty()) << "the device is not even contacted";
+  EXPECT_TRUE(device.Transcript().empty());
 }
 
 int exitCalls = 0;

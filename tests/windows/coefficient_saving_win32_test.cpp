@@ -59,22 +59,17 @@ TEST(CoefficientSavingOnWindows, CrLfCyrillicNameNoReplaceAndReadBack) {
   EXPECT_EQ(GetFileAttributesW(Wide(directory + "\\velt-save.tmp").c_str()),
             INVALID_FILE_ATTRIBUTES);
 
-  // A folder is refused as one, replacing or not; a missing folder is named
+  // A folder is refused as one, replacing or not; a missing one is named
   // with the system's reason.
   const std::string folder = directory + "\\папка.koeff";
   ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
   for (const bool replace : {false, true}) {
-    const SaveReport report = SaveCoefficientFile(image, folder.c_str(), replace);
-    EXPECT_EQ(report.result, SaveResult::folder);
-    EXPECT_EQ(report.reason, folder + ": это папка");
+    EXPECT_EQ(SaveCoefficientFile(image, folder.c_str(), replace).reason, folder + ": это папка");
   }
-  const SaveReport nowhere =
-      SaveCoefficientFile(image, (directory + "\\нет\\k.koeff").c_str(), false);
   const std::string step = "не удалось создать файл в папке " + directory + "\\нет\\: ";
-  EXPECT_EQ(nowhere.result, SaveResult::unwritable);
-  EXPECT_EQ(nowhere.reason.rfind(step, 0), 0u) << nowhere.reason;
-  EXPECT_GT(nowhere.reason.size(), step.size()) << "the system's reason follows";
-
+  const std::string missing = directory + "\\нет\\k.koeff";
+  const std::string reason = SaveCoefficientFile(image, missing.c_str(), false).reason;
+  EXPECT_TRUE(reason.rfind(step, 0) == 0 && reason.size() > step.size()) << reason;
   EXPECT_TRUE(RemoveDirectoryW(Wide(folder).c_str()));
   EXPECT_TRUE(DeleteFileW(Wide(path).c_str()));
   EXPECT_TRUE(RemoveDirectoryA(directory.c_str()));
