@@ -22,7 +22,8 @@ enum class TemporaryName { noneWherePossible, alwaysOne };
 enum class WriteOutcome {
   written,
   exists,  // something is at the path and replacing it was not asked for
-  failed,  // nothing is left behind but, rarely, a file named after the target
+  failed,  // nothing left behind; only when the folder alone could not be
+           // flushed is the file in place, and the reason says so
 };
 
 struct FileWriteReport {
