@@ -248,11 +248,13 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
       {"--port", Port(), "write"},
       {"--port", Port(), "--speed", "9600", "reset"},
       {"--port", "7", "reset"},
+      {"--port", Port(), "re\x1B[2Jset\nwrite"},  // echoed, but not obeyed
   };
   for (const std::vector<std::string>& command : commands) {
     const FlashRun run = RunFlash(command);
     EXPECT_EQ(run.status, 64) << run.err;
     EXPECT_EQ(run.err.rfind("velt-flash: ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find_first_of("\x1B"), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
   }
   EXPECT_TRUE(device.Transcript().empty());
