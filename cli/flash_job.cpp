@@ -14,6 +14,7 @@
 #include "coeff/rejection_reason.h"
 #include "link/boot_link.h"
 #include "link/com_port.h"
+#include "link/printable_text.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedures.h"
 
@@ -64,7 +65,7 @@ int OpenPort(ComPort& port, const std::string& name) {
     PortDeviceName(name[0], device, sizeof device);
     shown += std::string(" (") + device + ")";
   }
-  std::fprintf(stderr, "velt-flash: порт %s не открылся: %s\n", shown.c_str(),
+  std::fprintf(stderr, "velt-flash: порт %s не открылся: %s\n", PrintableText(shown).c_str(),
                PortErrorText(port.LastError()));
   return -1;
 }
@@ -142,7 +143,8 @@ int RunFlashJob(const FlashArguments& arguments) {
     const int result = ReadCoefficientFile(arguments.file.c_str(), &badLine);
     if (result != coefficientFileOk) {
       std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
-                   arguments.file.c_str(), CoefficientFileProblem(result, badLine).c_str());
+                   PrintableText(arguments.file).c_str(),
+                   CoefficientFileProblem(result, badLine).c_str());
       return exitFileRejected;
     }
   }

@@ -5,23 +5,23 @@
 
 #include "cli/exit_status.h"
 #include "coeff/coefficient_saving.h"
-#include "coeff/file_output.h"
+#include "link/printable_text.h"
 
 namespace {
 
 void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
   std::fprintf(stderr, "velt-flash: коэффициенты не сохранены в %s: %s%s\n",
-               arguments.file.c_str(), report.reason.c_str(),
+               PrintableText(arguments.file).c_str(), PrintableText(report.reason).c_str(),
                report.result == SaveResult::exists ? " (заменить: --force)" : "");
 }
 
 }  // namespace
 
 int CheckSaveTarget(const FlashArguments& arguments) {
-  if (arguments.force || !PathExists(arguments.file.c_str())) return 0;
   SaveReport report;
-  report.result = SaveResult::exists;
-  report.reason = "файл уже есть";
+  report.result = JudgeSaveTarget(arguments.file.c_str(), arguments.force);
+  if (report.result == SaveResult::saved) return 0;
+  report.reason = report.result == SaveResult::folder ? folderWord : "файл уже есть";
   PrintNotSaved(arguments, report);
   return exitFileRejected;
 }
@@ -57,6 +57,6 @@ int FinishSave(const FlashArguments& arguments, Outcome outcome, const uint8_t* 
     PrintNotSaved(arguments, report);
     return exitFileRejected;
   }
-  std::printf("Коэффициенты сохранены в %s\n", arguments.file.c_str());
+  std::printf("Коэффициенты сохранены в %s\n", PrintableText(arguments.file).c_str());
   return ExitStatusOf(outcome);
 }

@@ -12,8 +12,8 @@
 // wrong firmware differs on nearly all of its 149 pages.
 constexpr int differenceLinesShown = 20;
 
-// Before the port is opened: save-coefficients refuses a file that exists
-// unless --force. Returns 0 to go on, or the exit status.
+// Before the port is opened: save-coefficients refuses a folder, and a file
+// that exists unless --force. Returns 0 to go on, or the exit status.
 int CheckSaveTarget(const FlashArguments& arguments);
 
 // Collects the pages that differ while verify runs ...

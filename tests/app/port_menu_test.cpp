@@ -59,6 +59,13 @@ TEST_F(PortMenuTest, DiscoveredPortsFollowComFourAndThoseThatDoNotOpenAreGreyed)
   EXPECT_EQ(logBrowser->size(), 0);
 }
 
+TEST_F(PortMenuTest, ADescriptionCannotBreakTheMenuItem) {
+  AttachDiscoveredDevice("ttyUSB0", "usb-Evil\nFake\x1B[1m\xFF-if00-port0");
+  StartProgram();
+  ASSERT_EQ(ExtraPortCount(), 1);
+  EXPECT_EQ(LabelOf(ExtraPortMenuItem(0)), "ttyUSB0 — Evil\xEF\xBF\xBD" "Fake\xEF\xBF\xBD[1m\\xFF");
+}
+
 TEST_F(PortMenuTest, WithoutDiscoveredPortsTheMenuIsTheCompiledOne) {
   std::vector<std::string> compiled;
   for (int i = 0; i < mainMenuItemCount; ++i) compiled.push_back(LabelOf(mainMenu[i]));

@@ -142,6 +142,10 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
       {"1\n-INF\n" + numbers, "в строке 2 нет числа"},
       {"1\n2\n3\n4\nnan\n" + numbers, "в строке 5 нет числа"},
       {"1\n2\n3\n4\n5\n6\n7\n0,125\n" + numbers, "в строке 8 нет числа"},
+      // A thousands separator and a spaced comma, whose first digits were written.
+      {"1\n2\n1 000,5\n" + numbers,
+       "в строке 3 число записано с запятой или пробелами внутри: используйте точку (1000.5)"},
+      {"0, 5\n" + numbers, "в строке 1 число записано с запятой"},
   };
   for (const Case& c : cases) {
     const std::string file = WriteFile(c.content);
@@ -156,6 +160,12 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
   EXPECT_NE(missing.err.find("/nonexistent/c.koeff отклонён: файл не открывается"),
             std::string::npos)
       << missing.err;
+  // A name is shown, never obeyed: no line break or escape reaches the terminal.
+  const FlashRun strange = RunFlash({"--port", Port(), "write", "/nonexistent/a\n\x1b[2J.koeff"});
+  EXPECT_EQ(strange.status, 5);
+  EXPECT_NE(strange.err.find("/nonexistent/a\xEF\xBF\xBD\xEF\xBF\xBD[2J.koeff отклонён"),
+            std::string::npos)
+      << strange.err;
   EXPECT_TRUE(device.Transcript().empty()) << "nothing reached the device";
 }
 
@@ -248,11 +258,13 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
       {"--port", Port(), "write"},
       {"--port", Port(), "--speed", "9600", "reset"},
       {"--port", "7", "reset"},
+      {"--port", Port(), "re\x1B[2Jset\nwrite"},  // echoed, but not obeyed
   };
   for (const std::vector<std::string>& command : commands) {
     const FlashRun run = RunFlash(command);
     EXPECT_EQ(run.status, 64) << run.err;
     EXPECT_EQ(run.err.rfind("velt-flash: ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find_first_of("\x1B"), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
   }
   EXPECT_TRUE(device.Transcript().empty());
@@ -419,6 +431,14 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   const FlashRun again = RunFlash({"--port", Port(), "save-coefficients", saved});
   EXPECT_EQ(again.status, 5);
   EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+  EXPECT_TRUE(device.Transcript().empty());
+  // A folder is no target, whatever --force says.
+  const FlashRun plain = RunFlash({"--port", Port(), "save-coefficients", folder});
+  const FlashRun forced = RunFlash({"--port", Port(), "save-coefficients", folder, "--force"});
+  for (const FlashRun& run : {plain, forced}) {
+    EXPECT_EQ(run.status, 5);
+    EXPECT_NE(run.err.find(std::string(folder) + ": это папка"), std::string::npos) << run.err;
+  }
   EXPECT_TRUE(device.Transcript().empty());
   EXPECT_EQ(RunFlash({"--port", Port(), "save-coefficients", saved, "--force"}).status, 0);
 
