@@ -7,18 +7,22 @@
 
 namespace {
 
+constexpr int pageCount = coefficientPagesSize / pageSize;
+
 int ReadPages(RunContext& run, uint8_t* image) {
-  for (uint32_t address = coefficientPagesStart; address < coefficientPagesEnd;
-       address += pageSize) {
-    if (StopRequested(run)) return stepStopped;
-    run.step.kind = StepKind::read;
-    run.step.address = address;
-    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
-    std::memcpy(image + (address - coefficientPagesStart),
-                run.readBuffer + readAnswerHeaderLength, pageSize);
-    ReportPage(run, PageWork::verified, address);
-  }
-  return 0;
+  // Every page is read, whatever it holds: a table over the image itself
+  // makes both present.
+  const uint8_t* slots[pageCount];
+  for (int k = 0; k < pageCount; ++k) slots[k] = image + k * pageSize;
+  const PageTable pages{slots, pageCount};
+  return ForEachPresentPage(run, pages, coefficientPagesStart, coefficientPagesEnd,
+                            coefficientPagesStart, PageWork::verified,
+                            [&](uint32_t address, const uint8_t*) {
+                              if (const int result = ReadPageStep(run, address)) return result;
+                              std::memcpy(image + (address - coefficientPagesStart), PageRead(run),
+                                          pageSize);
+                              return 0;
+                            });
 }
 
 }  // namespace

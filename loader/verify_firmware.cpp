@@ -23,25 +23,22 @@ bool Compare(const uint8_t* expected, const uint8_t* found, PageDifference* diff
   return difference->differingBytes > 0;
 }
 
-// Reads every present page of the controller's range. Returns 0 or the
-// failing read's result; *differs tells whether any page differed.
+// Reads every present page of the controller's range. Returns what the walk
+// returns (a difference does not end it); *differs tells whether any page
+// differed.
 int ComparePages(RunContext& run, const FirmwareController& controller, const PageTable& table,
                  bool* differs) {
-  for (uint32_t address = firmwareBase; address < controller.rangeEnd; address += pageSize) {
-    const uint8_t* expected = PresentPage(table, address, firmwareBase);
-    if (expected == nullptr) continue;
-    if (StopRequested(run)) return stepStopped;
-    run.step.kind = StepKind::read;
-    run.step.address = address;
-    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
-    PageDifference difference{controller.number, address, 0, 0, 0, 0};
-    if (Compare(expected, run.readBuffer + readAnswerHeaderLength, &difference)) {
-      *differs = true;
-      ReportDifference(run, difference);
-    }
-    ReportPage(run, PageWork::verified, address);
-  }
-  return 0;
+  return ForEachPresentPage(
+      run, table, firmwareBase, controller.rangeEnd, firmwareBase, PageWork::verified,
+      [&](uint32_t address, const uint8_t* expected) {
+        if (const int result = ReadPageStep(run, address)) return result;
+        PageDifference difference{controller.number, address, 0, 0, 0, 0};
+        if (Compare(expected, PageRead(run), &difference)) {
+          *differs = true;
+          ReportDifference(run, difference);
+        }
+        return 0;
+      });
 }
 
 int CheckController(RunContext& run, const FirmwareController& controller,
