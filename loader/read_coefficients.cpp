@@ -7,14 +7,12 @@
 
 namespace {
 
-constexpr int pageCount = coefficientPagesSize / pageSize;
-
 int ReadPages(RunContext& run, uint8_t* image) {
   // Every page is read, whatever it holds: a table over the image itself
-  // makes both present.
-  const uint8_t* slots[pageCount];
-  for (int k = 0; k < pageCount; ++k) slots[k] = image + k * pageSize;
-  const PageTable pages{slots, pageCount};
+  // makes each one present.
+  const uint8_t* slots[coefficientPageCount];
+  for (int k = 0; k < coefficientPageCount; ++k) slots[k] = image + k * pageSize;
+  const PageTable pages{slots, coefficientPageCount};
   return ForEachPresentPage(run, pages, coefficientPagesStart, coefficientPagesEnd,
                             coefficientPagesStart, PageWork::verified,
                             [&](uint32_t address, const uint8_t*) {
@@ -31,7 +29,9 @@ Outcome ReadCoefficients(RunContext& run, uint8_t* image) {
   run.link.noContact = 0;
   if (const int result = MakeContact(run)) return NoContact(run, result);
   Log(run, "@C4Чтение коэффициентов.");
-  if (const int result = SelectChannelStep(run, channelController1)) return Abandon(run, result);
+  if (const int result = SelectControllerStep(run, coefficientController)) {
+    return Abandon(run, result);
+  }
   if (const int result = ReadPages(run, image)) return Abandon(run, result);
   return StartApplication(run);
 }

@@ -90,6 +90,27 @@ TEST(FirmwareImages, BuiltInTablesAreTheThreeControllersInOrder) {
   EXPECT_EQ(tables[2], &controller3Image);
 }
 
+// A page no job's range holds would never reach the device; one that two
+// hold would be written twice, and a firmware load would overwrite the
+// coefficients.
+TEST(FirmwareImages, EachPresentPageLiesInTheRangeOfExactlyOneJob) {
+  const FirmwareTables tables = BuiltInFirmwareTables();
+  for (int k = 0; k < controllerCount; ++k) {
+    const PageTable& table = *tables[k];
+    const ControllerLayout& controller = controllerLayouts[k];
+    const bool keepsCoefficients = &controller == &coefficientController;
+    const int present = CountPresentPages(table, firmwareBase, applicationEnd, firmwareBase);
+    const int loaded = CountPresentPages(table, firmwareBase, controller.firmwareEnd, firmwareBase);
+    const int reset =
+        keepsCoefficients
+            ? CountPresentPages(table, coefficientPagesStart, coefficientPagesEnd, firmwareBase)
+            : 0;
+    EXPECT_EQ(loaded + reset, present) << "controller " << controller.number;
+    EXPECT_EQ(reset, keepsCoefficients ? coefficientPageCount : 0) << "controller " << controller.number;
+  }
+  EXPECT_EQ(CountFirmwarePages(tables), 149) << "the firmware load's progress total";
+}
+
 TEST(IntelHex, ReadsDataAcrossAddressRecords) {
   HexImage image;
   std::string error;
