@@ -57,7 +57,7 @@ int CountFirmwarePages(const FirmwareTables& tables) {
 }
 
 Outcome LoadFirmware(RunContext& run, const FirmwareTables& tables) {
-  run.link.noContact = 0;
+  BeginJob(run);
   if (const int result = MakeContact(run)) return NoContact(run, result);
   for (int k = 0; k < controllerCount; ++k) {
     if (const int result = WriteController(run, controllerLayouts[k], *tables[k])) {

@@ -25,6 +25,12 @@ void Select(BootLink& link, const ControllerLayout& controller) {
 
 }  // namespace
 
+void BeginJob(RunContext& run) {
+  run.link.noContact = 0;
+  run.step = JobStep{};
+  run.failure = JobFailure{};
+}
+
 int MakeContact(RunContext& run) {
   int result = syncSilent;
   for (int attempt = 0; attempt < contactAttempts; ++attempt) {

@@ -18,6 +18,9 @@ constexpr int launchSettleMilliseconds = 1;
 constexpr uint8_t controlByteBeforeWrite = 0xFF;
 constexpr uint8_t controlByteAfterVerify = 0x00;
 
+// A procedure's first step: noContact, the step and the failure of the
+// previous job are cleared.
+void BeginJob(RunContext& run);
 // SelectController3 then Sync, up to ten times, until the device answers.
 int MakeContact(RunContext& run);
 // The end of a procedure whose contact failed with `result`: "Не отвечает."
