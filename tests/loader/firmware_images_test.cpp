@@ -90,23 +90,17 @@ TEST(FirmwareImages, BuiltInTablesAreTheThreeControllersInOrder) {
   EXPECT_EQ(tables[2], &controller3Image);
 }
 
-// A page no job's range holds would never reach the device; one that two
-// hold would be written twice, and a firmware load would overwrite the
-// coefficients.
+// A page in no job's range never reaches the device; one in two is a load overwriting coefficients.
 TEST(FirmwareImages, EachPresentPageLiesInTheRangeOfExactlyOneJob) {
   const FirmwareTables tables = BuiltInFirmwareTables();
   for (int k = 0; k < controllerCount; ++k) {
-    const PageTable& table = *tables[k];
-    const ControllerLayout& controller = controllerLayouts[k];
-    const bool keepsCoefficients = &controller == &coefficientController;
-    const int present = CountPresentPages(table, firmwareBase, applicationEnd, firmwareBase);
-    const int loaded = CountPresentPages(table, firmwareBase, controller.firmwareEnd, firmwareBase);
-    const int reset =
-        keepsCoefficients
-            ? CountPresentPages(table, coefficientPagesStart, coefficientPagesEnd, firmwareBase)
-            : 0;
-    EXPECT_EQ(loaded + reset, present) << "controller " << controller.number;
-    EXPECT_EQ(reset, keepsCoefficients ? coefficientPageCount : 0) << "controller " << controller.number;
+    const auto count = [&](uint32_t start, uint32_t end) {
+      return CountPresentPages(*tables[k], start, end, firmwareBase);
+    };
+    const bool keepsCoefficients = &controllerLayouts[k] == &coefficientController;
+    const int reset = keepsCoefficients ? count(coefficientPagesStart, coefficientPagesEnd) : 0;
+    EXPECT_EQ(count(firmwareBase, controllerLayouts[k].firmwareEnd) + reset,
+              count(firmwareBase, applicationEnd)) << "controller " << k + 1;
   }
   EXPECT_EQ(CountFirmwarePages(tables), 149) << "the firmware load's progress total";
 }
