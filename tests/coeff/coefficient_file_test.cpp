@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -303,7 +304,8 @@ TEST_F(CommaLocale, DoesNotChangeHowNumbersAreRead) {
                                 &badLine),
             -3);
   EXPECT_EQ(badLine, 1);
-  if (!compiled.empty()) std::system(("rm -rf '" + compiled + "'").c_str());
+  std::error_code ignored;
+  if (!compiled.empty()) std::filesystem::remove_all(compiled, ignored);
 }
 
 }  // namespace

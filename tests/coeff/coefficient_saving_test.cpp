@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -29,7 +30,10 @@ class CoefficientSaving : public ::testing::Test {
     std::memset(image, 0xFF, sizeof image);
     for (int n = 1; n <= 28; ++n) Set(n, n * 0.1f);
   }
-  void TearDown() override { std::system(("rm -rf " + directory).c_str()); }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
+  }
 
   void Set(int n, float value) { std::memcpy(image + 4 * (n - 1), ToDeviceFloat(value).bytes, 4); }
   std::vector<std::string> Names() const {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -97,7 +98,8 @@ class VeltSimProcessTest : public ::testing::Test {
       waitpid(child.pid, nullptr, 0);
     }
     if (child.output >= 0) close(child.output);
-    std::system(("rm -rf " + directory).c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
   }
   Child child;
   std::string directory;
