@@ -234,7 +234,8 @@ std::string ManualPageFromHelp(const ManualPageHeader& header, const std::string
   for (const std::string& line : Lines(help)) body.Take(line);
   std::ostringstream page;
   page << ".\\\" -*- coding: UTF-8 -*-\n"
-       << ".\\\" Made from \"" << header.name << " --help\" at build time: change the help, not this.\n"
+       << ".\\\" Made from \"" << header.name
+       << " --help\" at build time: change the help, not this.\n"
        << ".TH " << UpperAscii(header.name) << " " << userCommandsSection << " " << header.date
        << " " << Quoted(header.versionLine) << " " << Quoted(manualTitle) << "\n"
        // Russian has no hyphenation patterns here, and ragged lines read better.

@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "velt-sim: %s\n", FormatFrameCounts(simulator).c_str());
   int result = 0;
   if (!options.dumpDirectory.empty() && WriteSimDump(options.dumpDirectory, simulator) != 0) {
-    std::fprintf(stderr, "velt-sim: не удалось записать дамп в %s\n", options.dumpDirectory.c_str());
+    std::fprintf(stderr, "velt-sim: не удалось записать дамп в %s\n",
+                 options.dumpDirectory.c_str());
     result = exitFailure;
   }
   if (!options.linkPath.empty()) ::unlink(options.linkPath.c_str());

@@ -112,7 +112,8 @@ TEST(ManualPageHeader, NamesTheProgramItsVersionAndDateAndEndsWithTheExtraSectio
   EXPECT_NE(page.find("\n.TH VELT-SIM 1 2026-12-09 \"velt-sim 0.2.0\" \"Команды пользователя\"\n"),
             std::string::npos)
       << page;
-  EXPECT_NE(page.find("\n.SH \"ИМЯ\"\nvelt\\-sim \\- simulates\n.SH \"NOTES\"\n"), std::string::npos)
+  EXPECT_NE(page.find("\n.SH \"ИМЯ\"\nvelt\\-sim \\- simulates\n.SH \"NOTES\"\n"),
+            std::string::npos)
       << page;
   const std::string extra = ".PP\ntext\n.SH \"EXTRA\"\nhand-written\n";
   EXPECT_EQ(page.substr(page.size() - extra.size()), extra);
