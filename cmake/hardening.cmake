@@ -1,7 +1,8 @@
 # What Debian's dpkg-buildflags gives with hardening=+all, for the ELF
 # programs: stack protector, fortified libc calls, position-independent
 # executables, and the whole relocation table read-only before main
-# (relro with now). These are ELF's; the Windows builds are left as they are.
+# (relro with now). These are ELF's; the mingw linker already marks the
+# Windows programs for ASLR and DEP, so Windows builds are left as they are.
 if(WIN32)
   return()
 endif()
