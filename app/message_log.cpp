@@ -4,11 +4,11 @@
 #include <FL/Fl_Browser.H>
 
 #include "app/main_window.h"
-#include "loader/report.h"
+#include "app/window_device.h"
 
 void AppendLogLine(const char* line) { logBrowser->add(line); }
 
-void WorkerLogLine(const char* line) {
+void logMessage(const char* line) {
   Fl::lock();
   logBrowser->add(line);
   Fl::unlock();
@@ -16,4 +16,4 @@ void WorkerLogLine(const char* line) {
   Fl::awake(logBrowser);
 }
 
-void InstallGuiLogSink() { SetLogSink(WorkerLogLine); }
+void InstallGuiLogSink() { windowRun.reports.log = logMessage; }

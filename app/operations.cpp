@@ -9,8 +9,7 @@
 #include "app/main_window.h"
 #include "app/message_log.h"
 #include "coeff/coefficient_file.h"
-#include "link/boot_link.h"
-#include "loader/report.h"
+#include "app/window_device.h"
 #include "resources/button_images.h"
 
 std::atomic<int> operationBusy{0};
@@ -50,6 +49,7 @@ int BeginOperation() {
 }
 
 void StartWorker(void (*worker)()) {
+  windowRun.stopRequested = false;
   ShowButtonImages(true);
   try {
     launchThread(worker);
@@ -127,7 +127,7 @@ void onOpenCoefficientFile(Fl_Widget*, void*) {
 
 void loadFirmwareWorker() {
   if (OpenSelectedPort() == 0) {
-    LoadFirmware(firmwareTables);
+    LoadFirmware(windowRun, firmwareTables);
     comPort.Close();
   }
   FinishOperation();
@@ -135,7 +135,7 @@ void loadFirmwareWorker() {
 
 void writeCoefficientsWorker() {
   if (OpenSelectedPort() == 0) {
-    WriteCoefficients(coefficientTable);
+    WriteCoefficients(windowRun, coefficientTable);
     comPort.Close();
   } else {
     cm.noContact = 1;
@@ -148,7 +148,7 @@ void writeCoefficientsWorker() {
 
 void resetCoefficientsWorker() {
   if (OpenSelectedPort() == 0) {
-    ResetCoefficients(firmwareTables);
+    ResetCoefficients(windowRun, firmwareTables);
     comPort.Close();
   }
   FinishOperation();

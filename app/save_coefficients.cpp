@@ -7,11 +7,11 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/question_window.h"
+#include "app/window_device.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
-#include "link/boot_link.h"
+#include "link/printable_text.h"
 #include "loader/procedures.h"
-#include "loader/report.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ uint8_t coefficientsRead[coefficientPagesSize];
 
 // Replacing is what cannot be undone, so "Нет" is the default here too.
 int AskOperator(const char* path) {
-  const std::string text = std::string("Файл ") + path + " уже есть.\nЗаменить его?";
+  const std::string text = "Файл " + PrintableText(path) + " уже есть.\nЗаменить его?";
   return AskQuestion("Сохранить коэффициенты", text.c_str());
 }
 
@@ -42,17 +42,27 @@ void AddExtension(char* path) {
   }
 }
 
-// Cancel, no name, or no replacing: -1 after the line that says so.
+// A folder is never replaced, whatever the operator would answer.
+bool RefusedAsFolder(const char* path) {
+  if (!IsFolder(path)) return false;
+  AppendLogLine(notSavedLine);
+  AppendLogLine(("@C1" + PrintableText(FolderReason(path))).c_str());
+  return true;
+}
+
+// Cancel, no name, a folder, or no replacing: -1 after the lines that say so.
 int ChooseTarget() {
   if (!AskCoefficientFileName(dialogTitle, savePath) || savePath[0] == '\0') {
     AppendLogLine(fileNotChosenLine);
     return -1;
   }
+  if (RefusedAsFolder(savePath)) return -1;
   AddExtension(savePath);
+  if (RefusedAsFolder(savePath)) return -1;
   replaceFile = false;
   if (PathExists(savePath)) {
     if (askReplaceFile(savePath) != 1) {
-      AppendLogLine((std::string("@C1Файл ") + savePath + " уже есть, не заменён.").c_str());
+      AppendLogLine(("@C1Файл " + PrintableText(savePath) + " уже есть, не заменён.").c_str());
       return -1;
     }
     replaceFile = true;
@@ -67,7 +77,7 @@ void LogSaveReport(const SaveReport& report) {
     return;
   }
   logMessage(notSavedLine);
-  logMessage(("@C1" + report.reason).c_str());
+  logMessage(("@C1" + PrintableText(report.reason)).c_str());
 }
 
 }  // namespace
@@ -85,7 +95,7 @@ void onSaveCoefficients(Fl_Widget*, void*) {
 
 void saveCoefficientsWorker() {
   if (OpenSelectedPort() == 0) {
-    const Outcome outcome = ReadCoefficients(coefficientsRead);
+    const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
     comPort.Close();
     if (outcome == Outcome::started || outcome == Outcome::startNotConfirmed) {
       LogSaveReport(SaveCoefficientFile(coefficientsRead, savePath, replaceFile));
