@@ -116,7 +116,9 @@ TEST(ManualPages, SayAllThatTheHelpSays) {
       EXPECT_NE(page.find(WithoutSpace(phrase)), std::string::npos)
           << c.name << "'s page lacks \"" << phrase << "\"";
     }
-    EXPECT_NE(page.find(WithoutSpace(version.out)), std::string::npos) << c.name;
+    // The page names the version its first line gives.
+    const std::string versionLine = version.out.substr(0, version.out.find('\n'));
+    EXPECT_NE(page.find(WithoutSpace(versionLine)), std::string::npos) << c.name;
   }
 }
 
