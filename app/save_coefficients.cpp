@@ -11,11 +11,11 @@
 #include "coeff/file_output.h"
 #include "link/boot_link.h"
 #include "loader/procedures.h"
-#include "loader/report.h"
 
 namespace {
 
 const char* const dialogTitle = "Сохранить коэффициенты в файл";
+const char* const saveButtonLabel = "Сохранить";
 const char* const koeffExtension = ".koeff";
 const char* const fileNotChosenLine = "@C1Файл не выбран.";
 const char* const savedLine = "@C4Коэффициенты сохранены.";
@@ -44,7 +44,7 @@ void AddExtension(char* path) {
 
 // Cancel, no name, or no replacing: -1 after the line that says so.
 int ChooseTarget() {
-  if (!AskCoefficientFileName(dialogTitle, savePath) || savePath[0] == '\0') {
+  if (!AskCoefficientFileName(dialogTitle, savePath, saveButtonLabel) || savePath[0] == '\0') {
     AppendLogLine(fileNotChosenLine);
     return -1;
   }
@@ -52,7 +52,7 @@ int ChooseTarget() {
   replaceFile = false;
   if (PathExists(savePath)) {
     if (askReplaceFile(savePath) != 1) {
-      AppendLogLine((std::string("@C1Файл ") + savePath + " уже есть, не заменён.").c_str());
+      AppendSplitLogLine(std::string("@C1Файл ") + savePath + " уже есть, не заменён.");
       return -1;
     }
     replaceFile = true;
@@ -61,13 +61,13 @@ int ChooseTarget() {
 }
 
 void LogSaveReport(const SaveReport& report) {
-  if (report.fillerNotErased) logMessage((std::string("@C4Внимание: ") + fillerWarning).c_str());
+  if (report.fillerNotErased) WorkerSplitLogLine(std::string("@C4Внимание: ") + fillerWarning);
   if (report.result == SaveResult::saved) {
-    logMessage(savedLine);
+    WorkerSplitLogLine(savedLine);
     return;
   }
-  logMessage(notSavedLine);
-  logMessage(("@C1" + report.reason).c_str());
+  WorkerSplitLogLine(notSavedLine);
+  WorkerSplitLogLine("@C1" + report.reason);
 }
 
 }  // namespace
@@ -80,7 +80,7 @@ void onSaveCoefficients(Fl_Widget*, void*) {
     operationBusy = 0;
     return;
   }
-  StartWorker(saveCoefficientsWorker);
+  StartWorker(saveCoefficientsWorker, WindowJob::saveCoefficients);
 }
 
 void saveCoefficientsWorker() {

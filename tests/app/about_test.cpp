@@ -1,10 +1,15 @@
 // The About window: built once, raised again, hidden by "Так" and by Enter.
+// gtest before the toolkit's drawing header, which brings in X11's macros.
+#include "tests/app/app_fixture.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Return_Button.H>
+#include <FL/fl_draw.H>
+
+#include <cstring>
 
 #include "app/main_window.h"
-#include "tests/app/app_fixture.h"
 #include "tests/app/keys.h"
 
 namespace {
@@ -43,6 +48,28 @@ TEST_F(WindowAboutTest, ShowsItsTextAndIsBuiltOnlyOnce) {
   ClickAbout();  // raised again, not built again
   EXPECT_EQ(aboutWindow, first);
   EXPECT_TRUE(aboutWindow->shown());
+}
+
+// Below the firmware's version the program's own, without crowding either.
+TEST_F(WindowAboutTest, SaysWhichVersionOfTheProgramItIs) {
+  StartProgram();
+  ClickAbout();
+  Fl_Widget* button = ChildOfType(aboutWindow, true);
+  const char* const versionLead = "Версия программы ";
+  Fl_Widget* version = nullptr;
+  for (int i = 0; i < aboutWindow->children(); ++i) {
+    const char* label = aboutWindow->child(i)->label();
+    if (label != nullptr && std::strncmp(label, versionLead, std::strlen(versionLead)) == 0) {
+      version = aboutWindow->child(i);
+    }
+  }
+  ASSERT_NE(version, nullptr);
+  EXPECT_STREQ(version->label(), "Версия программы " VELT_VERSION);
+  EXPECT_GE(version->y(), button->y() + button->h()) << "below the button";
+  EXPECT_LE(version->y() + version->h(), aboutWindow->h());
+  fl_font(version->labelfont(), version->labelsize());
+  EXPECT_LE(fl_width(version->label()), version->w());
+  EXPECT_LE(fl_height(), version->h());
 }
 
 TEST_F(WindowAboutTest, TakHidesItAndTheNextRequestShowsTheSameWindow) {
