@@ -5,6 +5,7 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <climits>
 
 const Fl_Color progressTrackColour = fl_rgb_color(120, 120, 120);
 const Fl_Color progressWrittenColour = fl_rgb_color(0, 160, 0);
@@ -29,9 +30,12 @@ void FillSpan(int from, int to, int left, int right, int y, Fl_Color colour) {
   fl_rectf(start, y, end - start, progressBarHeight);
 }
 
-void DamageRow(uchar damage) {
+// Marks the row's buttons that hold a part of [from, to) of the bar.
+void DamageRow(uchar damage, int from = 0, int to = INT_MAX) {
   for (int i = 0; i < barRow->children(); ++i) {
-    if (dynamic_cast<RowButton*>(barRow->child(i)) != nullptr) barRow->child(i)->damage(damage);
+    Fl_Widget* child = barRow->child(i);
+    const bool touched = child->x() < to && child->x() + child->w() > from;
+    if (touched && dynamic_cast<RowButton*>(child) != nullptr) child->damage(damage);
   }
 }
 
@@ -78,8 +82,10 @@ void WorkerPageReport(PageWork work, uint32_t) {
   Fl_Group* const row = barRow;
   const bool grew = row != nullptr && !(CurrentExtent() == drawnExtent);
   if (grew) {
-    drawnExtent = CurrentExtent();
-    DamageRow(FL_DAMAGE_USER1);
+    const BarExtent extent = CurrentExtent();
+    DamageRow(FL_DAMAGE_USER1, std::min(drawnExtent.writtenEnd, extent.writtenEnd),
+              std::max(drawnExtent.verifiedEnd, extent.verifiedEnd));
+    drawnExtent = extent;
   }
   Fl::unlock();
   // The pointer form: the callback form queues and drops calls when busy.
