@@ -12,8 +12,9 @@
 #include "app/program_exit.h"
 #include "app/progress_bar.h"
 #include "app/save_coefficients.h"
+#include "app/window_device.h"
 #include "app/window_icon.h"
-#include "link/boot_link.h"
+#include "link/printable_text.h"
 #include "resources/button_images.h"
 
 namespace {
@@ -142,9 +143,9 @@ void AddExtraPortItems(const std::vector<PortInfo>& ports) {
     if (extraPortCount == maxExtraPorts) break;
     if (PortDigitOfDevice(port.device) != 0) continue;  // already COM 1-4
     const int i = extraPortCount++;
-    extraPortLabels[i] = port.name;
+    extraPortLabels[i] = PrintableText(port.name);
     if (!port.description.empty()) {
-      extraPortLabels[i] += portDescriptionSeparator + port.description;
+      extraPortLabels[i] += portDescriptionSeparator + PrintableText(port.description);
     }
     extraPortDevices[i] = port.device;
     ExtraPortMenuItem(i) = Fl_Menu_Item{};

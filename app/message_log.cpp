@@ -9,7 +9,7 @@
 #include "app/line_split.h"
 #include "app/log_text_width.h"
 #include "app/main_window.h"
-#include "loader/report.h"
+#include "app/window_device.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool NeedsEndOfFormat(const std::string& part) {
 
 void AppendLogLine(const char* line) { logBrowser->add(line); }
 
-void WorkerLogLine(const char* line) {
+void logMessage(const char* line) {
   Fl::lock();
   logBrowser->add(line);
   Fl::unlock();
@@ -38,7 +38,7 @@ void WorkerLogLine(const char* line) {
   Fl::awake(logBrowser);
 }
 
-void InstallGuiLogSink() { SetLogSink(WorkerLogLine); }
+void InstallGuiLogSink() { windowRun.reports.log = logMessage; }
 
 void PrepareLogSplitting() {
   MeasureLogFont(logBrowser->textfont(), logBrowser->textsize());

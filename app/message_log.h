@@ -11,9 +11,9 @@ void AppendLogLine(const char* line);
 
 // Appends a line from a worker thread: one short locked section, then a
 // wake-up so the event loop draws it.
-void WorkerLogLine(const char* line);
+void logMessage(const char* line);
 
-// Makes WorkerLogLine the sink of the procedures' logMessage.
+// Makes logMessage where the window's jobs log (windowRun).
 void InstallGuiLogSink();
 
 // GUI thread, once the log exists and before any worker starts: measures

@@ -10,8 +10,7 @@
 #include "app/message_log.h"
 #include "app/progress_bar.h"
 #include "coeff/coefficient_file.h"
-#include "link/boot_link.h"
-#include "loader/report.h"
+#include "app/window_device.h"
 #include "resources/button_images.h"
 
 std::atomic<int> operationBusy{0};
@@ -61,6 +60,7 @@ int BeginOperation() {
 }
 
 void StartWorker(void (*worker)(), WindowJob job) {
+  windowRun.stopRequested = false;
   ShowButtonImages(true);
   ShowJobProgress(mainWindow, JobPages(job));
   ShowJobRunning(true);
@@ -142,7 +142,7 @@ void onOpenCoefficientFile(Fl_Widget*, void*) {
 
 void loadFirmwareWorker() {
   if (OpenSelectedPort() == 0) {
-    LoadFirmware(firmwareTables);
+    LoadFirmware(windowRun, firmwareTables);
     comPort.Close();
   }
   FinishOperation();
@@ -150,7 +150,7 @@ void loadFirmwareWorker() {
 
 void writeCoefficientsWorker() {
   if (OpenSelectedPort() == 0) {
-    WriteCoefficients(coefficientTable);
+    WriteCoefficients(windowRun, coefficientTable);
     comPort.Close();
   } else {
     cm.noContact = 1;
@@ -163,7 +163,7 @@ void writeCoefficientsWorker() {
 
 void resetCoefficientsWorker() {
   if (OpenSelectedPort() == 0) {
-    ResetCoefficients(firmwareTables);
+    ResetCoefficients(windowRun, firmwareTables);
     comPort.Close();
   }
   FinishOperation();

@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "app/operations.h"
 #include "app/question_window.h"
-#include "link/boot_link.h"
+#include "app/window_device.h"
 #include "loader/procedures.h"
 
 namespace {
@@ -33,9 +33,9 @@ bool ReadyToLeave() {
   bool leave = askStopAndExit() == 1;
   if (leave) {
     while (operationBusy) {
-      // Repeated because a procedure that has only just started clears the
-      // request it finds.
-      RequestStop();
+      // Repeated: a worker that is only just starting clears the request
+      // it finds.
+      windowRun.stopRequested = true;
       Fl::wait(stopPollSeconds);
     }
   }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "app/window_device.h"
+
 const Fl_Color progressTrackColour = fl_rgb_color(120, 120, 120);
 const Fl_Color progressWrittenColour = fl_rgb_color(0, 160, 0);
 const Fl_Color progressVerifiedColour = FL_BLUE;
@@ -92,4 +94,4 @@ void WorkerPageReport(PageWork work, uint32_t) {
   if (grew) Fl::awake(row);
 }
 
-void InstallGuiPageSink() { SetPageSink(WorkerPageReport); }
+void InstallGuiPageSink() { windowRun.reports.page = WorkerPageReport; }

@@ -47,5 +47,6 @@ PageProgress JobProgress();
 // the bar only when it has grown by a pixel.
 void WorkerPageReport(PageWork work, uint32_t address);
 
-// Makes WorkerPageReport the sink of the procedures' page reports.
+// Makes WorkerPageReport where the window's jobs report their pages
+// (windowRun).
 void InstallGuiPageSink();

@@ -7,9 +7,10 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/question_window.h"
+#include "app/window_device.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
-#include "link/boot_link.h"
+#include "link/printable_text.h"
 #include "loader/procedures.h"
 
 namespace {
@@ -28,7 +29,7 @@ uint8_t coefficientsRead[coefficientPagesSize];
 
 // Replacing is what cannot be undone, so "Нет" is the default here too.
 int AskOperator(const char* path) {
-  const std::string text = std::string("Файл ") + path + " уже есть.\nЗаменить его?";
+  const std::string text = "Файл " + PrintableText(path) + " уже есть.\nЗаменить его?";
   return AskQuestion("Сохранить коэффициенты", text.c_str());
 }
 
@@ -42,17 +43,27 @@ void AddExtension(char* path) {
   }
 }
 
-// Cancel, no name, or no replacing: -1 after the line that says so.
+// A folder is never replaced, whatever the operator would answer.
+bool RefusedAsFolder(const char* path) {
+  if (!IsFolder(path)) return false;
+  AppendSplitLogLine(notSavedLine);
+  AppendSplitLogLine("@C1" + PrintableText(FolderReason(path)));
+  return true;
+}
+
+// Cancel, no name, a folder, or no replacing: -1 after the lines that say so.
 int ChooseTarget() {
   if (!AskCoefficientFileName(dialogTitle, savePath, saveButtonLabel) || savePath[0] == '\0') {
     AppendLogLine(fileNotChosenLine);
     return -1;
   }
+  if (RefusedAsFolder(savePath)) return -1;
   AddExtension(savePath);
+  if (RefusedAsFolder(savePath)) return -1;
   replaceFile = false;
   if (PathExists(savePath)) {
     if (askReplaceFile(savePath) != 1) {
-      AppendSplitLogLine(std::string("@C1Файл ") + savePath + " уже есть, не заменён.");
+      AppendSplitLogLine("@C1Файл " + PrintableText(savePath) + " уже есть, не заменён.");
       return -1;
     }
     replaceFile = true;
@@ -67,7 +78,7 @@ void LogSaveReport(const SaveReport& report) {
     return;
   }
   WorkerSplitLogLine(notSavedLine);
-  WorkerSplitLogLine("@C1" + report.reason);
+  WorkerSplitLogLine("@C1" + PrintableText(report.reason));
 }
 
 }  // namespace
@@ -85,7 +96,7 @@ void onSaveCoefficients(Fl_Widget*, void*) {
 
 void saveCoefficientsWorker() {
   if (OpenSelectedPort() == 0) {
-    const Outcome outcome = ReadCoefficients(coefficientsRead);
+    const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
     comPort.Close();
     if (outcome == Outcome::started || outcome == Outcome::startNotConfirmed) {
       LogSaveReport(SaveCoefficientFile(coefficientsRead, savePath, replaceFile));

@@ -10,6 +10,7 @@
 
 #include "coeff/device_float.h"
 #include "link/boot_link.h"
+#include "link/com_port.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedures.h"
 #include "sim/device_model.h"
@@ -51,18 +52,22 @@ Counts CountFrames(const Simulator& simulator) {
   return counts;
 }
 
-double Run(const char* name, const std::function<Outcome()>& job, bool coefficientWrite) {
+double Run(const char* name, const std::function<Outcome(RunContext&)>& job,
+           bool coefficientWrite) {
   Simulator simulator;  // paced at 57600 baud by default
-  if (!simulator.Ok() || comPort.OpenDevice(simulator.DevicePath().c_str()) != 0) {
+  ComPort port;
+  if (!simulator.Ok() || port.OpenDevice(simulator.DevicePath().c_str()) != 0) {
     std::fprintf(stderr, "line_bench: no simulator\n");
     return -1;
   }
-  cm.port = &comPort;
+  BootLink link(&port);
+  RunContext run(link);
+  run.reports.trace = nullptr;  // the table is the output
   const auto start = std::chrono::steady_clock::now();
-  const Outcome outcome = job();
+  const Outcome outcome = job(run);
   const double wallMs =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-  comPort.Close();
+  port.Close();
 
   const Counts counts = CountFrames(simulator);
   const long answered = simulator.AnsweredBytes();
@@ -93,9 +98,11 @@ int main(int argc, char** argv) {
   static const uint8_t* entries[2] = {image, image + 64};
   const PageTable coefficients{entries, 2};
 
-  const double firmwareRatio = Run("firmware load", [&] { return LoadFirmware(tables); }, false);
-  Run("coefficient reset", [&] { return ResetCoefficients(tables); }, false);
-  Run("coefficient write", [&] { return WriteCoefficients(coefficients); }, true);
+  const double firmwareRatio =
+      Run("firmware load", [&](RunContext& run) { return LoadFirmware(run, tables); }, false);
+  Run("coefficient reset", [&](RunContext& run) { return ResetCoefficients(run, tables); }, false);
+  Run("coefficient write", [&](RunContext& run) { return WriteCoefficients(run, coefficients); },
+      true);
   std::printf("target: firmware load ratio <= %.2f: %s\n", firmwareRatioTarget,
               firmwareRatio > 0 && firmwareRatio <= firmwareRatioTarget ? "met" : "NOT met");
   return check && !(firmwareRatio > 0 && firmwareRatio <= firmwareRatioTarget) ? 1 : 0;

@@ -22,8 +22,8 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/progress_bar.h"
+#include "app/window_device.h"
 #include "loader/firmware/firmware_images.h"
-#include "loader/report.h"
 #include "sim/simulator.h"
 
 namespace {
@@ -54,7 +54,11 @@ struct Run {
 Run LoadOnce(bool bar) {
   Simulator device;  // paced at 57600 baud
   setenv("VELT_COM1", device.DevicePath().c_str(), 1);
-  SetPageSink(bar ? WorkerPageReport : nullptr);
+  if (bar) {
+    InstallGuiPageSink();
+  } else {
+    windowRun.reports.page = nullptr;
+  }
   logBrowser->clear();
   const double cpuStart = ThreadCpuMs();
   const double wallStart = WallMs();

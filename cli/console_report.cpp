@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "loader/report.h"
-
 namespace {
 
 constexpr char failurePrefix[] = "@C1";
@@ -15,25 +13,41 @@ constexpr char blue[] = "\x1b[34m";
 constexpr char plain[] = "\x1b[0m";
 constexpr char eraseLine[] = "\r\x1b[K";
 
-ConsoleReportSettings settings{nullptr, false, false, 0, 0};
-int pagesWritten = 0;
-int pagesVerified = 0;
-bool progressShown = false;
+}  // namespace
 
-void EraseProgress() {
+ConsoleReporter::ConsoleReporter(const ConsoleReportSettings& newSettings)
+    : settings(newSettings) {}
+
+void ConsoleReporter::Attach(ReportSinks* sinks) {
+  attached = sinks;
+  sinks->log = [this](const char* line) { PrintLine(line); };
+  sinks->page = [this](PageWork work, uint32_t) { CountPage(work); };
+}
+
+void ConsoleReporter::End() {
+  if (attached != nullptr) {
+    attached->log = nullptr;
+    attached->page = nullptr;
+    attached = nullptr;
+  }
+  EraseProgress();
+  if (settings.stream != nullptr) std::fflush(settings.stream);
+}
+
+void ConsoleReporter::EraseProgress() {
   if (!progressShown) return;
   std::fputs(eraseLine, settings.stream);
   progressShown = false;
 }
 
-void DrawProgress() {
+void ConsoleReporter::DrawProgress() {
   std::fprintf(settings.stream, "%sзаписано страниц: %d из %d, проверено: %d из %d", eraseLine,
                pagesWritten, settings.pagesToWrite, pagesVerified, settings.pagesToVerify);
   std::fflush(settings.stream);
   progressShown = true;
 }
 
-void PrintLine(const char* line) {
+void ConsoleReporter::PrintLine(const char* line) {
   const bool failure = std::strncmp(line, failurePrefix, prefixLength) == 0;
   const bool progress = std::strncmp(line, progressPrefix, prefixLength) == 0;
   const char* text = (failure || progress) ? line + prefixLength : line;
@@ -46,26 +60,8 @@ void PrintLine(const char* line) {
   std::fflush(settings.stream);
 }
 
-void CountPage(PageWork work, uint32_t) {
+void ConsoleReporter::CountPage(PageWork work) {
   if (work == PageWork::written) ++pagesWritten;
   else ++pagesVerified;
   if (settings.progress) DrawProgress();
-}
-
-}  // namespace
-
-void StartConsoleReport(const ConsoleReportSettings& newSettings) {
-  settings = newSettings;
-  pagesWritten = 0;
-  pagesVerified = 0;
-  progressShown = false;
-  SetLogSink(PrintLine);
-  SetPageSink(CountPage);
-}
-
-void EndConsoleReport() {
-  SetLogSink(nullptr);
-  SetPageSink(nullptr);
-  EraseProgress();
-  if (settings.stream != nullptr) std::fflush(settings.stream);
 }

@@ -4,6 +4,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/flash_arguments.h"
+#include "link/printable_text.h"
 
 namespace {
 
@@ -24,13 +25,14 @@ int PrintPortList(const std::vector<PortInfo>& ports, std::FILE* out, std::FILE*
     return exitStarted;
   }
   size_t width = 0;
-  for (const PortInfo& port : ports) width = std::max(width, port.name.size());
+  for (const PortInfo& port : ports) width = std::max(width, PrintableText(port.name).size());
   for (const PortInfo& port : ports) {
+    const std::string name = PrintableText(port.name);
     if (port.description.empty()) {
-      std::fprintf(out, "%s\n", port.name.c_str());
+      std::fprintf(out, "%s\n", name.c_str());
     } else {
-      std::fprintf(out, "%-*s%s\n", static_cast<int>(width) + columnGap, port.name.c_str(),
-                   port.description.c_str());
+      std::fprintf(out, "%-*s%s\n", static_cast<int>(width) + columnGap, name.c_str(),
+                   PrintableText(port.description).c_str());
     }
   }
   return exitStarted;

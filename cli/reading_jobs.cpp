@@ -5,69 +5,58 @@
 
 #include "cli/exit_status.h"
 #include "coeff/coefficient_saving.h"
-#include "coeff/file_output.h"
+#include "link/printable_text.h"
 
 namespace {
 
-std::vector<PageDifference> differences;
-int differingPages = 0;
-uint8_t coefficientsRead[coefficientPagesSize];
-
-void CollectDifference(const PageDifference& difference) {
-  if (++differingPages <= differenceLinesShown) differences.push_back(difference);
-}
-
 void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
   std::fprintf(stderr, "velt-flash: коэффициенты не сохранены в %s: %s%s\n",
-               arguments.file.c_str(), report.reason.c_str(),
+               PrintableText(arguments.file).c_str(), PrintableText(report.reason).c_str(),
                report.result == SaveResult::exists ? " (заменить: --force)" : "");
 }
 
 }  // namespace
 
 int CheckSaveTarget(const FlashArguments& arguments) {
-  if (arguments.force || !PathExists(arguments.file.c_str())) return 0;
   SaveReport report;
-  report.result = SaveResult::exists;
-  report.reason = "файл уже есть";
+  report.result = JudgeSaveTarget(arguments.file.c_str(), arguments.force);
+  if (report.result == SaveResult::saved) return 0;
+  report.reason = report.result == SaveResult::folder ? folderWord : "файл уже есть";
   PrintNotSaved(arguments, report);
   return exitFileRejected;
 }
 
-void StartDifferenceReport() {
-  differences.clear();
-  differingPages = 0;
-  SetDifferenceSink(CollectDifference);
+void DifferenceReport::Attach(ReportSinks* sinks) {
+  sinks->difference = [this](const PageDifference& difference) {
+    if (++differingPages <= differenceLinesShown) shown.push_back(difference);
+  };
 }
 
-void EndDifferenceReport() {
-  SetDifferenceSink(nullptr);
-  for (const PageDifference& d : differences) {
-    std::fprintf(stderr,
+void DifferenceReport::Print(std::FILE* stream) const {
+  for (const PageDifference& d : shown) {
+    std::fprintf(stream,
                  "velt-flash: контроллер %d, страница 0x%04X: отличаются %d из 64 байт, первый "
                  "- смещение %d (0x%04X): ожидалось %02X, прочитано %02X\n",
                  d.controller, static_cast<unsigned>(d.address), d.differingBytes, d.firstOffset,
                  static_cast<unsigned>(d.address) + d.firstOffset, d.expected, d.found);
   }
   if (differingPages > differenceLinesShown) {
-    std::fprintf(stderr, "velt-flash: и ещё страниц с отличиями: %d\n",
+    std::fprintf(stream, "velt-flash: и ещё страниц с отличиями: %d\n",
                  differingPages - differenceLinesShown);
   }
 }
 
-uint8_t* CoefficientsRead() { return coefficientsRead; }
-
-int FinishSave(const FlashArguments& arguments, Outcome outcome) {
+int FinishSave(const FlashArguments& arguments, Outcome outcome, const uint8_t* image) {
   if (outcome != Outcome::started && outcome != Outcome::startNotConfirmed) {
     return ExitStatusOf(outcome);
   }
   const SaveReport report =
-      SaveCoefficientFile(coefficientsRead, arguments.file.c_str(), arguments.force);
+      SaveCoefficientFile(image, arguments.file.c_str(), arguments.force);
   if (report.fillerNotErased) std::fprintf(stderr, "velt-flash: внимание: %s\n", fillerWarning);
   if (report.result != SaveResult::saved) {
     PrintNotSaved(arguments, report);
     return exitFileRejected;
   }
-  std::printf("Коэффициенты сохранены в %s\n", arguments.file.c_str());
+  std::printf("Коэффициенты сохранены в %s\n", PrintableText(arguments.file).c_str());
   return ExitStatusOf(outcome);
 }

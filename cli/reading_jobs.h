@@ -2,6 +2,9 @@
 // verify's list of differing pages, and save-coefficients' file.
 #pragma once
 
+#include <cstdio>
+#include <vector>
+
 #include "cli/flash_arguments.h"
 #include "loader/procedures.h"
 
@@ -9,18 +12,23 @@
 // wrong firmware differs on nearly all of its 149 pages.
 constexpr int differenceLinesShown = 20;
 
-// Before the port is opened: save-coefficients refuses a file that exists
-// unless --force. Returns 0 to go on, or the exit status.
+// Before the port is opened: save-coefficients refuses a folder, and a file
+// that exists unless --force. Returns 0 to go on, or the exit status.
 int CheckSaveTarget(const FlashArguments& arguments);
 
-// Collects differing pages while verify runs (installs the loader's sink) ...
-void StartDifferenceReport();
-// ... and prints them on stderr once the progress line is gone.
-void EndDifferenceReport();
+// Collects the pages that differ while verify runs ...
+class DifferenceReport {
+ public:
+  // Points the difference sink at this report.
+  void Attach(ReportSinks* sinks);
+  // ... and prints them, once the progress line is gone.
+  void Print(std::FILE* stream) const;
 
-// The buffer the coefficient pages are read into.
-uint8_t* CoefficientsRead();
+ private:
+  std::vector<PageDifference> shown;
+  int differingPages = 0;
+};
 
-// After save-coefficients' reading: writes the file when the pages were read.
-// Returns the exit status.
-int FinishSave(const FlashArguments& arguments, Outcome outcome);
+// After save-coefficients' reading into `image`: writes the file when the
+// pages were read. Returns the exit status.
+int FinishSave(const FlashArguments& arguments, Outcome outcome, const uint8_t* image);

@@ -26,6 +26,8 @@ int TracingLine::Read(int count, uint8_t* buffer) {
   return got;
 }
 
+bool TracingLine::WaitForData(int milliseconds) { return inner->WaitForData(milliseconds); }
+
 // What is dropped here was never read by the program, so it is not traffic
 // the program saw; the pending line is closed so frames stay apart.
 void TracingLine::ClearReceive() {

@@ -26,6 +26,7 @@ class TracingLine final : public SerialLine {
 
   void Write(int count, const uint8_t* data) override;
   int Read(int count, uint8_t* buffer) override;
+  bool WaitForData(int milliseconds) override;
   void ClearReceive() override;
   void AbortAndClearReceive() override;
 

@@ -8,13 +8,15 @@
 #include "cli/flash_job.h"
 #include "cli/port_listing.h"
 #include "cli/terminal.h"
+#include "link/printable_text.h"
 
 int main(int argc, char** argv) {
   PrepareConsole();
   FlashArguments arguments;
   std::string error;
   if (ParseFlashArguments(argc, argv, &arguments, &error) != 0) {
-    std::fprintf(stderr, "velt-flash: %s\nСправка: velt-flash --help\n", error.c_str());
+    std::fprintf(stderr, "velt-flash: %s\nСправка: velt-flash --help\n",
+                 PrintableText(error).c_str());
     return exitUsage;
   }
   if (arguments.help) {

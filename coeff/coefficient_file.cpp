@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "coeff/device_float.h"
 #include "coeff/file_access.h"
@@ -14,22 +15,24 @@ constexpr int coefficientPageSize = 64;
 constexpr int fillerOffset = coefficientCount * 4;
 constexpr uint8_t fillerByte = 0xFF;
 
-// Walks the file's bytes line by line as they stream in, so that no more is
-// kept than one number's leading digits, whatever the file's size. A carriage
-// return before the line feed needs no care: it is white space, and whatever
-// follows a number is ignored anyway.
+// Walks the file's bytes line by line as they stream in, keeping of each
+// line only what can matter to its number, so that a huge file or a long
+// trail of text after a number costs nothing.
 struct LineWalk {
   enum class Phase { betweenLines, number, restOfLine };
 
   uint8_t image[coefficientImageSize];  // the working copy
   int count = 0;                        // values converted so far
   Phase phase = Phase::betweenLines;
-  DecimalScan number;
+  std::string kept;                     // the current line's number and what follows it
 
-  // Converts the current line's number; 0, or -3 when it holds none.
+  // Converts the current line's number; 0, or the verdict on the line.
   int TakeNumber() {
     float value = 0.0f;
-    if (number.Finish(&value) != 0) return coefficientFileNotANumber;
+    const int read = ReadLeadingFloat(kept.data(), kept.size(), &value);
+    kept.clear();
+    if (read == floatTextSpacedNumber) return coefficientFileSpacedNumber;
+    if (read != floatTextOk) return coefficientFileNotANumber;
     const DeviceFloat bytes = ToDeviceFloat(value);
     std::memcpy(image + 4 * count, bytes.bytes, sizeof bytes.bytes);
     ++count;
@@ -42,7 +45,6 @@ struct LineWalk {
       const char c = data[i];
       if (phase == Phase::betweenLines) {
         if (count == coefficientCount) return coefficientFileTooLong;
-        number = DecimalScan{};
         phase = Phase::number;
       }
       if (phase == Phase::restOfLine) {
@@ -52,12 +54,15 @@ struct LineWalk {
         phase = Phase::betweenLines;
         continue;
       }
-      // The number ends at the line's end, at a NUL (where the C library's
-      // scan of a line stops) or at the first character that cannot go on.
+      // The line is judged at its end, or at the first character past which
+      // the reader never looks (a NUL among them, where the C library's scan
+      // of a line stops).
       const bool lineEnds = c == '\n';
-      if (lineEnds || c == '\0' || !number.Take(c)) {
-        if (TakeNumber() != 0) return coefficientFileNotANumber;
+      if (lineEnds || !MayMatterToNumber(c)) {
+        if (const int verdict = TakeNumber()) return verdict;
         phase = lineEnds ? Phase::betweenLines : Phase::restOfLine;
+      } else {
+        kept += c;
       }
     }
     return coefficientFileOk;
@@ -65,7 +70,9 @@ struct LineWalk {
 
   // The end of the data: the last line may lack its line feed.
   int Finish() {
-    if (phase == Phase::number && TakeNumber() != 0) return coefficientFileNotANumber;
+    if (phase == Phase::number) {
+      if (const int verdict = TakeNumber()) return verdict;
+    }
     return count < coefficientCount ? coefficientFileTooShort : coefficientFileOk;
   }
 };
@@ -112,7 +119,9 @@ int ReadCoefficientFile(const char* path, int* badLine) {
   std::fclose(file);
   if (result != coefficientFileOk) {
     // The line at fault: the one without a number, or the first one missing.
-    const bool namesLine = result == coefficientFileNotANumber || result == coefficientFileTooShort;
+    const bool namesLine = result == coefficientFileNotANumber ||
+                           result == coefficientFileSpacedNumber ||
+                           result == coefficientFileTooShort;
     if (badLine != nullptr && namesLine) *badLine = walk.count + 1;
     return result;
   }

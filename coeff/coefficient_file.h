@@ -19,6 +19,9 @@ constexpr int coefficientFileNoSize = -2;
 constexpr int coefficientFileNotANumber = -3;
 constexpr int coefficientFileTooLong = -4;
 constexpr int coefficientFileTooShort = -5;
+// A number goes on after blanks, or after a comma and blanks ("1 000,5",
+// "0, 5"): taking its first digits alone would write a wrong value.
+constexpr int coefficientFileSpacedNumber = -6;
 
 extern uint8_t coefficientImage[coefficientImageSize];
 // Two entries over coefficientImage once a file has been read; empty before.
@@ -28,5 +31,6 @@ extern std::atomic<int> coefficientsLoaded;
 
 // Reads the file into coefficientImage. On any result but 0 the image stays
 // as it was. When `badLine` is given it receives the 1-based line at fault:
-// the one that holds no number (-3) or the first one missing (-5); else 0.
+// the one that holds no number (-3) or a spaced one (-6), or the first one
+// missing (-5); else 0.
 int ReadCoefficientFile(const char* path, int* badLine = nullptr);

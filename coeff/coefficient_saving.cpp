@@ -1,6 +1,5 @@
 #include "coeff/coefficient_saving.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "coeff/coefficient_file.h"
@@ -11,12 +10,9 @@ const char fillerWarning[] =
     "байты 112-127 после коэффициентов не все FF; в файл они не попадают, "
     "и запись файла вернёт туда FF";
 
-namespace {
+const char folderWord[] = "это папка";
 
-const char temporarySuffix[] = ".tmp";
-// Names tried for the temporary file beside the target; one left behind by a
-// crashed run, or somebody else's, is passed over rather than overwritten.
-constexpr int temporaryNameTries = 100;
+namespace {
 
 std::string NanReason(const uint8_t* image, const std::vector<int>& numbers) {
   bool allErased = true;
@@ -35,26 +31,23 @@ std::string NanReason(const uint8_t* image, const std::vector<int>& numbers) {
   return reason;
 }
 
-// A new temporary file beside `path`, its name in *temporary; null when
-// none could be made.
-std::FILE* CreateTemporaryBeside(const char* path, std::string* temporary) {
-  for (int attempt = 0; attempt < temporaryNameTries; ++attempt) {
-    *temporary = std::string(path) + (attempt == 0 ? "" : "." + std::to_string(attempt)) +
-                 temporarySuffix;
-    if (std::FILE* file = CreateForWriting(temporary->c_str())) return file;
-    if (!PathExists(temporary->c_str())) return nullptr;  // not a name clash: give up
-  }
-  return nullptr;
-}
+std::string ExistsReason(const char* path) { return std::string("файл ") + path + " уже есть"; }
 
-// 0 when all of `text` reached the disk.
-int WriteWhole(std::FILE* file, const std::string& text) {
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  const bool closed = std::fclose(file) == 0;
-  return written && closed ? 0 : -1;
+bool TargetRefused(const char* path, bool replace, SaveReport* report) {
+  report->result = JudgeSaveTarget(path, replace);
+  if (report->result == SaveResult::folder) report->reason = FolderReason(path);
+  if (report->result == SaveResult::exists) report->reason = ExistsReason(path);
+  return report->result != SaveResult::saved;
 }
 
 }  // namespace
+
+std::string FolderReason(const char* path) { return std::string(path) + ": " + folderWord; }
+
+SaveResult JudgeSaveTarget(const char* path, bool replace) {
+  if (IsFolder(path)) return SaveResult::folder;
+  return !replace && PathExists(path) ? SaveResult::exists : SaveResult::saved;
+}
 
 SaveReport SaveCoefficientFile(const uint8_t* image, const char* path, bool replace) {
   SaveReport report;
@@ -65,32 +58,19 @@ SaveReport SaveCoefficientFile(const uint8_t* image, const char* path, bool repl
     report.reason = NanReason(image, nan);
     return report;
   }
-  if (!replace && PathExists(path)) {
-    report.result = SaveResult::exists;
-    report.reason = std::string("файл ") + path + " уже есть";
+  if (TargetRefused(path, replace, &report)) return report;
+  const FileWriteReport written =
+      WriteWholeFile(path, CoefficientFileText(image, textLineEnd), replace);
+  if (written.outcome == WriteOutcome::written) {
+    report.result = SaveResult::saved;
     return report;
   }
-  std::string temporary;
-  std::FILE* file = CreateTemporaryBeside(path, &temporary);
-  if (file == nullptr) {
-    report.result = SaveResult::unwritable;
-    report.reason = std::string("не удалось создать ") + temporary;
-    return report;
-  }
-  if (WriteWhole(file, CoefficientFileText(image, textLineEnd)) != 0) {
-    RemoveFile(temporary.c_str());
-    report.result = SaveResult::unwritable;
-    report.reason = std::string("не удалось записать ") + temporary;
-    return report;
-  }
-  if (MoveIntoPlace(temporary.c_str(), path, replace) != 0) {
-    const bool appeared = !replace && PathExists(path);
-    RemoveFile(temporary.c_str());
-    report.result = appeared ? SaveResult::exists : SaveResult::unwritable;
-    report.reason = appeared ? std::string("файл ") + path + " уже есть"
-                             : std::string("не удалось переименовать ") + temporary + " в " + path;
-    return report;
-  }
-  report.result = SaveResult::saved;
+  // A folder, or a file, may have taken the name after the check above.
+  const bool folder = IsFolder(path);
+  const bool exists = written.outcome == WriteOutcome::exists;
+  report.result = folder   ? SaveResult::folder
+                  : exists ? SaveResult::exists
+                           : SaveResult::unwritable;
+  report.reason = folder ? FolderReason(path) : exists ? ExistsReason(path) : written.reason;
   return report;
 }

@@ -1,23 +1,38 @@
-// Writing a file so that it appears whole or not at all: written under a
-// temporary name beside it, then moved into place. One file per platform;
-// names are UTF-8 as in coeff/file_access.h.
+// Writing a file so that it appears whole or not at all, and stays through a
+// power cut once it has its name. One file per platform; names are UTF-8 as
+// in coeff/file_access.h.
 #pragma once
 
-#include <cstdio>
+#include <string>
 
 // What ends a line in a text file the operator opens on this platform.
 extern const char textLineEnd[];
 
 // Something exists at `path`.
 bool PathExists(const char* path);
+// `path` is a folder, or leads to one.
+bool IsFolder(const char* path);
 
-// A new file at `path` opened for binary writing, or null; null also when
-// something already exists there, which is never touched.
-std::FILE* CreateForWriting(const char* path);
+// How the file is kept while it is written. Where the system can (Linux),
+// it has no name until it is whole, so that not even a killed process
+// leaves anything behind; elsewhere, and when asked, it is written under a
+// short name of its own beside the target.
+enum class TemporaryName { noneWherePossible, alwaysOne };
 
-// Renames `from` to `to`. Without `replace` it fails when `to` exists, even
-// when `to` appeared only a moment ago. Returns 0 or -1.
-int MoveIntoPlace(const char* from, const char* to, bool replace);
+enum class WriteOutcome {
+  written,
+  exists,  // something is at the path and replacing it was not asked for
+  failed,  // nothing left behind; only when the folder alone could not be
+           // flushed is the file in place, and the reason says so
+};
 
-// Removes the file; 0 or -1.
-int RemoveFile(const char* path);
+struct FileWriteReport {
+  WriteOutcome outcome = WriteOutcome::failed;
+  std::string reason;  // when failed: what could not be done and the system's word on it
+};
+
+// Writes `content` to `path`: the data reaches the disk before the file
+// gets its name, and the folder after. Without `replace` nothing that is
+// there is touched, even when it appeared only a moment ago.
+FileWriteReport WriteWholeFile(const char* path, const std::string& content, bool replace,
+                               TemporaryName temporary = TemporaryName::noneWherePossible);

@@ -1,48 +1,27 @@
 // The number at the start of a coefficient file's line: after white space,
 // an optional sign, digits with an optional '.', an optional exponent; the
-// longest such prefix, rounded to the nearest float. '.' is the decimal point
-// whatever locale the process runs in, and nothing else is a number: no
-// "inf", "nan" or hexadecimal ("0x10" is 0 followed by other text).
+// longest such prefix, rounded to the nearest float by the standard library.
+// '.' is the decimal point whatever locale the process runs in, and nothing
+// else is a number: no "inf", "nan" or hexadecimal ("0x10" is 0 followed by
+// other text).
 #pragma once
 
-#include "coeff/nearest_float.h"
+#include <cstddef>
 
-// Reads one line's number a character at a time, keeping only its first
-// significant digits, so that a number of any length is read exactly in a
-// fixed amount of memory.
-struct DecimalScan {
-  // Takes the line's next character. False once the number has ended and the
-  // rest of the line no longer matters.
-  bool Take(char c);
-  // After the last character taken: 0 and the value, or -1 when the line
-  // holds no number or its number goes on with a decimal comma ("0,125"),
-  // which would otherwise be read as 0 without a word.
-  int Finish(float* value) const;
+// ReadLeadingFloat's results.
+constexpr int floatTextOk = 0;
+// No number, or one that goes on with a decimal comma ("0,125"), which would
+// otherwise be read as 0 without a word.
+constexpr int floatTextNoNumber = -1;
+// Digits, or a comma and digits, after blanks ("1 000,5", "0, 5"): a
+// thousands separator or a spaced decimal comma, not text after the number.
+constexpr int floatTextSpacedNumber = -2;
 
-  enum class Part {
-    blanks,        // leading white space
-    afterSign,     // after the sign
-    integer,       // digits before the point
-    pointFirst,    // a point with no digit before it yet
-    fraction,      // digits after the point
-    exponentMark,  // 'e' or 'E', not yet followed by a digit
-    exponentSign,  // its sign
-    exponent,      // exponent digits
-    comma,         // a comma right after the number
-    ended,
-  };
-  Part part = Part::blanks;
-  bool negative = false;
-  bool sawDigit = false;     // a digit of the number proper (not the exponent)
-  bool decimalComma = false;
-  char digits[maxNearestDigits];  // significant digits from the first non-zero one
-  int digitCount = 0;
-  bool moreNonZero = false;  // a non-zero digit beyond those kept
-  long long pointShift = 0;  // the point's place, in digits after the first significant one
-  long long exponentValue = 0;
-  bool exponentNegative = false;
-};
+// Looks at no more than `length` characters and stops early at a NUL.
+// Returns floatTextOk and sets *value, or one of the refusals above. Other
+// text after the number is ignored ("1.5e2 kV" is 150).
+int ReadLeadingFloat(const char* text, size_t length, float* value);
 
-// The same for a piece of text: looks at no more than `length` characters and
-// stops early at a NUL. Returns 0 and sets *value, or -1.
-int ReadLeadingFloat(const char* text, int length, float* value);
+// False for a character at which ReadLeadingFloat surely stops looking, so
+// that a reader of a stream can judge a line there and skip the rest.
+bool MayMatterToNumber(char c);

@@ -11,6 +11,9 @@ std::string CoefficientFileProblem(int result, int badLine) {
       return "не удаётся узнать размер файла";
     case coefficientFileNotANumber:
       return "в строке " + std::to_string(badLine) + " нет числа";
+    case coefficientFileSpacedNumber:
+      return "в строке " + std::to_string(badLine) +
+             " число записано с запятой или пробелами внутри: используйте точку (1000.5)";
     case coefficientFileTooLong:
       return "в файле больше " + lines;
     case coefficientFileTooShort:

@@ -12,14 +12,53 @@ constexpr uint8_t queryAnswer[] = {0x00, 0x02, 0x04};
 constexpr int queryAnswerFrameLength = 8;
 constexpr uint8_t nullCommandData[] = {0x00, 0x00};
 
-constexpr int pollPauseMilliseconds = 1;
+constexpr int pollPauseMilliseconds = 1;  // at most: data ends it
 constexpr int byteSpacingMilliseconds = 1;  // between the bytes of SelectController3
 constexpr int nullCommandWaitMilliseconds = 1;
 
+// Whether the frame at `frame` has its end marker within `count` bytes;
+// *broken when an unescaped start marker comes first.
+bool FrameEnded(const uint8_t* frame, int count, bool* broken) {
+  bool escaped = false;
+  for (int i = 2; i < count; ++i) {
+    if (escaped) {
+      escaped = false;
+    } else if (frame[i] == frameEscape) {
+      escaped = true;
+    } else if (frame[i] == frameEnd) {
+      return true;
+    } else if (frame[i] == frameStart) {
+      *broken = true;
+      return false;
+    }
+  }
+  return false;
+}
+
+Reply JudgeAnswer(const uint8_t* answer, int count, int payloadLength, int code) {
+  if (answer[0] != frameStart || (count > 1 && answer[1] != frameStart)) return Reply::garbage;
+  bool broken = false;
+  if (count < 2 || !FrameEnded(answer, count, &broken)) {
+    return broken ? Reply::garbage : Reply::incomplete;
+  }
+  uint8_t decoded[linkBufferSize];
+  const int payload = DecodeFrame(count, answer, decoded);
+  if (payload == 0) return Reply::badChecksum;
+  if (payload != payloadLength) return Reply::wrongLength;
+  if (code >= 0 && decoded[0] != code) return Reply::otherCommand;
+  return Reply::answered;
+}
+
 }  // namespace
 
-ComPort comPort;
-BootLink cm(&comPort);
+Reply JudgeReply(const uint8_t* received, int count, const uint8_t* sent, int sentLength,
+                 int payloadLength, int code) {
+  if (count <= 0) return Reply::nothing;
+  const int echoSeen = count < sentLength ? count : sentLength;
+  if (std::memcmp(received, sent, echoSeen) != 0) return Reply::garbage;
+  if (count <= sentLength) return Reply::echoOnly;
+  return JudgeAnswer(received + sentLength, count - sentLength, payloadLength, code);
+}
 
 BootLink::BootLink(SerialLine* line)
     : query{}, txFrame{}, rxBuffer{}, args{}, reply{}, queryLength(0), port(line), noContact(0),
@@ -34,7 +73,8 @@ int BootLink::Exchange(int command, unsigned length, uint32_t address, const uin
   const int frameLength = EncodeFrame(command, length, address, txFrame, data);
   port->Write(frameLength, txFrame);
   int received = 0;
-  for (int poll = 0;; ++poll) {
+  bool pauseCutShort = false;
+  for (int polls = 0;;) {
     const int got = port->Read(linkBufferSize - received, rxBuffer + received);
     if (got > 0) received += got;
     if (received >= frameLength + answer.threshold) {
@@ -43,12 +83,45 @@ int BootLink::Exchange(int command, unsigned length, uint32_t address, const uin
         return 0;
       }
     }
-    if (poll > answer.pollLimit) return -1;
-    Delay(pollPauseMilliseconds);
+    // A poll that took in bytes after a pause they cut short is not counted,
+    // so an answer arriving byte by byte does not use up the budget. One that
+    // took in nothing counts, whatever the wait said: a line hung up, or a
+    // full buffer, looks readable for ever.
+    const bool counted = !(pauseCutShort && got > 0);
+    if (counted && ++polls > answer.pollLimit + 1) {
+      last.reply = JudgeReply(rxBuffer, received, txFrame, frameLength, answer.payloadLength,
+                              answer.code);
+      return -1;
+    }
+    pauseCutShort = port->WaitForData(pollPauseMilliseconds);
+  }
+}
+
+void BootLink::Begin(LinkOperation operation, uint32_t address) {
+  last = LastExchange{operation, address, Reply::answered};
+}
+
+Reply BootLink::ReplyOfSync(int verdict) {
+  switch (verdict) {
+    case 0:
+      return Reply::answered;
+    case syncEchoOnly:
+      return Reply::echoOnly;
+    case syncSilent:
+      return Reply::nothing;
+    default:
+      return Reply::garbage;
   }
 }
 
 int BootLink::Sync() {
+  Begin(LinkOperation::query, 0);
+  const int verdict = QueryPresence();
+  last.reply = ReplyOfSync(verdict);
+  return verdict;
+}
+
+int BootLink::QueryPresence() {
   int got = 0;
   for (int attempt = 0; attempt < syncAttempts; ++attempt) {
     port->ClearReceive();
@@ -68,6 +141,7 @@ int BootLink::Sync() {
 }
 
 int BootLink::WriteControlByte(uint8_t value) {
+  Begin(LinkOperation::controlByte, controlByteAddress);
   args[0] = value;
   // The answer's payload byte 05 arrives escaped, hence one byte more.
   const Answer answer{6, 1, commandControlByte, controlBytePollLimit};
@@ -75,6 +149,7 @@ int BootLink::WriteControlByte(uint8_t value) {
 }
 
 void BootLink::SelectController3() {
+  Begin(LinkOperation::selectController3, selectController3Address);
   args[0] = 0xFF;
   args[1] = 0xFF;
   const int frameLength = EncodeFrame(commandLineControl, 2, selectController3Address, txFrame, args);
@@ -86,6 +161,7 @@ void BootLink::SelectController3() {
 }
 
 void BootLink::SelectChannel(int channel) {
+  Begin(LinkOperation::selectChannel, selectChannelAddress);
   args[0] = static_cast<uint8_t>(2 * channel);
   args[1] = 0x00;
   args[2] = 0xFF;
@@ -94,12 +170,14 @@ void BootLink::SelectChannel(int channel) {
 }
 
 void BootLink::Launch() {
+  Begin(LinkOperation::launch, launchAddress);
   args[0] = 0x00;
   const int frameLength = EncodeFrame(commandLineControl, 1, launchAddress, txFrame, args);
   port->Write(frameLength, txFrame);
 }
 
 int BootLink::SendNullCommand() {
+  Begin(LinkOperation::nullCommand, 0);
   const int frameLength = EncodeFrame(commandNull, sizeof nullCommandData, 0, txFrame, nullCommandData);
   port->Write(frameLength, txFrame);
   Delay(nullCommandWaitMilliseconds);
@@ -107,16 +185,19 @@ int BootLink::SendNullCommand() {
 }
 
 int BootLink::ErasePage(uint32_t address) {
+  Begin(LinkOperation::erase, address);
   const Answer answer{5, 1, commandErase, erasePollLimit};
   return Exchange(commandErase, pageSize, address, nullptr, answer, reply);
 }
 
 int BootLink::WritePage(uint32_t address, const uint8_t* data) {
+  Begin(LinkOperation::write, address);
   const Answer answer{5, 1, commandWrite, writePollLimit};
   return Exchange(commandWrite, pageSize, address, data, answer, reply);
 }
 
 int BootLink::ReadPage(uint32_t address, uint8_t* destination) {
+  Begin(LinkOperation::read, address);
   const Answer answer{73, readAnswerHeaderLength + pageSize, -1, readPollLimit};
   return Exchange(commandRead, pageSize, address, nullptr, answer, destination);
 }

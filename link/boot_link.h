@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "link/com_port.h"
 #include "link/serial_line.h"
 
 constexpr int linkBufferSize = 256;
@@ -19,10 +18,11 @@ constexpr int syncGarbage = -8;
 constexpr int syncAttempts = 11;
 constexpr int syncAnswerWaitMilliseconds = 40;
 
-// Polls (1 ms pause each) an acknowledged command waits for its answer; it
-// reads pollLimit + 2 times before giving up. 50 rather than 10 leaves room
-// for a 73-byte read answer at 57600 baud (12.7 ms) and for USB adapters that
-// hand bytes over every 16 ms.
+// Polls an acknowledged command waits for its answer: it reads pollLimit + 2
+// times with a pause of up to 1 ms between reads before giving up. A pause
+// ends as soon as a byte arrives, and a read that takes in bytes after such a
+// pause is not counted. 50 rather than 10 leaves room for a 73-byte read answer at 57600
+// baud (12.7 ms) and for USB adapters that hand bytes over every 16 ms.
 constexpr int controlBytePollLimit = 50;
 constexpr int erasePollLimit = 50;
 constexpr int writePollLimit = 200;
@@ -43,6 +43,44 @@ constexpr int channelController2 = 1;
 
 using PauseFunction = void (*)(int milliseconds);
 
+// The operations, as the last exchange names them.
+enum class LinkOperation {
+  none,
+  query,
+  selectController3,
+  selectChannel,
+  controlByte,
+  nullCommand,
+  erase,
+  write,
+  read,
+  launch,
+};
+
+// What came back within an operation's budget.
+enum class Reply {
+  answered,      // the answer wanted
+  nothing,       // not even the echo
+  echoOnly,      // the echo, and nothing after it
+  garbage,       // bytes that are neither the echo nor an answer
+  incomplete,    // the start of an answer that never ended
+  badChecksum,   // a whole frame whose checksum is wrong
+  wrongLength,   // a sound frame of the wrong length
+  otherCommand,  // a sound frame answering another command
+};
+
+// The last operation and how it went: what a failure report is made of.
+struct LastExchange {
+  LinkOperation operation = LinkOperation::none;
+  uint32_t address = 0;
+  Reply reply = Reply::answered;
+};
+
+// What `count` bytes received after sending `sent` amount to, for an answer
+// of `payloadLength` bytes whose first is `code` (-1: any).
+Reply JudgeReply(const uint8_t* received, int count, const uint8_t* sent, int sentLength,
+                 int payloadLength, int code);
+
 struct BootLink {
   uint8_t query[16];
   uint8_t txFrame[linkBufferSize];
@@ -53,8 +91,11 @@ struct BootLink {
   SerialLine* port;
   int noContact;                     // kept for the procedures; the link never touches it
   PauseFunction pauseFunction;       // how Delay sleeps; tests count instead
+  LastExchange last;
 
   explicit BootLink(SerialLine* line);
+  BootLink(const BootLink&) = delete;
+  BootLink& operator=(const BootLink&) = delete;
 
   int Sync();
   int WriteControlByte(uint8_t value);
@@ -78,8 +119,8 @@ struct BootLink {
   };
   int Exchange(int command, unsigned length, uint32_t address, const uint8_t* data,
                const Answer& answer, uint8_t* decoded);
+  int QueryPresence();
+  void Begin(LinkOperation operation, uint32_t address);
+  static Reply ReplyOfSync(int verdict);
 };
 
-// The one serial port and the one link bound to it.
-extern ComPort comPort;
-extern BootLink cm;

@@ -37,6 +37,7 @@ class ComPort final : public SerialLine {
 
   void Write(int count, const uint8_t* data) override;
   int Read(int count, uint8_t* buffer) override;
+  bool WaitForData(int milliseconds) override;
   void ClearReceive() override;
   void AbortAndClearReceive() override;
 

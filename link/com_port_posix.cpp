@@ -63,6 +63,18 @@ void AskForLowLatency(int fd) {
 #endif
 }
 
+// Kernels before 3.8 cannot say (nor can other systems); the port is then
+// taken to be free, as the lock and TIOCEXCL have already let it through.
+bool ExclusiveAlready(int fd) {
+#ifdef TIOCGEXCL
+  int exclusive = 0;
+  return ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+#else
+  (void)fd;
+  return false;
+#endif
+}
+
 bool PortIsGone(int error) { return error == EIO || error == ENXIO || error == EBADF; }
 
 }  // namespace
@@ -92,7 +104,19 @@ int ComPort::OpenDevice(const char* deviceName) {
     ::close(fd);
     return -1;
   }
-  if (ioctl(fd, TIOCEXCL) != 0 || !ConfigureLine(fd)) {
+  // Root gets through another program's TIOCEXCL; that program still holds
+  // the line.
+  if (ExclusiveAlready(fd)) {
+    lastError = PortError::busy;
+    ::close(fd);
+    return -1;
+  }
+  if (ioctl(fd, TIOCEXCL) != 0) {
+    lastError = PortError::settingsRefused;
+    ::close(fd);
+    return -1;
+  }
+  if (!ConfigureLine(fd)) {
     lastError = PortError::settingsRefused;
     ioctl(fd, TIOCNXCL);
     ::close(fd);
@@ -110,7 +134,8 @@ int ComPort::OpenDevice(const char* deviceName) {
 void ComPort::Close() {
   if (!isOpen) return;
   // The exclusive flag outlives this descriptor while anybody else keeps the
-  // terminal open, so take it back before closing.
+  // terminal open, so take it back before closing. It is ours: Open refuses
+  // a port that was exclusive already.
   ioctl(handle, TIOCNXCL);
   ::close(handle);
   isOpen = 0;
@@ -143,6 +168,15 @@ int ComPort::Read(int count, uint8_t* buffer) {
   if (poll(&waiting, 1, readWaitMilliseconds) <= 0 || !(waiting.revents & POLLIN)) return 0;
   got = ::read(handle, buffer, count);
   return got > 0 ? static_cast<int>(got) : 0;
+}
+
+bool ComPort::WaitForData(int milliseconds) {
+  if (!isOpen) {
+    SleepMilliseconds(milliseconds);
+    return false;
+  }
+  pollfd waiting{handle, POLLIN, 0};
+  return poll(&waiting, 1, milliseconds) > 0 && (waiting.revents & POLLIN);
 }
 
 void ComPort::ClearReceive() {

@@ -117,6 +117,19 @@ int ComPort::Read(int count, uint8_t* buffer) {
   return static_cast<int>(got);
 }
 
+// With reads that return at once there is no wait for the first byte to
+// borrow; the queue is looked at before the pause, so data already there
+// costs no pause at all.
+bool ComPort::WaitForData(int milliseconds) {
+  DWORD errors = 0;
+  COMSTAT status{};
+  if (isOpen && ClearCommError(AsHandle(handle), &errors, &status) && status.cbInQue > 0) {
+    return true;
+  }
+  SleepMilliseconds(milliseconds);
+  return false;
+}
+
 void ComPort::ClearReceive() {
   if (isOpen) PurgeComm(AsHandle(handle), PURGE_RXCLEAR);
 }

@@ -16,6 +16,10 @@ class SerialLine {
   // about 1 ms for the first one. Returns 0 when nothing came.
   virtual int Read(int count, uint8_t* buffer) = 0;
 
+  // Returns as soon as a byte is waiting, or after `milliseconds` without
+  // one; true when one is. The pause between two polls, cut short by data.
+  virtual bool WaitForData(int milliseconds) = 0;
+
   // Drops whatever has been received and not yet read.
   virtual void ClearReceive() = 0;
 

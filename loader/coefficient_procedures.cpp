@@ -3,7 +3,6 @@
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedure_steps.h"
-#include "loader/report.h"
 
 namespace {
 
@@ -19,50 +18,51 @@ struct CoefficientJob {
   bool flagNoContact;  // the write worker keeps its file when nothing was reached
 };
 
-int WriteAndVerify(const CoefficientJob& job) {
-  if (const int result = SelectChannelStep(channelController1)) return result;
-  if (const int result = ControlByteStep(controlByteBeforeWrite)) return result;
-  if (const int result = NullCommandStep(job.nullCommandPause)) return result;
-  if (const int result = WritePageRange(*job.table, coefficientPagesStart, coefficientPagesEnd, job.base)) {
+int WriteAndVerify(RunContext& run, const CoefficientJob& job) {
+  if (const int result = SelectChannelStep(run, channelController1)) return result;
+  if (const int result = ControlByteStep(run, controlByteBeforeWrite)) return result;
+  if (const int result = NullCommandStep(run, job.nullCommandPause)) return result;
+  if (const int result = WritePageRange(run, *job.table, coefficientPagesStart,
+                                        coefficientPagesEnd, job.base)) {
     return result;
   }
-  if (const int result = SyncStep()) return result;
-  logMessage(job.writtenLine);
-  logMessage("@C4Проверка.");
-  if (const int result = SelectChannelStep(channelController1)) return result;
-  if (const int result =
-          VerifyPageRange(*job.table, coefficientPagesStart, coefficientPagesEnd, job.base)) {
+  if (const int result = SyncStep(run)) return result;
+  Log(run, job.writtenLine);
+  Log(run, "@C4Проверка.");
+  if (const int result = SelectChannelStep(run, channelController1)) return result;
+  if (const int result = VerifyPageRange(run, *job.table, coefficientPagesStart,
+                                         coefficientPagesEnd, job.base)) {
     return result;
   }
-  if (const int result = ControlByteStep(controlByteAfterVerify)) return result;
-  return NullCommandStep(0);
+  if (const int result = ControlByteStep(run, controlByteAfterVerify)) return result;
+  return NullCommandStep(run, 0);
 }
 
-Outcome RunCoefficientJob(const CoefficientJob& job) {
-  ClearStopRequest();
-  cm.noContact = 0;
-  if (const int result = MakeContact()) {
-    const Outcome outcome = NoContact(result);
-    if (outcome == Outcome::noAnswer && job.flagNoContact) cm.noContact = 1;
+Outcome RunCoefficientJob(RunContext& run, const CoefficientJob& job) {
+  run.link.noContact = 0;
+  if (const int result = MakeContact(run)) {
+    const Outcome outcome = NoContact(run, result);
+    if (outcome == Outcome::noAnswer && job.flagNoContact) run.link.noContact = 1;
     return outcome;
   }
-  logMessage(job.startLine);
-  if (const int result = WriteAndVerify(job)) return Abandon(result);
-  logMessage("@C4Проверка прошла.");
-  return StartApplication();
+  Log(run, job.startLine);
+  if (const int result = WriteAndVerify(run, job)) return Abandon(run, result);
+  Log(run, "@C4Проверка прошла.");
+  return StartApplication(run);
 }
 
 }  // namespace
 
-Outcome ResetCoefficients(const FirmwareTables& tables) {
+Outcome ResetCoefficients(RunContext& run, const FirmwareTables& tables) {
   const CoefficientJob reset{tables[0], firmwareBase, "@C4Сброс коэффициентов.",
                              "@C4Коэффициенты сброшены.", 0, false};
-  return RunCoefficientJob(reset);
+  return RunCoefficientJob(run, reset);
 }
 
-Outcome WriteCoefficients(const PageTable& table) {
+Outcome WriteCoefficients(RunContext& run, const PageTable& table) {
   // A file's table starts at the first coefficient page.
   const CoefficientJob write{&table, coefficientPagesStart, "@C4Запись коэффициентов.",
-                             "@C4Коэффициенты прошились.", writeNullCommandPauseMilliseconds, true};
-  return RunCoefficientJob(write);
+                             "@C4Коэффициенты прошились.", writeNullCommandPauseMilliseconds,
+                             true};
+  return RunCoefficientJob(run, write);
 }

@@ -5,66 +5,69 @@
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedure_steps.h"
-#include "loader/report.h"
 
 namespace {
 
-void LogStage(const char* format, int number) {
+void LogStage(RunContext& run, const char* format, int number) {
   char line[96];
   std::snprintf(line, sizeof line, format, number);
-  logMessage(line);
+  Log(run, line);
 }
 
-int WriteController(const FirmwareController& controller, const PageTable& table) {
-  LogStage("@C4Контроллер %d - запись", controller.number);
+int WriteController(RunContext& run, const FirmwareController& controller,
+                    const PageTable& table) {
+  LogStage(run, "@C4Контроллер %d - запись", controller.number);
   if (controller.channel == 0) {
-    if (const int result = SelectController3Step()) return result;
-    if (const int result = WritePageRange(table, firmwareBase, controller.rangeEnd, firmwareBase)) {
+    if (const int result = SelectController3Step(run)) return result;
+    if (const int result =
+            WritePageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase)) {
       return result;
     }
-    return SyncStep();
+    return SyncStep(run);
   }
-  if (const int result = SelectChannelStep(controller.channel)) return result;
-  if (const int result = ControlByteStep(controlByteBeforeWrite)) return result;
-  if (const int result = NullCommandStep(0)) return result;
-  return WritePageRange(table, firmwareBase, controller.rangeEnd, firmwareBase);
+  if (const int result = SelectChannelStep(run, controller.channel)) return result;
+  if (const int result = ControlByteStep(run, controlByteBeforeWrite)) return result;
+  if (const int result = NullCommandStep(run, 0)) return result;
+  return WritePageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase);
 }
 
-int VerifyController(const FirmwareController& controller, const PageTable& table) {
-  LogStage("@C4Контроллер %d - проверка", controller.number);
+int VerifyController(RunContext& run, const FirmwareController& controller,
+                     const PageTable& table) {
+  LogStage(run, "@C4Контроллер %d - проверка", controller.number);
   if (controller.channel == 0) {
-    if (const int result = SelectController3Step()) return result;
-    std::fprintf(stderr, "cm.Sync() 3\n");
-    if (const int result = VerifyPageRange(table, firmwareBase, controller.rangeEnd, firmwareBase)) {
+    if (const int result = SelectController3Step(run)) return result;
+    Trace(run, "cm.Sync() 3");
+    if (const int result =
+            VerifyPageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase)) {
       return result;
     }
-    return SyncStep();
+    return SyncStep(run);
   }
-  if (const int result = SelectChannelStep(controller.channel)) return result;
-  if (const int result = VerifyPageRange(table, firmwareBase, controller.rangeEnd, firmwareBase)) {
+  if (const int result = SelectChannelStep(run, controller.channel)) return result;
+  if (const int result =
+          VerifyPageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase)) {
     return result;
   }
-  if (const int result = ControlByteStep(controlByteAfterVerify)) return result;
-  return NullCommandStep(0);
+  if (const int result = ControlByteStep(run, controlByteAfterVerify)) return result;
+  return NullCommandStep(run, 0);
 }
 
 }  // namespace
 
-Outcome LoadFirmware(const FirmwareTables& tables) {
-  ClearStopRequest();
-  cm.noContact = 0;
-  if (const int result = MakeContact()) return NoContact(result);
+Outcome LoadFirmware(RunContext& run, const FirmwareTables& tables) {
+  run.link.noContact = 0;
+  if (const int result = MakeContact(run)) return NoContact(run, result);
   for (int k = 0; k < 3; ++k) {
-    if (const int result = WriteController(firmwareControllers[k], *tables[k])) {
-      return Abandon(result);
+    if (const int result = WriteController(run, firmwareControllers[k], *tables[k])) {
+      return Abandon(run, result);
     }
   }
-  logMessage("@C4Контроллеры загружены.");
+  Log(run, "@C4Контроллеры загружены.");
   for (int k = 0; k < 3; ++k) {
-    if (const int result = VerifyController(firmwareControllers[k], *tables[k])) {
-      return Abandon(result);
+    if (const int result = VerifyController(run, firmwareControllers[k], *tables[k])) {
+      return Abandon(run, result);
     }
   }
-  logMessage("@C4Проверка прошла.");
-  return StartApplication();
+  Log(run, "@C4Проверка прошла.");
+  return StartApplication(run);
 }

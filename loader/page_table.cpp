@@ -3,8 +3,7 @@
 #include <cstring>
 
 #include "link/boot_link.h"
-#include "loader/report.h"
-#include "loader/stop_request.h"
+#include "loader/run_context.h"
 
 namespace {
 
@@ -23,29 +22,38 @@ bool InsideTable(const PageTable& table, uint32_t address, uint32_t base) {
 
 }  // namespace
 
-int WritePageRange(const PageTable& table, uint32_t start, uint32_t end, uint32_t base) {
+int WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+                   uint32_t base) {
   for (uint32_t address = start; address < end; address += pageSize) {
     if (!InsideTable(table, address, base)) return pageOutsideTable;
     const uint8_t* page = PageAt(table, address, base);
     if (page == nullptr) continue;
-    if (StopRequested()) return stepStopped;
-    if (const int result = cm.ErasePage(address)) return result;
-    if (const int result = cm.WritePage(address, page)) return result;
-    ReportPage(PageWork::written, address);
+    if (StopRequested(run)) return stepStopped;
+    run.step.address = address;
+    run.step.kind = StepKind::erase;
+    if (const int result = run.link.ErasePage(address)) return result;
+    run.step.kind = StepKind::write;
+    if (const int result = run.link.WritePage(address, page)) return result;
+    ReportPage(run, PageWork::written, address);
   }
   return 0;
 }
 
-int VerifyPageRange(const PageTable& table, uint32_t start, uint32_t end, uint32_t base) {
-  static uint8_t readBuffer[linkBufferSize];
+int VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+                    uint32_t base) {
   for (uint32_t address = start; address < end; address += pageSize) {
     if (!InsideTable(table, address, base)) return pageOutsideTable;
     const uint8_t* page = PageAt(table, address, base);
     if (page == nullptr) continue;
-    if (StopRequested()) return stepStopped;
-    if (const int result = cm.ReadPage(address, readBuffer)) return result;
-    if (std::memcmp(readBuffer + readAnswerHeaderLength, page, pageSize) != 0) return pageMismatch;
-    ReportPage(PageWork::verified, address);
+    if (StopRequested(run)) return stepStopped;
+    run.step.address = address;
+    run.step.kind = StepKind::read;
+    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
+    run.step.kind = StepKind::compare;
+    if (std::memcmp(run.readBuffer + readAnswerHeaderLength, page, pageSize) != 0) {
+      return pageMismatch;
+    }
+    ReportPage(run, PageWork::verified, address);
   }
   return 0;
 }

@@ -1,8 +1,10 @@
 // An image as a table of 64-byte pages, and the two loops that move a range
-// of it over the bootloader link (cm): erase-and-write, and read-and-compare.
+// of it over a job's bootloader link: erase-and-write, and read-and-compare.
 #pragma once
 
 #include <cstdint>
+
+struct RunContext;
 
 // Entry k stands for the page at base + 64 k; a null entry means the image
 // has nothing there, and that page costs no traffic at all. The table knows
@@ -14,11 +16,13 @@ struct PageTable {
 
 // Erases and writes every present page in [start, end), ascending. Returns 0,
 // or the result of the first bootloader operation that failed.
-int WritePageRange(const PageTable& table, uint32_t start, uint32_t end, uint32_t base);
+int WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+                   uint32_t base);
 
 // Reads back every present page in [start, end) and compares all 64 bytes.
 // Returns 0, the failing read's result, or -1 at the first page that differs.
-int VerifyPageRange(const PageTable& table, uint32_t start, uint32_t end, uint32_t base);
+int VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+                    uint32_t base);
 
 // The page at `address`, or null when the table has nothing there or does
 // not reach that far.

@@ -1,7 +1,6 @@
 #include "loader/procedure_steps.h"
 
 #include "link/boot_link.h"
-#include "loader/report.h"
 
 const FirmwareController firmwareControllers[3] = {
     {1, channelController1, coefficientPagesStart},
@@ -9,63 +8,95 @@ const FirmwareController firmwareControllers[3] = {
     {3, 0, 0x8000},
 };
 
-int MakeContact() {
+namespace {
+
+constexpr int controller3 = 3;
+
+void Enter(RunContext& run, StepKind kind) {
+  run.step.kind = kind;
+  run.step.address = 0;
+}
+
+void EnterSelection(RunContext& run, int controller) {
+  Enter(run, StepKind::selection);
+  run.step.controller = controller;
+}
+
+int ControllerOfChannel(int channel) { return channel == channelController1 ? 1 : 2; }
+
+}  // namespace
+
+int MakeContact(RunContext& run) {
   int result = syncSilent;
   for (int attempt = 0; attempt < contactAttempts; ++attempt) {
-    if (StopRequested()) return stepStopped;
-    cm.SelectController3();
-    result = cm.Sync();
+    if (StopRequested(run)) return stepStopped;
+    run.link.SelectController3();
+    result = run.link.Sync();
     if (result == 0) return 0;
   }
   return result;
 }
 
-int SyncStep() { return StopRequested() ? stepStopped : cm.Sync(); }
-
-int SelectChannelStep(int channel) {
-  if (StopRequested()) return stepStopped;
-  cm.SelectChannel(channel);
-  cm.Delay(channelSettleMilliseconds);
-  return cm.Sync();
+int SyncStep(RunContext& run) {
+  if (StopRequested(run)) return stepStopped;
+  Enter(run, StepKind::sync);
+  return run.link.Sync();
 }
 
-int SelectController3Step() {
-  if (StopRequested()) return stepStopped;
-  cm.SelectController3();
-  return cm.Sync();
+int SelectChannelStep(RunContext& run, int channel) {
+  if (StopRequested(run)) return stepStopped;
+  EnterSelection(run, ControllerOfChannel(channel));
+  run.link.SelectChannel(channel);
+  run.link.Delay(channelSettleMilliseconds);
+  return run.link.Sync();
 }
 
-int ControlByteStep(uint8_t value) {
-  if (StopRequested()) return stepStopped;
-  if (const int result = cm.WriteControlByte(value)) return result;
-  return SyncStep();
+int SelectController3Step(RunContext& run) {
+  if (StopRequested(run)) return stepStopped;
+  EnterSelection(run, controller3);
+  run.link.SelectController3();
+  return run.link.Sync();
 }
 
-int NullCommandStep(int pauseMilliseconds) {
-  if (StopRequested()) return stepStopped;
-  cm.SendNullCommand();
-  if (pauseMilliseconds > 0) cm.Delay(pauseMilliseconds);
-  return SyncStep();
+int ControlByteStep(RunContext& run, uint8_t value) {
+  if (StopRequested(run)) return stepStopped;
+  Enter(run, StepKind::controlByte);
+  if (const int result = run.link.WriteControlByte(value)) return result;
+  if (StopRequested(run)) return stepStopped;
+  return run.link.Sync();
 }
 
-Outcome NoContact(int result) {
+int NullCommandStep(RunContext& run, int pauseMilliseconds) {
+  if (StopRequested(run)) return stepStopped;
+  Enter(run, StepKind::nullCommand);
+  run.link.SendNullCommand();
+  if (pauseMilliseconds > 0) run.link.Delay(pauseMilliseconds);
+  if (StopRequested(run)) return stepStopped;
+  return run.link.Sync();
+}
+
+Outcome NoContact(RunContext& run, int result) {
   if (result == stepStopped) return Outcome::stopped;
-  logMessage("@C1Не отвечает.");
+  Log(run, "@C1Не отвечает.");
   return Outcome::noAnswer;
 }
 
-Outcome Abandon(int result) {
-  if (result == stepStopped || StopRequested()) return Outcome::stopped;
-  logMessage("@C1Ошибка!!!.");
+Outcome Abandon(RunContext& run, int result) {
+  if (result == stepStopped || StopRequested(run)) return Outcome::stopped;
+  Log(run, "@C1Ошибка!!!.");
+  run.failure = JobFailure{run.step, run.link.last.operation, run.link.last.reply};
   return Outcome::failed;
 }
 
-Outcome StartApplication() {
+Outcome StartApplication(RunContext& run) {
   int result = 0;
   for (int attempt = 0; attempt < launchAttempts; ++attempt) {
-    cm.Launch();
-    cm.Delay(launchSettleMilliseconds);
-    result = cm.Sync();
+    // Before each round, not only before the first: a stop must not wait
+    // for the ten rounds to pass.
+    if (StopRequested(run)) return Outcome::stopped;
+    run.link.Launch();
+    run.link.Delay(launchSettleMilliseconds);
+    result = run.link.Sync();
     if (result == syncEchoOnly) break;
   }
   // A bootloader that still answers after the last Launch did not start.
@@ -73,9 +104,9 @@ Outcome StartApplication() {
   // Not even the echo, which the line itself gives: the line is gone, and
   // nothing says the application started.
   if (result == syncSilent) {
-    logMessage("@C1Не отвечает.");
+    Log(run, "@C1Не отвечает.");
     return Outcome::noAnswer;
   }
-  logMessage("@C4Запуск.");
+  Log(run, "@C4Запуск.");
   return Outcome::started;
 }

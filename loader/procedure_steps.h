@@ -1,11 +1,13 @@
-// Steps the three procedures share. Each returns 0 when it succeeded and
-// anything else when the procedure must end; once a stop has been requested
-// they send nothing and return stepStopped.
+// Steps the procedures share. Each returns 0 when it succeeded and anything
+// else when the procedure must end; once a stop has been requested they send
+// nothing and return stepStopped. Each notes in the run context what it is
+// doing, for the failure report.
 #pragma once
 
 #include <cstdint>
 
 #include "loader/procedures.h"
+#include "loader/run_context.h"
 
 constexpr int contactAttempts = 10;
 constexpr int channelSettleMilliseconds = 50;
@@ -24,20 +26,21 @@ struct FirmwareController {
 extern const FirmwareController firmwareControllers[3];
 
 // SelectController3 then Sync, up to ten times, until the device answers.
-int MakeContact();
+int MakeContact(RunContext& run);
 // The end of a procedure whose contact failed with `result`: "Не отвечает."
 // unless a stop was requested.
-Outcome NoContact(int result);
+Outcome NoContact(RunContext& run, int result);
 // Sync, unless a stop has been requested.
-int SyncStep();
+int SyncStep(RunContext& run);
 // SelectChannel, the pause the line needs to switch, Sync.
-int SelectChannelStep(int channel);
+int SelectChannelStep(RunContext& run, int channel);
 // SelectController3, Sync.
-int SelectController3Step();
+int SelectController3Step(RunContext& run);
 // WriteControlByte, Sync.
-int ControlByteStep(uint8_t value);
+int ControlByteStep(RunContext& run, uint8_t value);
 // SendNullCommand, an optional pause, Sync.
-int NullCommandStep(int pauseMilliseconds);
+int NullCommandStep(RunContext& run, int pauseMilliseconds);
 
-// The end of a procedure whose step returned `result` (non-zero).
-Outcome Abandon(int result);
+// The end of a procedure whose step returned `result` (non-zero): the step
+// is kept as the run's failure.
+Outcome Abandon(RunContext& run, int result);

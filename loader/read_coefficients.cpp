@@ -4,31 +4,30 @@
 
 #include "link/boot_link.h"
 #include "loader/procedure_steps.h"
-#include "loader/report.h"
 
 namespace {
 
-int ReadPages(uint8_t* image) {
-  static uint8_t readBuffer[linkBufferSize];
+int ReadPages(RunContext& run, uint8_t* image) {
   for (uint32_t address = coefficientPagesStart; address < coefficientPagesEnd;
        address += pageSize) {
-    if (StopRequested()) return stepStopped;
-    if (const int result = cm.ReadPage(address, readBuffer)) return result;
-    std::memcpy(image + (address - coefficientPagesStart), readBuffer + readAnswerHeaderLength,
-                pageSize);
-    ReportPage(PageWork::verified, address);
+    if (StopRequested(run)) return stepStopped;
+    run.step.kind = StepKind::read;
+    run.step.address = address;
+    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
+    std::memcpy(image + (address - coefficientPagesStart),
+                run.readBuffer + readAnswerHeaderLength, pageSize);
+    ReportPage(run, PageWork::verified, address);
   }
   return 0;
 }
 
 }  // namespace
 
-Outcome ReadCoefficients(uint8_t* image) {
-  ClearStopRequest();
-  cm.noContact = 0;
-  if (const int result = MakeContact()) return NoContact(result);
-  logMessage("@C4Чтение коэффициентов.");
-  if (const int result = SelectChannelStep(channelController1)) return Abandon(result);
-  if (const int result = ReadPages(image)) return Abandon(result);
-  return StartApplication();
+Outcome ReadCoefficients(RunContext& run, uint8_t* image) {
+  run.link.noContact = 0;
+  if (const int result = MakeContact(run)) return NoContact(run, result);
+  Log(run, "@C4Чтение коэффициентов.");
+  if (const int result = SelectChannelStep(run, channelController1)) return Abandon(run, result);
+  if (const int result = ReadPages(run, image)) return Abandon(run, result);
+  return StartApplication(run);
 }

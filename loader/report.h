@@ -1,17 +1,32 @@
-// How the procedures report: log lines ("@C4..." progress, "@C1..." failure)
-// and per-page progress, each to a sink the front end installs. Without a
-// sink, reports are dropped.
+// How a job reports: log lines ("@C4..." progress, "@C1..." failure), page
+// progress, pages that read back different, and the one trace line, each to
+// a sink the front end puts in the job's run context (loader/run_context.h).
+// An empty sink drops what it would get.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 enum class PageWork { written, verified };
 
-using LogSink = void (*)(const char* line);
-using PageSink = void (*)(PageWork work, uint32_t address);
+// One page that read back different from the built-in image.
+struct PageDifference {
+  int controller;      // 1..3
+  uint32_t address;    // of the page
+  int differingBytes;  // of its 64
+  int firstOffset;     // of the first differing byte within the page
+  uint8_t expected;    // the image's byte there
+  uint8_t found;       // the device's
+};
 
-void SetLogSink(LogSink sink);
-void SetPageSink(PageSink sink);
+struct ReportSinks {
+  std::function<void(const char* line)> log;
+  std::function<void(PageWork work, uint32_t address)> page;
+  std::function<void(const PageDifference& difference)> difference;
+  // The firmware load's trace line ("cm.Sync() 3"), meant for the standard
+  // error stream: that is where it goes unless a front end says otherwise.
+  std::function<void(const char* line)> trace;
+};
 
-void logMessage(const char* line);
-void ReportPage(PageWork work, uint32_t address);
+// Writes the line and a newline to stderr.
+void TraceToStandardError(const char* line);

@@ -1,17 +1,13 @@
 // Checking the three controllers against the built-in images without
 // writing anything: the firmware load's verification, minus its control
 // bytes, going on past a differing page so that every difference is seen.
-#include <atomic>
 #include <cstdio>
 
 #include "link/boot_link.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedure_steps.h"
-#include "loader/report.h"
 
 namespace {
-
-std::atomic<DifferenceSink> differenceSink{nullptr};
 
 // Fills `difference` and returns true when the read page differs.
 bool Compare(const uint8_t* expected, const uint8_t* found, PageDifference* difference) {
@@ -29,54 +25,54 @@ bool Compare(const uint8_t* expected, const uint8_t* found, PageDifference* diff
 
 // Reads every present page of the controller's range. Returns 0 or the
 // failing read's result; *differs tells whether any page differed.
-int ComparePages(const FirmwareController& controller, const PageTable& table, bool* differs) {
-  static uint8_t readBuffer[linkBufferSize];
+int ComparePages(RunContext& run, const FirmwareController& controller, const PageTable& table,
+                 bool* differs) {
   for (uint32_t address = firmwareBase; address < controller.rangeEnd; address += pageSize) {
     const uint8_t* expected = PresentPage(table, address, firmwareBase);
     if (expected == nullptr) continue;
-    if (StopRequested()) return stepStopped;
-    if (const int result = cm.ReadPage(address, readBuffer)) return result;
+    if (StopRequested(run)) return stepStopped;
+    run.step.kind = StepKind::read;
+    run.step.address = address;
+    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
     PageDifference difference{controller.number, address, 0, 0, 0, 0};
-    if (Compare(expected, readBuffer + readAnswerHeaderLength, &difference)) {
+    if (Compare(expected, run.readBuffer + readAnswerHeaderLength, &difference)) {
       *differs = true;
-      if (DifferenceSink sink = differenceSink) sink(difference);
+      ReportDifference(run, difference);
     }
-    ReportPage(PageWork::verified, address);
+    ReportPage(run, PageWork::verified, address);
   }
   return 0;
 }
 
-int CheckController(const FirmwareController& controller, const PageTable& table, bool* differs) {
+int CheckController(RunContext& run, const FirmwareController& controller,
+                    const PageTable& table, bool* differs) {
   char line[96];
   std::snprintf(line, sizeof line, "@C4Контроллер %d - проверка", controller.number);
-  logMessage(line);
-  const int selected = controller.channel == 0 ? SelectController3Step()
-                                               : SelectChannelStep(controller.channel);
+  Log(run, line);
+  const int selected = controller.channel == 0 ? SelectController3Step(run)
+                                               : SelectChannelStep(run, controller.channel);
   if (selected != 0) return selected;
-  if (const int result = ComparePages(controller, table, differs)) return result;
-  return controller.channel == 0 ? SyncStep() : 0;
+  if (const int result = ComparePages(run, controller, table, differs)) return result;
+  return controller.channel == 0 ? SyncStep(run) : 0;
 }
 
 }  // namespace
 
-void SetDifferenceSink(DifferenceSink sink) { differenceSink = sink; }
-
-Outcome VerifyFirmware(const FirmwareTables& tables) {
-  ClearStopRequest();
-  cm.noContact = 0;
-  if (const int result = MakeContact()) return NoContact(result);
+Outcome VerifyFirmware(RunContext& run, const FirmwareTables& tables) {
+  run.link.noContact = 0;
+  if (const int result = MakeContact(run)) return NoContact(run, result);
   bool anyDiffers = false;
   for (int k = 0; k < 3; ++k) {
     bool differs = false;
-    if (const int result = CheckController(firmwareControllers[k], *tables[k], &differs)) {
-      return Abandon(result);
+    if (const int result = CheckController(run, firmwareControllers[k], *tables[k], &differs)) {
+      return Abandon(run, result);
     }
-    if (differs) logMessage("@C1Ошибка!!!.");
+    if (differs) Log(run, "@C1Ошибка!!!.");
     anyDiffers = anyDiffers || differs;
   }
-  if (!anyDiffers) logMessage("@C4Проверка прошла.");
-  // Nothing was changed, so the device is left running as it was found,
-  // whatever the comparison showed.
-  const Outcome started = StartApplication();
-  return anyDiffers ? Outcome::failed : started;
+  // A device whose firmware reads back wrong must not be started: it stays
+  // in its bootloaders, ready for a load.
+  if (anyDiffers) return Outcome::failed;
+  Log(run, "@C4Проверка прошла.");
+  return StartApplication(run);
 }

@@ -20,7 +20,7 @@
 #include "app/save_coefficients.h"
 #include "chooser/file_dialog.h"
 #include "coeff/coefficient_file.h"
-#include "link/boot_link.h"
+#include "app/window_device.h"
 #include "loader/firmware/firmware_images.h"
 #include "resources/button_images.h"
 

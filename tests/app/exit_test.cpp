@@ -8,7 +8,7 @@
 #include "app/main_window.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
-#include "link/boot_link.h"
+#include "app/window_device.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/keys.h"
 

@@ -12,7 +12,7 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "coeff/coefficient_file.h"
-#include "link/boot_link.h"
+#include "app/window_device.h"
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
@@ -333,7 +333,7 @@ TEST_F(WindowOperationsTest, WorkerLinesAreAllKeptAndDoNotScrollTheLog) {
   StartProgram();
   constexpr int lineCount = 300;
   std::thread worker([] {
-    for (int i = 0; i < lineCount; ++i) WorkerLogLine("@C4Строка");
+    for (int i = 0; i < lineCount; ++i) logMessage("@C4Строка");
   });
   ASSERT_TRUE(PumpUntil([] { return logBrowser->size() == lineCount; }, 30));
   worker.join();

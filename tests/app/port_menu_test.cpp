@@ -8,7 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/operations.h"
-#include "link/boot_link.h"
+#include "app/window_device.h"
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
@@ -59,6 +59,13 @@ TEST_F(PortMenuTest, DiscoveredPortsFollowComFourAndThoseThatDoNotOpenAreGreyed)
   EXPECT_EQ(mainMenu[aboutMenuItem + shift].callback(), showAbout);
   EXPECT_EQ(LabelOf(mainMenu[mainMenuItemCount - 1 + shift]), "(end)");
   EXPECT_EQ(logBrowser->size(), 0);
+}
+
+TEST_F(PortMenuTest, ADescriptionCannotBreakTheMenuItem) {
+  AttachDiscoveredDevice("ttyUSB0", "usb-Evil\nFake\x1B[1m\xFF-if00-port0");
+  StartProgram();
+  ASSERT_EQ(ExtraPortCount(), 1);
+  EXPECT_EQ(LabelOf(ExtraPortMenuItem(0)), "ttyUSB0 — Evil\xEF\xBF\xBD" "Fake\xEF\xBF\xBD[1m\\xFF");
 }
 
 TEST_F(PortMenuTest, WithoutDiscoveredPortsTheMenuIsTheCompiledOne) {

@@ -201,7 +201,28 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
   EXPECT_NE(text.find("похоже, стёрты"), std::string::npos) << text;
   struct stat info;
   EXPECT_NE(stat("erased.koeff", &info), 0);
-  EXPECT_NE(stat("erased.koeff.tmp", &info), 0);
+  EXPECT_NE(stat("velt-save.tmp", &info), 0);
+}
+
+// A folder is never replaced: refused before the question and the device,
+// as typed ("data") or once it has its extension ("saved" -> saved.koeff).
+TEST_F(SaveCoefficientsTest, AFolderIsRefusedAsOne) {
+  Simulator& device = AttachDevice(1);
+  const std::string directory = MakeWorkDirectory();
+  StartProgram();
+  replaceAnswer = 1;
+  for (const std::string name : {"data", "saved", "old.koeff"}) {
+    const std::string folder = directory + "/" + (name == "saved" ? "saved.koeff" : name);
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    logBrowser->clear();
+    AnswerNextFileDialog(directory + "/" + name);
+    ChooseSave();
+    EXPECT_EQ(LogLines(),
+              AsSplitInTheLog({"@C1Коэффициенты не сохранены:", "@C1" + folder + ": это папка"}));
+  }
+  EXPECT_EQ(operationBusy, 0);
+  EXPECT_EQ(replaceQuestions, 0);
+  EXPECT_TRUE(device.Transcript().empty());
 }
 
 int exitCalls = 0;

@@ -103,12 +103,13 @@ FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments, bool erro
   return run;
 }
 
-FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds) {
+FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds,
+                              int signal) {
   const int outFd = TemporaryFile();
   const int errFd = TemporaryFile();
   const pid_t child = Start(arguments, {}, outFd, errFd);
   std::this_thread::sleep_for(std::chrono::milliseconds(delayMilliseconds));
-  kill(child, SIGINT);
+  kill(child, signal);
   FlashRun run;
   run.status = Wait(child);
   run.out = Rewound(outFd);

@@ -1,6 +1,7 @@
 // Runs velt-flash as a child process and collects what it said.
 #pragma once
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -20,8 +21,9 @@ FlashRun RunFlash(const std::vector<std::string>& arguments,
 FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments,
                             bool errorsToTerminal = false);
 
-// Starts velt-flash, sends it SIGINT after `delayMilliseconds`, waits.
-FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds);
+// Starts velt-flash, sends it `signal` after `delayMilliseconds`, waits.
+FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds,
+                              int signal = SIGINT);
 
 // The output split into lines.
 std::vector<std::string> Lines(const std::string& text);

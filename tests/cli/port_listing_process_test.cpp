@@ -48,6 +48,16 @@ TEST_F(VeltFlashPorts, ListsOnePortALineNameFirst) {
   EXPECT_EQ(run.err, "");
 }
 
+// A device's by-id name is whatever its maker wrote: it cannot add lines to
+// the list or send the terminal escape sequences.
+TEST_F(VeltFlashPorts, ADescriptionCannotAddLinesOrEscapes) {
+  tree.AddPort("ttyUSB0", device.DevicePath());
+  tree.AddById("usb-Evil\nttyUSB9_\x1B[2J\xFF-if00-port0", device.DevicePath());
+  const FlashRun run = RunFlash({"--list-ports"}, Environment());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out), (Output{"ttyUSB0  Evil\xEF\xBF\xBDttyUSB9 \xEF\xBF\xBD[2J\\xFF"}));
+}
+
 TEST_F(VeltFlashPorts, NoPortsIsNoErrorButSaidOnStderr) {
   const FlashRun run = RunFlash({"--list-ports"}, Environment());
   EXPECT_EQ(run.status, 0);

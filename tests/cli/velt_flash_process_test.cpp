@@ -30,6 +30,9 @@ const LogLines firmwareLog = {
     "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
 const LogLines resetLog = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
+const char stayedInBootloader[] =
+    "velt-flash: приложение не запущено: устройство осталось в загрузчике и готово к загрузке "
+    "прошивки";
 const LogLines writeLog = {"Запись коэффициентов.", "Коэффициенты прошились.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
 
@@ -139,6 +142,10 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
       {"1\n-INF\n" + numbers, "в строке 2 нет числа"},
       {"1\n2\n3\n4\nnan\n" + numbers, "в строке 5 нет числа"},
       {"1\n2\n3\n4\n5\n6\n7\n0,125\n" + numbers, "в строке 8 нет числа"},
+      // A thousands separator and a spaced comma, whose first digits were written.
+      {"1\n2\n1 000,5\n" + numbers,
+       "в строке 3 число записано с запятой или пробелами внутри: используйте точку (1000.5)"},
+      {"0, 5\n" + numbers, "в строке 1 число записано с запятой"},
   };
   for (const Case& c : cases) {
     const std::string file = WriteFile(c.content);
@@ -153,6 +160,12 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
   EXPECT_NE(missing.err.find("/nonexistent/c.koeff отклонён: файл не открывается"),
             std::string::npos)
       << missing.err;
+  // A name is shown, never obeyed: no line break or escape reaches the terminal.
+  const FlashRun strange = RunFlash({"--port", Port(), "write", "/nonexistent/a\n\x1b[2J.koeff"});
+  EXPECT_EQ(strange.status, 5);
+  EXPECT_NE(strange.err.find("/nonexistent/a\xEF\xBF\xBD\xEF\xBF\xBD[2J.koeff отклонён"),
+            std::string::npos)
+      << strange.err;
   EXPECT_TRUE(device.Transcript().empty()) << "nothing reached the device";
 }
 
@@ -181,7 +194,8 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
       {"garbled", garbled, 2, {"Не отвечает."}, "посторонние байты"},
       {"start not confirmed", keepsAnswering, 3, {"Проверка.", "Проверка прошла."},
        "запуск приложения не подтверждён"},
-      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."}, ""},
+      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."},
+       "не удалось: проверка страницы 0x7040 контроллера 1: прочитано не то, что записано"},
   };
   for (const Case& c : cases) {
     device.SetFaults(c.faults);
@@ -244,11 +258,13 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
       {"--port", Port(), "write"},
       {"--port", Port(), "--speed", "9600", "reset"},
       {"--port", "7", "reset"},
+      {"--port", Port(), "re\x1B[2Jset\nwrite"},  // echoed, but not obeyed
   };
   for (const std::vector<std::string>& command : commands) {
     const FlashRun run = RunFlash(command);
     EXPECT_EQ(run.status, 64) << run.err;
     EXPECT_EQ(run.err.rfind("velt-flash: ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find_first_of("\x1B"), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
   }
   EXPECT_TRUE(device.Transcript().empty());
@@ -312,13 +328,17 @@ TEST_F(VeltFlash, ATraceOnTheSameTerminalGetsNoProgressLineInItsWay) {
 TEST_F(VeltFlash, CtrlCStopsBetweenTwoStepsAndClosesThePort) {
   Simulator paced;  // at 57600 baud the load takes long enough to interrupt
   ASSERT_TRUE(paced.Ok());
-  const FlashRun run = RunFlashAndInterrupt({"--port", paced.DevicePath(), "firmware"}, 700);
-  EXPECT_EQ(run.status, 130) << run.err;
-  EXPECT_NE(run.err.find("прервано"), std::string::npos);
-  EXPECT_EQ(run.out.find("Ошибка"), std::string::npos) << "a stop is no failure";
-  // The port was let go: a second run can open it at once.
-  const FlashRun again = RunFlash({"--port", paced.DevicePath(), "reset"});
-  EXPECT_EQ(again.status, 0) << again.err;
+  // SIGTERM, as a service manager or a script's kill sends it, like Ctrl-C.
+  for (const int signal : {SIGINT, SIGTERM}) {
+    const FlashRun run =
+        RunFlashAndInterrupt({"--port", paced.DevicePath(), "firmware"}, 700, signal);
+    EXPECT_EQ(run.status, 130) << signal << ": " << run.err;
+    EXPECT_NE(run.err.find("прервано"), std::string::npos) << signal;
+    EXPECT_EQ(run.out.find("Ошибка"), std::string::npos) << "a stop is no failure";
+    // The port was let go: a second run can open it at once.
+    const FlashRun again = RunFlash({"--port", paced.DevicePath(), "reset"});
+    EXPECT_EQ(again.status, 0) << again.err;
+  }
 }
 
 // The jobs that only read: what a device must never receive from them.
@@ -350,16 +370,19 @@ TEST_F(VeltFlash, VerifyNamesTheOneCorruptedByteOnControllerTwo) {
   const uint32_t corrupted = 0x2140 + 17;
   device.SetMemory(2, corrupted, {static_cast<uint8_t>(memory2[corrupted] ^ 0x01)});
   const std::vector<int> before = ChangingFrames(device);
+  const int launchesBefore = device.FramesReceived(SimCommand::launch);
   const FlashRun run = RunFlash({"--port", Port(), "verify"});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(Lines(run.out), (LogLines{"Контроллер 1 - проверка", "Контроллер 2 - проверка",
-                                      "Ошибка!!!.", "Контроллер 3 - проверка", "Запуск."}));
+                                      "Ошибка!!!.", "Контроллер 3 - проверка"}));
+  EXPECT_EQ(device.FramesReceived(SimCommand::launch), launchesBefore) << "not started";
+  EXPECT_FALSE(device.ApplicationRunning());
   char expected[256];
   std::snprintf(expected, sizeof expected,
                 "velt-flash: контроллер 2, страница 0x2140: отличаются 1 из 64 байт, первый - "
                 "смещение 17 (0x2151): ожидалось %02X, прочитано %02X",
                 memory2[corrupted], memory2[corrupted] ^ 0x01);
-  EXPECT_EQ(Lines(run.err), LogLines{expected});
+  EXPECT_EQ(Lines(run.err), (LogLines{expected, stayedInBootloader}));
   EXPECT_EQ(ChangingFrames(device), before);
 }
 
@@ -367,8 +390,9 @@ TEST_F(VeltFlash, VerifyOfAnErasedDeviceListsABoundedNumberOfPages) {
   const FlashRun run = RunFlash({"--port", Port(), "verify"});
   EXPECT_EQ(run.status, 1);
   const LogLines errors = Lines(run.err);
-  ASSERT_EQ(errors.size(), 21u) << run.err;
-  EXPECT_EQ(errors.back(), "velt-flash: и ещё страниц с отличиями: 129");
+  ASSERT_EQ(errors.size(), 22u) << run.err;
+  EXPECT_EQ(errors[20], "velt-flash: и ещё страниц с отличиями: 129");
+  EXPECT_EQ(errors.back(), stayedInBootloader);
 }
 
 TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
@@ -407,6 +431,14 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   const FlashRun again = RunFlash({"--port", Port(), "save-coefficients", saved});
   EXPECT_EQ(again.status, 5);
   EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+  EXPECT_TRUE(device.Transcript().empty());
+  // A folder is no target, whatever --force says.
+  const FlashRun plain = RunFlash({"--port", Port(), "save-coefficients", folder});
+  const FlashRun forced = RunFlash({"--port", Port(), "save-coefficients", folder, "--force"});
+  for (const FlashRun& run : {plain, forced}) {
+    EXPECT_EQ(run.status, 5);
+    EXPECT_NE(run.err.find(std::string(folder) + ": это папка"), std::string::npos) << run.err;
+  }
   EXPECT_TRUE(device.Transcript().empty());
   EXPECT_EQ(RunFlash({"--port", Port(), "save-coefficients", saved, "--force"}).status, 0);
 

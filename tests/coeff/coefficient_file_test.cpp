@@ -5,7 +5,9 @@
 #include <clocale>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -128,7 +130,7 @@ TEST_F(CoefficientFile, ValuesAreReadAsDecimalNumbers) {
       {"-2.5", {0x80, 0xA0, 0x00, 0x00}},
       {"1e39", {0xFF, 0x00, 0x00, 0x00}},  // past the range: infinity, as the format carries it
       {"\t0x1p-1", {0x00, 0x00, 0x00, 0x00}},  // 0, then other text
-      {"1, 2", {0x7F, 0x00, 0x00, 0x00}},
+      {"1 ,x 2", {0x7F, 0x00, 0x00, 0x00}},
       {std::string("3\0junk", 6), {0x80, 0x40, 0x00, 0x00}},
       {std::string(1024, '0') + "7", {0x81, 0x60, 0x00, 0x00}},
       {std::string(1100, '0') + "1.5", {0x7F, 0x40, 0x00, 0x00}},
@@ -228,6 +230,32 @@ TEST_F(CoefficientFile, LongLinesAreJudgedByTheirStart) {
                                                           Lines(27, "1", "\n")).c_str()),
             0);
   ExpectBytes(1, {0xFF, 0x00, 0x00, 0x00});  // overflow, as sscanf gives it
+}
+
+// Plain decimals with blanks, trailing words and either line end, against
+// glibc's strtof, which rounds them correctly.
+TEST_F(CoefficientFile, AgreesWithStrtofOnGeneratedFiles) {
+  const char* const tails[] = {"", " kV", "\t# gain", "  x 5", "\r"};
+  std::mt19937 random(19);
+  auto digits = [&random](int most) {
+    std::string text;
+    for (int n = random() % most; n >= 0; --n) text += static_cast<char>('0' + random() % 10);
+    return text;
+  };
+  for (int file = 0; file < 400; ++file) {
+    std::string text;
+    std::vector<uint8_t> expected;
+    for (int n = 0; n < 28; ++n) {
+      const std::string number = (random() % 3 ? "" : "-") + digits(12) + "." + digits(20) +
+                                 "e" + std::to_string(static_cast<int>(random() % 91) - 50);
+      text += std::string(random() % 3, ' ') + number + tails[random() % 5] + "\n";
+      const DeviceFloat bytes = ToDeviceFloat(std::strtof(number.c_str(), nullptr));
+      expected.insert(expected.end(), bytes.bytes, bytes.bytes + 4);
+    }
+    expected.insert(expected.end(), 16, 0xFF);
+    ASSERT_EQ(ReadCoefficientFile(Write("random.koeff", text).c_str()), 0) << text;
+    ASSERT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), expected) << text;
+  }
 }
 
 long PeakResidentKilobytes() {

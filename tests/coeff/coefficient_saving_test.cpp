@@ -1,8 +1,13 @@
-// Saving read coefficients: the file appears whole or not at all, an
-// existing one is kept unless replacing was asked for, a NaN is refused.
+// Saving read coefficients: the file appears whole or not at all, on the
+// disk before it has its name, an existing one is kept unless replacing was
+// asked for, a folder and a NaN are refused.
 #include <dirent.h>
+#include <dlfcn.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -15,9 +20,39 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/device_float.h"
+#include "coeff/file_output.h"
 #include "tests/support/file_text.h"
 
 namespace {
+
+// Each flush the code under test asks for: of a folder or a file, whether
+// that file had a name yet, and whether the target held the new text.
+struct Sync {
+  bool folder, unnamed, targetWritten;
+};
+const char* spiedTarget = nullptr;
+std::vector<Sync> syncs;
+bool killAtFileSync = false;
+const std::string text = "0.1\n";
+
+}  // namespace
+
+// Stands in for the C library's in this program, to see the order of flushes
+// and names, and to kill the process between them.
+extern "C" int fsync(int fd) {
+  static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+  struct stat info;
+  if (spiedTarget != nullptr && fstat(fd, &info) == 0) {
+    if (!S_ISDIR(info.st_mode) && killAtFileSync) raise(SIGKILL);
+    syncs.push_back({S_ISDIR(info.st_mode), info.st_nlink == 0, FileText(spiedTarget) == text});
+  }
+  return real(fd);
+}
+
+namespace {
+
+constexpr TemporaryName unnamed = TemporaryName::noneWherePossible;
+constexpr TemporaryName named = TemporaryName::alwaysOne;  // as where files cannot be unnamed
 
 class CoefficientSaving : public ::testing::Test {
  protected:
@@ -46,6 +81,58 @@ class CoefficientSaving : public ::testing::Test {
   uint8_t image[128];
 };
 
+// The text is flushed while the file has no name (or only its temporary
+// one), the folder once it has. Killed between the two, an unnamed file goes
+// with the process; a named one would stay, which is why it is the fallback.
+TEST_F(CoefficientSaving, TheTextReachesTheDiskBeforeTheNameAndAKillLeavesNothing) {
+  const struct {
+    TemporaryName temporary;
+    bool replace;
+    std::vector<std::string> leftByKill;
+  } cases[] = {{unnamed, false, {}}, {unnamed, true, {}}, {named, false, {"velt-save.tmp"}},
+               {named, true, {"velt-save.tmp"}}};
+  for (const auto& c : cases) {
+    std::system(("rm -f " + directory + "/*").c_str());
+    const pid_t child = fork();
+    if (child == 0) {
+      spiedTarget = path.c_str();
+      killAtFileSync = true;
+      WriteWholeFile(path.c_str(), text, c.replace, c.temporary);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    EXPECT_EQ(Names(), c.leftByKill);
+
+    if (c.replace) std::ofstream(path) << "old";
+    syncs.clear();
+    spiedTarget = path.c_str();
+    EXPECT_EQ(WriteWholeFile(path.c_str(), text, c.replace, c.temporary).outcome,
+              WriteOutcome::written);
+    spiedTarget = nullptr;
+    ASSERT_EQ(syncs.size(), 2u);
+    EXPECT_TRUE(!syncs[0].folder && !syncs[0].targetWritten && syncs[1].folder);
+    EXPECT_TRUE(syncs[1].targetWritten);
+    EXPECT_EQ(syncs[0].unnamed, c.temporary == unnamed) << "/tmp has unnamed files here";
+  }
+}
+
+// Beside a target whose name is as long as names go; one byte longer, the
+// failure names the step and the system's reason, and leaves nothing.
+TEST_F(CoefficientSaving, LongNamesFitAndFailuresSayWhy) {
+  const std::string longest = directory + "/" + std::string(255, 'k');
+  for (const TemporaryName temporary : {unnamed, named}) {
+    EXPECT_EQ(WriteWholeFile(longest.c_str(), text, true, temporary).outcome,
+              WriteOutcome::written);
+    EXPECT_EQ(WriteWholeFile((longest + "k").c_str(), text, false, temporary).reason,
+              "не удалось дать файлу имя " + longest + "k: " + std::strerror(ENAMETOOLONG));
+    EXPECT_EQ(Names().size(), 1u);
+  }
+  EXPECT_EQ(WriteWholeFile((directory + "/no/k").c_str(), text, false).reason,
+            "не удалось создать файл в папке " + directory + "/no: " + std::strerror(ENOENT));
+}
+
 TEST_F(CoefficientSaving, FileReadsBackToTheImageAndReplacesOnlyWhenAsked) {
   image[120] = 0x00;  // filler the file cannot carry: flagged, saved anyway
   SaveReport report = SaveCoefficientFile(image, path.c_str(), false);
@@ -64,10 +151,15 @@ TEST_F(CoefficientSaving, FileReadsBackToTheImageAndReplacesOnlyWhenAsked) {
   EXPECT_EQ(FileText(path).substr(0, 4), "0.1\n");
   EXPECT_EQ(Names(), std::vector<std::string>{"k.koeff"}) << "no temporary left";
 
-  // A file that happens to bear the temporary name is somebody's: kept.
-  std::ofstream(path + ".tmp") << "theirs";
+  // A file that happens to bear the temporary name is somebody's: kept,
+  // whether the save is written unnamed or under such a name, replacing or not.
+  std::ofstream(directory + "/velt-save.tmp") << "theirs";
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
-  EXPECT_EQ(FileText(path + ".tmp"), "theirs");
+  EXPECT_EQ(WriteWholeFile(path.c_str(), "new", false, named).outcome, WriteOutcome::exists);
+  EXPECT_EQ(FileText(path).substr(0, 4), "0.1\n");
+  EXPECT_EQ(WriteWholeFile(path.c_str(), "new", true, named).outcome, WriteOutcome::written);
+  EXPECT_EQ(FileText(path), "new");
+  EXPECT_EQ(FileText(directory + "/velt-save.tmp"), "theirs");
   EXPECT_EQ(Names().size(), 2u) << "no temporary left beside it";
 }
 
@@ -99,9 +191,13 @@ TEST_F(CoefficientSaving, RefusalsLeaveNothingBehindAndSayWhy) {
     TearDown();
   }
   SetUp();
-  // A directory in the way: the temporary is written, the rename fails.
+  // A folder in the way is refused as one, replacing or not.
   ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-  EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::unwritable);
+  for (const bool replace : {false, true}) {
+    const SaveReport report = SaveCoefficientFile(image, path.c_str(), replace);
+    EXPECT_EQ(report.result, SaveResult::folder);
+    EXPECT_EQ(report.reason, path + ": это папка");
+  }
   EXPECT_EQ(Names(), std::vector<std::string>{"k.koeff"});
   const std::string nowhere = directory + "/no/such/k.koeff";
   EXPECT_EQ(SaveCoefficientFile(image, nowhere.c_str(), false).result, SaveResult::unwritable);

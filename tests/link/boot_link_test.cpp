@@ -143,6 +143,51 @@ TEST_F(BootLinkTest, EveryAcknowledgedCommandGivesUpAfterExactlyItsBudget) {
   }
 }
 
+// A read answer that arrives a byte at a time, as a paced line delivers it,
+// takes more reads than the budget allows: the pauses that the bytes cut
+// short do not count against it.
+TEST_F(BootLinkTest, AnswerArrivingByteByByteOutlastsThePollBudget) {
+  uint8_t destination[linkBufferSize] = {};
+  const Bytes all = Concat({Frame(1, 64, 0x2040), Answer(PagePayload(69))});
+  ASSERT_GT(static_cast<int>(all.size()), readPollLimit + 2);
+  for (uint8_t byte : all) line.reads.push_back({byte});
+  EXPECT_EQ(link.ReadPage(0x2040, destination), 0);
+  EXPECT_EQ(line.readCalls, static_cast<int>(all.size()));
+}
+
+// What came back within the budget, as the failure report names it.
+TEST_F(BootLinkTest, AFailedExchangeSaysWhatCameBack) {
+  const Bytes echo = Frame(3, 64, 0x2040);
+  const struct {
+    const char* what;
+    Bytes received;
+    Reply reply;
+  } cases[] = {
+      {"nothing", {}, Reply::nothing},
+      {"the echo", echo, Reply::echoOnly},
+      {"half the echo", Bytes(echo.begin(), echo.begin() + 4), Reply::echoOnly},
+      {"not the echo", Bytes(9, 0x55), Reply::garbage},
+      {"junk after the echo", Concat({echo, {0x55, 0x0F, 0x0F}}), Reply::garbage},
+      {"an answer cut short", Concat({echo, {0x0F, 0x0F, 0x03}}), Reply::incomplete},
+      {"a bad checksum", Concat({echo, {0x0F, 0x0F, 0x03, 0xFE, 0x04}}), Reply::badChecksum},
+      {"a long answer", Concat({echo, Answer({0x03, 0x00})}), Reply::wrongLength},
+      {"a write's answer", Concat({echo, writeAck}), Reply::otherCommand},
+  };
+  for (const auto& c : cases) {
+    ScriptedLine scripted;
+    BootLink other(nullptr);
+    scripted.Attach(other);
+    scripted.reads = {c.received};
+    EXPECT_EQ(other.ErasePage(0x2040), -1) << c.what;
+    EXPECT_EQ(other.last.operation, LinkOperation::erase) << c.what;
+    EXPECT_EQ(other.last.address, 0x2040u) << c.what;
+    EXPECT_EQ(other.last.reply, c.reply) << c.what;
+  }
+  line.reads = {Concat({echo, eraseAck})};
+  EXPECT_EQ(link.ErasePage(0x2040), 0);
+  EXPECT_EQ(link.last.reply, Reply::answered);
+}
+
 TEST_F(BootLinkTest, ControlByteThresholdCountsTheEscapedCode) {
   const Bytes all = Concat({Frame(5, 1, 255, {0xFF}), controlAck});
   ASSERT_EQ(all.size(), 17u);

@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -66,6 +68,27 @@ TEST_F(PtyPort, SecondOpenIsRefusedWhileTheFirstHoldsThePort) {
   EXPECT_EQ(second.LastError(), PortError::busy);
   first.Close();
   EXPECT_EQ(second.OpenDevice(path.c_str()), 0) << "the port is free again after Close";
+}
+
+int ExclusiveFlag(int fd) {
+  int exclusive = -1;
+  ioctl(fd, TIOCGEXCL, &exclusive);
+  return exclusive;
+}
+
+// Another program holds the port by a lock, or in exclusive mode (which root
+// gets through): refused, and its hold left as it was.
+TEST_F(PtyPort, APortAnotherProgramHoldsIsRefusedAndLeftHeld) {
+  for (const bool exclusiveMode : {false, true}) {
+    const int other = open(path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(exclusiveMode ? ioctl(other, TIOCEXCL) : flock(other, LOCK_EX | LOCK_NB), 0);
+    ComPort port;
+    EXPECT_EQ(port.OpenDevice(path.c_str()), -1);
+    EXPECT_EQ(port.LastError(), PortError::busy);
+    port.Close();
+    EXPECT_EQ(ExclusiveFlag(other), exclusiveMode ? 1 : 0);
+    close(other);
+  }
 }
 
 TEST_F(PtyPort, ConfiguresRaw57600EightNoneOne) {

@@ -43,16 +43,16 @@ class PageRange : public ::testing::Test {
 
 TEST_F(PageRange, SendsNothingWhenThereIsNothingToSend) {
   TestTable table(8, {0, 1, 2});
-  EXPECT_EQ(WritePageRange(table.table, 0x2080, 0x2080, base), 0) << "empty range";
-  EXPECT_EQ(WritePageRange(table.table, 0x20C0, 0x2080, base), 0) << "start after end";
-  EXPECT_EQ(WritePageRange(table.table, 0x20C0, 0x2200, base), 0) << "only empty entries";
-  EXPECT_EQ(VerifyPageRange(table.table, 0x20C0, 0x2200, base), 0);
+  EXPECT_EQ(WritePageRange(device.run, table.table, 0x2080, 0x2080, base), 0) << "empty range";
+  EXPECT_EQ(WritePageRange(device.run, table.table, 0x20C0, 0x2080, base), 0) << "start after end";
+  EXPECT_EQ(WritePageRange(device.run, table.table, 0x20C0, 0x2200, base), 0) << "only empty entries";
+  EXPECT_EQ(VerifyPageRange(device.run, table.table, 0x20C0, 0x2200, base), 0);
   EXPECT_TRUE(device.simulator.Transcript().empty());
 }
 
 TEST_F(PageRange, ErasesThenWritesEachPresentPageInAscendingOrder) {
   TestTable table(8, {1, 3, 4});
-  EXPECT_EQ(WritePageRange(table.table, base, base + 8 * 64, base), 0);
+  EXPECT_EQ(WritePageRange(device.run, table.table, base, base + 8 * 64, base), 0);
   const std::vector<SimCommand> expected = {SimCommand::erase, SimCommand::write, SimCommand::erase,
                                             SimCommand::write, SimCommand::erase, SimCommand::write};
   EXPECT_EQ(device.Kinds(), expected);
@@ -63,7 +63,7 @@ TEST_F(PageRange, ErasesThenWritesEachPresentPageInAscendingOrder) {
   EXPECT_EQ(writes[2].address, 0x2100u);
   const std::vector<uint8_t> memory = device.simulator.Memory(3);
   EXPECT_TRUE(std::equal(table.pages[1].begin(), table.pages[1].end(), memory.begin() + 0x20C0));
-  EXPECT_EQ(VerifyPageRange(table.table, base, base + 8 * 64, base), 0);
+  EXPECT_EQ(VerifyPageRange(device.run, table.table, base, base + 8 * 64, base), 0);
   EXPECT_EQ(device.Frames(SimCommand::read).size(), 3u);
 }
 
@@ -72,7 +72,7 @@ TEST_F(PageRange, UnacknowledgedEraseStopsBeforeTheWrite) {
   SimFaults faults;
   faults.dropAnswer = {{SimCommand::erase, 1}};
   device.simulator.SetFaults(faults);
-  EXPECT_EQ(WritePageRange(table.table, base, base + 4 * 64, base), -1);
+  EXPECT_EQ(WritePageRange(device.run, table.table, base, base + 4 * 64, base), -1);
   EXPECT_EQ(device.Kinds(), std::vector<SimCommand>{SimCommand::erase});
 }
 
@@ -81,19 +81,19 @@ TEST_F(PageRange, DifferenceAfterAZeroByteIsFoundAndEndsTheCheck) {
   withZero[10] = 0x00;
   std::vector<const uint8_t*> entries = {withZero.data(), withZero.data()};
   const PageTable table{entries.data(), 2};
-  ASSERT_EQ(WritePageRange(table, base, base + 128, base), 0);
+  ASSERT_EQ(WritePageRange(device.run, table, base, base + 128, base), 0);
   Page differs = withZero;
   differs[11] ^= 0x01;  // same up to and including the zero byte, different after it
   entries[0] = differs.data();
   device.simulator.ClearTranscript();
-  EXPECT_NE(VerifyPageRange(table, base, base + 128, base), 0);
+  EXPECT_NE(VerifyPageRange(device.run, table, base, base + 128, base), 0);
   EXPECT_EQ(device.Frames(SimCommand::read).size(), 1u) << "the second page is not read";
 }
 
 TEST_F(PageRange, CoefficientRangeUsesEntriesByItsBase) {
   TestTable own(2, {0, 1});
   EXPECT_EQ(CountPresentPages(own.table, 0x7000, 0x7080, 0x7000), 2);
-  EXPECT_EQ(WritePageRange(own.table, 0x7000, 0x7080, 0x7000), 0);
+  EXPECT_EQ(WritePageRange(device.run, own.table, 0x7000, 0x7080, 0x7000), 0);
   const auto writes = device.Frames(SimCommand::write);
   ASSERT_EQ(writes.size(), 2u);
   EXPECT_EQ(writes[0].address, 0x7000u);
@@ -106,7 +106,7 @@ TEST_F(PageRange, CoefficientRangeUsesEntriesByItsBase) {
 
 TEST_F(PageRange, RangeBeyondTheTableIsRefusedWithoutTraffic) {
   TestTable table(2, {0, 1});
-  EXPECT_EQ(WritePageRange(table.table, base + 128, base + 192, base), -1);
+  EXPECT_EQ(WritePageRange(device.run, table.table, base + 128, base + 192, base), -1);
   EXPECT_TRUE(device.simulator.Transcript().empty());
 }
 

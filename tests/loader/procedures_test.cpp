@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,7 +51,7 @@ struct CoefficientImage {
 TEST(LoadFirmware, WritesVerifiesAndStartsAllThreeControllers) {
   SimulatedDevice device(FilledWith(untouched));
   testing::internal::CaptureStderr();
-  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::started);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "cm.Sync() 3\n");
   EXPECT_EQ(device.log, firmwareSuccess);
 
@@ -84,19 +85,19 @@ TEST(LoadFirmware, SilentDeviceGetsTenContactAttemptsAndOneLine) {
   options.faults.echoOnly = true;
   SimulatedDevice device(options);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::noAnswer);
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::noAnswer);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
   EXPECT_EQ(device.Frames(SimCommand::select).size(), 10u);
   EXPECT_EQ(device.Frames(SimCommand::query).size(), 110u);
-  EXPECT_EQ(cm.noContact, 0) << "only the coefficient write flags a lost contact";
+  EXPECT_EQ(device.link.noContact, 0) << "only the coefficient write flags a lost contact";
 }
 
 TEST(LoadFirmware, ContactAtTheThirdAttemptLeavesNoTrace) {
   SimOptions options = SimulatedDevice::Unpaced();
   options.faults.dropAnswer = {{SimCommand::query, 1, 2 * syncAttempts}};
   SimulatedDevice device(options);
-  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::started);
   EXPECT_EQ(device.log, firmwareSuccess);
 }
 
@@ -106,7 +107,7 @@ TEST(LoadFirmware, MismatchOnControllerTwoEndsTheVerification) {
   options.faults.badReadPage = 0x2140;
   SimulatedDevice device(options);
   testing::internal::CaptureStderr();
-  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::failed);
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::failed);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "controller 3 is never verified";
   const Lines expected = {firmwareSuccess[0], firmwareSuccess[1], firmwareSuccess[2], firmwareSuccess[3],
                           firmwareSuccess[4], firmwareSuccess[5], "@C1Ошибка!!!."};
@@ -121,30 +122,29 @@ TEST(LoadFirmware, IgnoredLaunchIsSentTenTimesAndEndsWithoutALine) {
   SimOptions options = SimulatedDevice::Unpaced();
   options.faults.ignoreLaunch = true;
   SimulatedDevice device(options);
-  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::startNotConfirmed);
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::startNotConfirmed);
   EXPECT_EQ(device.Frames(SimCommand::launch).size(), 10u);
   EXPECT_EQ(device.log.back(), "@C4Проверка прошла.");
 }
 
 TEST(LoadFirmware, OneLaunchWhenTheBootloaderLeavesAtOnce) {
   SimulatedDevice device;
-  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::started);
   EXPECT_EQ(device.Frames(SimCommand::launch).size(), 1u);
   EXPECT_EQ(device.log.back(), "@C4Запуск.");
 }
 
 TEST(LoadFirmware, StopRequestEndsItBetweenPagesWithoutALine) {
   SimulatedDevice device;
-  SetPageSink([](PageWork, uint32_t) { RequestStop(); });
-  EXPECT_EQ(LoadFirmware(BuiltInFirmwareTables()), Outcome::stopped);
+  device.run.reports.page = [&](PageWork, uint32_t) { device.run.stopRequested = true; };
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::stopped);
   EXPECT_EQ(device.log, Lines{"@C4Контроллер 1 - запись"});
   EXPECT_EQ(device.Frames(SimCommand::write).size(), 1u);
-  SetPageSink(nullptr);
 }
 
 TEST(ResetCoefficients, WritesExactlyTheDefaultBytes) {
   SimulatedDevice device(FilledWith(untouched));
-  EXPECT_EQ(ResetCoefficients(BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(ResetCoefficients(device.run, BuiltInFirmwareTables()), Outcome::started);
   EXPECT_EQ(device.log, resetSuccess);
   const std::vector<uint8_t> memory = device.simulator.Memory(1);
   for (int n = 1; n <= 28; ++n) {
@@ -167,22 +167,22 @@ TEST(ResetCoefficients, SilentDeviceLeavesNoContactClear) {
   SimOptions options = SimulatedDevice::Unpaced();
   options.faults.silent = true;
   SimulatedDevice device(options);
-  cm.noContact = 1;
-  EXPECT_EQ(ResetCoefficients(BuiltInFirmwareTables()), Outcome::noAnswer);
+  device.link.noContact = 1;
+  EXPECT_EQ(ResetCoefficients(device.run, BuiltInFirmwareTables()), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
-  EXPECT_EQ(cm.noContact, 0);
+  EXPECT_EQ(device.link.noContact, 0);
 }
 
 TEST(WriteCoefficients, WritesAndVerifiesEvenAnAllZeroImage) {
   SimulatedDevice device(FilledWith(untouched));
   const CoefficientImage zeros(0x00);
-  EXPECT_EQ(WriteCoefficients(zeros.table), Outcome::started);
+  EXPECT_EQ(WriteCoefficients(device.run, zeros.table), Outcome::started);
   EXPECT_EQ(device.log, writeSuccess);
   EXPECT_EQ(device.Frames(SimCommand::write).size(), 2u);
   EXPECT_EQ(device.Frames(SimCommand::read).size(), 2u);
   const std::vector<uint8_t> memory = device.simulator.Memory(1);
   EXPECT_TRUE(std::equal(zeros.bytes, zeros.bytes + 128, memory.begin() + 0x7000));
-  EXPECT_EQ(cm.noContact, 0);
+  EXPECT_EQ(device.link.noContact, 0);
 }
 
 TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
@@ -190,9 +190,9 @@ TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
   options.faults.silent = true;
   SimulatedDevice device(options);
   const CoefficientImage image(0x11);
-  EXPECT_EQ(WriteCoefficients(image.table), Outcome::noAnswer);
+  EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
-  EXPECT_EQ(cm.noContact, 1);
+  EXPECT_EQ(device.link.noContact, 1);
 }
 
 TEST(WriteCoefficients, FailedVerificationStillCountsAsContact) {
@@ -201,21 +201,21 @@ TEST(WriteCoefficients, FailedVerificationStillCountsAsContact) {
   options.faults.badReadPage = 0x7040;
   SimulatedDevice device(options);
   const CoefficientImage image(0x11);
-  EXPECT_EQ(WriteCoefficients(image.table), Outcome::failed);
+  EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::failed);
   EXPECT_EQ(device.log, (Lines{"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.", "@C4Проверка.",
                                "@C1Ошибка!!!."}));
-  EXPECT_EQ(cm.noContact, 0);
+  EXPECT_EQ(device.link.noContact, 0);
 }
 
 TEST(WriteCoefficients, PausesBeforeTheSyncAfterTheNullCommandUnlikeTheReset) {
   // Both run the same frames; the write only adds a pause, which the line
   // cannot see. The frames must match one for one.
   SimulatedDevice reset;
-  ASSERT_EQ(ResetCoefficients(BuiltInFirmwareTables()), Outcome::started);
+  ASSERT_EQ(ResetCoefficients(reset.run, BuiltInFirmwareTables()), Outcome::started);
   const std::vector<SimCommand> resetKinds = reset.Kinds();
   reset.simulator.ClearTranscript();
   const CoefficientImage image(0x22);
-  ASSERT_EQ(WriteCoefficients(image.table), Outcome::started);
+  ASSERT_EQ(WriteCoefficients(reset.run, image.table), Outcome::started);
   EXPECT_EQ(reset.Kinds(), resetKinds);
 }
 
@@ -233,11 +233,11 @@ void PrintTo(const StepFault& fault, std::ostream* out) {
 
 class FaultAtEachStep : public ::testing::TestWithParam<StepFault> {};
 
-Outcome RunProcedure(const std::string& name) {
+Outcome RunProcedure(const std::string& name, RunContext& run) {
   static const CoefficientImage image(0x33);
-  if (name == "firmware") return LoadFirmware(BuiltInFirmwareTables());
-  if (name == "reset") return ResetCoefficients(BuiltInFirmwareTables());
-  return WriteCoefficients(image.table);
+  if (name == "firmware") return LoadFirmware(run, BuiltInFirmwareTables());
+  if (name == "reset") return ResetCoefficients(run, BuiltInFirmwareTables());
+  return WriteCoefficients(run, image.table);
 }
 
 // The line dies right after the first Launch: not even the echo comes back,
@@ -247,19 +247,20 @@ TEST(StartApplication, ALineThatDiesAfterLaunchIsNoAnswer) {
   SimOptions options = SimulatedDevice::Unpaced();
   options.faults.hangUp = {{SimCommand::launch, 1}};
   SimulatedDevice device(options);
-  EXPECT_EQ(RunProcedure("write"), Outcome::noAnswer);
+  EXPECT_EQ(RunProcedure("write", device.run), Outcome::noAnswer);
   EXPECT_TRUE(device.simulator.HungUp());
   ASSERT_GE(device.log.size(), 2u);
   EXPECT_EQ(Lines(device.log.end() - 2, device.log.end()),
             (Lines{"@C4Проверка прошла.", "@C1Не отвечает."}));
   EXPECT_EQ(device.Frames(SimCommand::launch).size(), 1u) << "the dead line hears no more";
-  EXPECT_EQ(cm.noContact, 0);
+  EXPECT_EQ(device.link.noContact, 0);
 }
 
 // The Sync after each Launch as the line answers it: nothing at all is a dead
 // line; only the echo, or bytes that are no answer, mean the bootloader left.
 TEST(StartApplication, TheLastSyncDecidesTheLine) {
-  const Bytes echo(cm.query, cm.query + cm.queryLength);
+  const BootLink reference(nullptr);
+  const Bytes echo(reference.query, reference.query + reference.queryLength);
   const struct {
     const char* name;
     Bytes reply;  // every read after a Launch
@@ -271,24 +272,84 @@ TEST(StartApplication, TheLastSyncDecidesTheLine) {
       {"echo only", echo, Outcome::started, 1, {"@C4Запуск."}},
       {"garbage", {0x55, 0xAA, 0x55}, Outcome::started, 10, {"@C4Запуск."}},
   };
-  static Lines logged;
-  SetLogSink([](const char* line) { logged.push_back(line); });
-  SerialLine* const port = cm.port;
-  const PauseFunction pause = cm.pauseFunction;
   for (const auto& c : cases) {
-    logged.clear();
+    Lines logged;
     ScriptedLine line;
-    line.Attach(cm);
+    BootLink link(nullptr);
+    line.Attach(link);
+    RunContext run(link);
+    run.reports.log = [&](const char* text) { logged.push_back(text); };
     for (int i = 0; i < launchAttempts * syncAttempts; ++i) line.reads.push_back(c.reply);
-    EXPECT_EQ(StartApplication(), c.outcome) << c.name;
+    EXPECT_EQ(StartApplication(run), c.outcome) << c.name;
     EXPECT_EQ(logged, c.log) << c.name;
     size_t launches = 0;
     for (const Bytes& frame : line.writes) launches += frame != echo;
     EXPECT_EQ(launches, c.launches) << c.name;
   }
-  cm.port = port;
-  cm.pauseFunction = pause;
-  SetLogSink(nullptr);
+}
+
+// After "Ошибка!!!." the run context keeps the step that failed and what
+// came back, for the command line to name.
+TEST(JobFailure, NamesTheFailedStepAndWhatCameBack) {
+  const struct {
+    const char* what;
+    std::function<void(SimFaults*)> fault;
+    std::string description;
+  } cases[] = {
+      {"erase on controller 2", [](SimFaults* f) { f->dropAnswer = {{SimCommand::erase, 54}}; },
+       "стирание страницы 0x2000 контроллера 2: пришло только эхо"},
+      {"write", [](SimFaults* f) { f->corruptChecksum = {{SimCommand::write, 1}}; },
+       "запись страницы 0x2000 контроллера 1: ответ с неверной контрольной суммой"},
+      {"selection", [](SimFaults* f) { f->dropAnswer = {{SimCommand::query, 5, syncAttempts}}; },
+       "выбор контроллера 2: на запрос присутствия пришло только эхо"},
+      {"control byte", [](SimFaults* f) { f->dropAnswer = {{SimCommand::control, 1}}; },
+       "запись управляющего байта контроллера 1: пришло только эхо"},
+      {"read", [](SimFaults* f) { f->strayBytes = {{SimCommand::read, 1}}; },
+       "чтение страницы 0x2000 контроллера 1: пришли посторонние байты"},
+      {"compare",
+       [](SimFaults* f) {
+         f->badReadController = 2;
+         f->badReadPage = 0x2140;
+       },
+       "проверка страницы 0x2140 контроллера 2: прочитано не то, что записано"},
+  };
+  for (const auto& c : cases) {
+    SimOptions options = SimulatedDevice::Unpaced();
+    c.fault(&options.faults);
+    SimulatedDevice device(options);
+    EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::failed) << c.what;
+    EXPECT_EQ(DescribeFailure(device.run.failure), c.description) << c.what;
+  }
+  SimulatedDevice clean;
+  EXPECT_EQ(LoadFirmware(clean.run, BuiltInFirmwareTables()), Outcome::started);
+  EXPECT_EQ(DescribeFailure(clean.run.failure), "") << "nothing failed";
+}
+
+RunContext* stopAtPause = nullptr;
+void RequestStopAtPause(int) {
+  if (stopAtPause != nullptr) stopAtPause->stopRequested = true;
+}
+
+// A stop that arrives while the application is being started ends it before
+// the next Launch, instead of after all ten rounds.
+TEST(StartApplication, AStopEndsItBeforeTheNextLaunch) {
+  SimOptions options = SimulatedDevice::Unpaced();
+  options.faults.ignoreLaunch = true;
+  SimulatedDevice device(options);
+  device.run.reports.log = [&](const char* line) {
+    if (std::string(line) == "@C4Проверка прошла.") device.run.stopRequested = true;
+  };
+  EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::stopped);
+  EXPECT_TRUE(device.Frames(SimCommand::launch).empty());
+
+  // Between two rounds: the pause after the first Launch asks for the stop.
+  SimulatedDevice again(options);
+  ASSERT_EQ(MakeContact(again.run), 0);
+  stopAtPause = &again.run;
+  again.run.link.pauseFunction = RequestStopAtPause;
+  EXPECT_EQ(StartApplication(again.run), Outcome::stopped);
+  EXPECT_EQ(again.Frames(SimCommand::launch).size(), 1u);
+  stopAtPause = nullptr;
 }
 
 TEST_P(FaultAtEachStep, EndsWithTheErrorLineAndSendsNothingMore) {
@@ -298,13 +359,14 @@ TEST_P(FaultAtEachStep, EndsWithTheErrorLineAndSendsNothingMore) {
   const int count = fault.kind == SimCommand::query ? syncAttempts : 1;
   options.faults.dropAnswer = {{fault.kind, fault.nth, count}};
   SimulatedDevice device(options);
-  EXPECT_EQ(RunProcedure(fault.procedure), Outcome::failed);
+  EXPECT_EQ(RunProcedure(fault.procedure, device.run), Outcome::failed);
   ASSERT_FALSE(device.log.empty());
   EXPECT_EQ(device.log.back(), "@C1Ошибка!!!.");
   const std::vector<SimCommand> kinds = device.Kinds();
   ASSERT_FALSE(kinds.empty());
   EXPECT_EQ(kinds.back(), fault.kind) << "nothing is sent after the unanswered frame";
   EXPECT_EQ(static_cast<int>(device.Frames(fault.kind).size()), fault.nth + count - 1);
+  EXPECT_NE(DescribeFailure(device.run.failure), "") << "the failed step is named";
 }
 
 // Presence queries answered in a clean run before each step's query; the

@@ -47,11 +47,7 @@ void ExpectNothingChanged(const ModelLine& line) {
   EXPECT_EQ(ChangingFrames(line), std::vector<int>(4, 0)) << "erase, write, control, null";
 }
 
-std::vector<PageDifference> reported;
-void Collect(const PageDifference& difference) { reported.push_back(difference); }
-
 TEST(VerifyFirmware, EachDifferingByteIsNamedAndTheOtherControllersAreStillRead) {
-  SetDifferenceSink(Collect);
   struct Corruption {
     int controller;
     uint32_t address;  // of the byte
@@ -59,20 +55,20 @@ TEST(VerifyFirmware, EachDifferingByteIsNamedAndTheOtherControllersAreStillRead)
   };
   const Corruption cases[] = {
       {2, 0x2140 + 17, {"@C4Контроллер 1 - проверка", "@C4Контроллер 2 - проверка", "@C1Ошибка!!!.",
-                        "@C4Контроллер 3 - проверка", "@C4Запуск."}},
+                        "@C4Контроллер 3 - проверка"}},
       {1, 0x2000, {"@C4Контроллер 1 - проверка", "@C1Ошибка!!!.", "@C4Контроллер 2 - проверка",
-                   "@C4Контроллер 3 - проверка", "@C4Запуск."}},
+                   "@C4Контроллер 3 - проверка"}},
       {3, 0x2DBF, {"@C4Контроллер 1 - проверка", "@C4Контроллер 2 - проверка",
-                   "@C4Контроллер 3 - проверка", "@C1Ошибка!!!.", "@C4Запуск."}},
+                   "@C4Контроллер 3 - проверка", "@C1Ошибка!!!."}},
   };
   for (const Corruption& c : cases) {
     ModelLine device;
     LoadImages(&device);
-    device.AttachLink();
-    reported.clear();
+    std::vector<PageDifference> reported;
+    device.run.reports.difference = [&](const PageDifference& d) { reported.push_back(d); };
     const uint8_t expected = device.model.memory[c.controller - 1][c.address];
     device.model.memory[c.controller - 1][c.address] ^= 0x5A;
-    EXPECT_EQ(VerifyFirmware(BuiltInFirmwareTables()), Outcome::failed);
+    EXPECT_EQ(VerifyFirmware(device.run, BuiltInFirmwareTables()), Outcome::failed);
     EXPECT_EQ(device.log, c.log) << "controller " << c.controller;
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0].controller, c.controller);
@@ -82,9 +78,10 @@ TEST(VerifyFirmware, EachDifferingByteIsNamedAndTheOtherControllersAreStillRead)
     EXPECT_EQ(reported[0].expected, expected);
     EXPECT_EQ(reported[0].found, expected ^ 0x5A);
     EXPECT_EQ(device.FramesReceived(SimCommand::read), 149) << "every page is read";
+    EXPECT_EQ(device.FramesReceived(SimCommand::launch), 0) << "left in its bootloaders";
+    EXPECT_FALSE(device.model.launched);
     ExpectNothingChanged(device);
   }
-  SetDifferenceSink(nullptr);
 }
 
 // A float of every kind the coefficients can hold, NaN aside.
@@ -127,19 +124,18 @@ TEST(CoefficientRoundTrip, WriteSaveWriteGivesTheSameBytesForAThousandImages) {
     }
     const uint8_t* entries[2] = {original, original + 64};
     ModelLine line;
-    line.AttachLink();
-    ASSERT_EQ(WriteCoefficients(PageTable{entries, 2}), Outcome::started);
+    ASSERT_EQ(WriteCoefficients(line.run, PageTable{entries, 2}), Outcome::started);
 
     uint8_t read[coefficientPagesSize];
     const std::vector<int> before = ChangingFrames(line);
-    ASSERT_EQ(ReadCoefficients(read), Outcome::started);
+    ASSERT_EQ(ReadCoefficients(line.run, read), Outcome::started);
     ASSERT_EQ(ChangingFrames(line), before) << "reading changes nothing";
     const SaveReport saved = SaveCoefficientFile(read, path.c_str(), true);
     ASSERT_EQ(saved.result, SaveResult::saved) << saved.reason;
     // Wipe the pages so that the second write has to bring every byte back.
     for (int i = 0; i < 128; ++i) line.model.memory[0][0x7000 + i] = 0x00;
     ASSERT_EQ(ReadCoefficientFile(path.c_str()), coefficientFileOk);
-    ASSERT_EQ(WriteCoefficients(coefficientTable), Outcome::started);
+    ASSERT_EQ(WriteCoefficients(line.run, coefficientTable), Outcome::started);
 
     ASSERT_EQ(std::memcmp(line.model.memory[0].data() + 0x7000, original, 128), 0)
         << "round " << round;

@@ -9,6 +9,7 @@
 
 #include "link/boot_link.h"
 #include "link/com_port.h"
+#include "link/com_port.h"
 #include "tests/sim/sim_frames.h"
 
 namespace {

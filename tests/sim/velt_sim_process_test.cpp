@@ -17,6 +17,7 @@
 
 #include "link/boot_link.h"
 #include "link/com_port.h"
+#include "link/com_port.h"
 #include "sim/sim_types.h"
 #include "tests/sim/sim_frames.h"
 

@@ -1,37 +1,15 @@
 #include "tests/support/model_line.h"
 
-#include "loader/report.h"
-
 namespace {
-
-ModelLine* capturing = nullptr;
 
 void SkipPause(int) {}
 
-void CaptureLine(const char* line) {
-  if (capturing != nullptr) capturing->log.emplace_back(line);
-}
-
 }  // namespace
 
-ModelLine::ModelLine(const SimOptions& options) { InitDeviceModel(&model, options); }
-
-ModelLine::~ModelLine() {
-  if (capturing == this) {
-    SetLogSink(nullptr);
-    capturing = nullptr;
-  }
-  if (cm.port != this) return;
-  cm.port = &comPort;
-  cm.pauseFunction = previousPause;
-}
-
-void ModelLine::AttachLink() {
-  previousPause = cm.pauseFunction;
-  cm.port = this;
-  cm.pauseFunction = SkipPause;
-  capturing = this;
-  SetLogSink(CaptureLine);
+ModelLine::ModelLine(const SimOptions& options) {
+  InitDeviceModel(&model, options);
+  link.pauseFunction = SkipPause;
+  run.reports.log = [this](const char* line) { log.emplace_back(line); };
 }
 
 int ModelLine::FramesReceived(SimCommand kind) const {
@@ -55,6 +33,8 @@ int ModelLine::Read(int count, uint8_t* buffer) {
   }
   return taken;
 }
+
+bool ModelLine::WaitForData(int) { return !pending.empty(); }
 
 void ModelLine::ClearReceive() { pending.clear(); }
 void ModelLine::AbortAndClearReceive() { pending.clear(); }

@@ -37,6 +37,11 @@ int ScriptedLine::Read(int count, uint8_t* buffer) {
   return taken;
 }
 
+bool ScriptedLine::WaitForData(int milliseconds) {
+  events.push_back("pause " + std::to_string(milliseconds));
+  return !reads.empty() && !reads.front().empty();
+}
+
 void ScriptedLine::ClearReceive() { events.push_back("clear"); }
 void ScriptedLine::AbortAndClearReceive() { events.push_back("abort"); }
 

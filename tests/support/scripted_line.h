@@ -27,6 +27,8 @@ class ScriptedLine : public SerialLine {
 
   void Write(int count, const uint8_t* data) override;
   int Read(int count, uint8_t* buffer) override;
+  // Recorded as the pause it stands for; returns at once.
+  bool WaitForData(int milliseconds) override;
   void ClearReceive() override;
   void AbortAndClearReceive() override;
 

@@ -1,18 +1,5 @@
 #include "tests/support/simulated_device.h"
 
-#include "link/boot_link.h"
-#include "loader/report.h"
-
-namespace {
-
-SimulatedDevice* capturing = nullptr;
-
-void CaptureLine(const char* line) {
-  if (capturing != nullptr) capturing->log.emplace_back(line);
-}
-
-}  // namespace
-
 SimOptions SimulatedDevice::Unpaced() {
   SimOptions options;
   options.baud = 0;
@@ -20,18 +7,11 @@ SimOptions SimulatedDevice::Unpaced() {
 }
 
 SimulatedDevice::SimulatedDevice(const SimOptions& options) : simulator(options) {
-  capturing = this;
-  SetLogSink(CaptureLine);
-  comPort.OpenDevice(simulator.DevicePath().c_str());
-  cm.port = &comPort;
+  run.reports.log = [this](const char* line) { log.emplace_back(line); };
+  port.OpenDevice(simulator.DevicePath().c_str());
 }
 
-SimulatedDevice::~SimulatedDevice() {
-  comPort.Close();
-  SetLogSink(nullptr);
-  SetPageSink(nullptr);
-  capturing = nullptr;
-}
+SimulatedDevice::~SimulatedDevice() { port.Close(); }
 
 std::vector<SimFrame> SimulatedDevice::Frames(SimCommand kind) const {
   std::vector<SimFrame> frames;

@@ -1,11 +1,14 @@
-// A simulator on a pty with the one global port opened on it and `cm` bound
-// to that port, and the procedures' log lines captured: the procedures then
-// run exactly as in the program, over real serial code.
+// A simulator on a pty with a port of its own opened on it, a link bound to
+// that port and a run context whose log lines are captured: the procedures
+// then run exactly as in the program, over real serial code.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "link/boot_link.h"
+#include "link/com_port.h"
+#include "loader/run_context.h"
 #include "sim/device_model.h"
 #include "sim/simulator.h"
 
@@ -17,6 +20,9 @@ class SimulatedDevice {
   static SimOptions Unpaced();
 
   Simulator simulator;
+  ComPort port;
+  BootLink link{&port};
+  RunContext run{link};
   std::vector<std::string> log;  // lines as logged, prefixes included
 
   // Frames of one kind, in the order received.

@@ -1,5 +1,6 @@
 // Saving coefficients on Windows: CR LF line ends, a UTF-8 name with
-// Cyrillic letters, no replacing without being asked, nothing left behind.
+// Cyrillic letters, no replacing without being asked, nothing left behind,
+// a folder refused, a failure given with the system's reason.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -55,8 +56,21 @@ TEST(CoefficientSavingOnWindows, CrLfCyrillicNameNoReplaceAndReadBack) {
 
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), false).result, SaveResult::exists);
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
-  EXPECT_EQ(GetFileAttributesW(Wide(path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW(Wide(directory + "\\velt-save.tmp").c_str()),
+            INVALID_FILE_ATTRIBUTES);
 
+  // A folder is refused as one, replacing or not; a missing one is named
+  // with the system's reason.
+  const std::string folder = directory + "\\папка.koeff";
+  ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));
+  for (const bool replace : {false, true}) {
+    EXPECT_EQ(SaveCoefficientFile(image, folder.c_str(), replace).reason, folder + ": это папка");
+  }
+  const std::string step = "не удалось создать файл в папке " + directory + "\\нет\\: ";
+  const std::string missing = directory + "\\нет\\k.koeff";
+  const std::string reason = SaveCoefficientFile(image, missing.c_str(), false).reason;
+  EXPECT_TRUE(reason.rfind(step, 0) == 0 && reason.size() > step.size()) << reason;
+  EXPECT_TRUE(RemoveDirectoryW(Wide(folder).c_str()));
   EXPECT_TRUE(DeleteFileW(Wide(path).c_str()));
   EXPECT_TRUE(RemoveDirectoryA(directory.c_str()));
 }
