@@ -182,6 +182,14 @@ TEST_F(PortMenuTest, RefreshKeepsTheChosenDiscoveredPortWhereverItMoves) {
   for (int k = 1; k <= portCount; ++k) EXPECT_FALSE(PortMenuItem(k).value()) << k;
   ASSERT_EQ(checkPortSelected(), 0);
   EXPECT_EQ(selectedDevice, chosen);
+
+  // Gone: nothing is chosen in its place.
+  ASSERT_EQ(unlink(portTree.DevicePath("ttyUSB0").c_str()), 0);
+  PickRefresh();
+  EXPECT_EQ(ExtraPortCount(), 1);
+  logBrowser->clear();
+  loadFirmwareButton->do_callback();
+  EXPECT_EQ(LogLines(), std::vector<std::string>{"@C1Порт не выбран."});
 }
 
 TEST_F(PortMenuTest, RefreshProbesComOneToFourAgainAndChoosesNothingInstead) {
@@ -200,9 +208,6 @@ TEST_F(PortMenuTest, RefreshProbesComOneToFourAgainAndChoosesNothingInstead) {
       {"the chosen port gone: greyed, nothing chosen in its place",
        {false, true, true, false}, {false, false, true, false}, 2,
        {false, false, true, false}, 0},
-      {"nothing chosen stays so",
-       {false, false, false, false}, {true, true, true, true}, 0,
-       {true, true, true, true}, 0},
   };
   const int compiledFlags[portCount] = {PortMenuItem(1).flags, PortMenuItem(2).flags,
                                         PortMenuItem(3).flags, PortMenuItem(4).flags};
@@ -227,19 +232,6 @@ TEST_F(PortMenuTest, RefreshProbesComOneToFourAgainAndChoosesNothingInstead) {
       EXPECT_EQ(PortMenuItem(k).value() != 0, k == c.expectedChosen) << c.name << ": COM " << k;
     }
   }
-}
-
-TEST_F(PortMenuTest, ADiscoveredPortThatWentAwayLeavesNothingChosen) {
-  StartProgram();
-  AttachDiscoveredDevice("ttyUSB0", simulatorById);
-  PickRefresh();
-  SelectExtraPort(0);
-  ASSERT_EQ(unlink(portTree.DevicePath("ttyUSB0").c_str()), 0);
-  PickRefresh();
-  EXPECT_EQ(ExtraPortCount(), 0);
-  loadFirmwareButton->do_callback();
-  EXPECT_EQ(LogLines(), std::vector<std::string>{"@C1Порт не выбран."});
-  EXPECT_EQ(operationBusy, 0);
 }
 
 TEST_F(PortMenuTest, RefreshIsGreyedAndIgnoredWhileAJobRuns) {

@@ -142,19 +142,4 @@ TEST_F(ProgressBarTest, EachJobsTotalsAreThePagesItReports) {
   }
 }
 
-TEST_F(ProgressBarTest, APortThatDoesNotOpenEndsTheBarAtOnce) {
-  StartProgram();
-  SelectPort(1);
-  PortMenuItem(1).activate();  // greyed by the probe, chosen all the same
-  PortMenuItem(1).set();
-  loadFirmwareButton->do_callback();
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), std::vector<std::string>{"@C1Порт не соединился."});
-  EXPECT_FALSE(JobProgressShown());
-  EXPECT_EQ(JobProgress().written + JobProgress().verified, 0);
-  PumpFor(drawSeconds);
-  const BarPixels after = ReadBar();
-  EXPECT_EQ(after.track + after.Done(), 0);
-}
-
 }  // namespace
