@@ -10,7 +10,7 @@ PageProgress JobPages(WindowJob job) {
   int pages = 0;
   switch (job) {
     case WindowJob::loadFirmware:
-      for (int k = 0; k < 3; ++k) {
+      for (size_t k = 0; k < firmwareTables.size(); ++k) {
         pages += CountPresentPages(*firmwareTables[k], firmwareBase,
                                    firmwareControllers[k].rangeEnd, firmwareBase);
       }

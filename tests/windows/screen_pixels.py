@@ -4,8 +4,9 @@ writes it) for scripts/test-windows.
 
 usage: screen_pixels.py coloured FILE X Y W H
          prints how many pixels of the rectangle are clearly coloured (not grey)
-       screen_pixels.py exact FILE X Y W H RRGGBB
-         prints how many pixels of the rectangle have exactly that colour
+       screen_pixels.py exact FILE X Y W H RRGGBB...
+         prints, for each colour, how many pixels of the rectangle have
+         exactly that colour, all on one line
        screen_pixels.py bands FILE X Y W H
          prints one line "FIRST_ROW LAST_ROW DARKEST" per band of rows that
          hold drawn text (at least LEAST_TEXT_ROWS rows with a pixel darker
@@ -61,9 +62,9 @@ def coloured(path, x, y, w, h):
     print(count)
 
 
-def exact(path, x, y, w, h, colour):
-    wanted = bytes.fromhex(colour)
-    print(sum(line.count(wanted) for _, line in pixels(path, x, y, w, h)))
+def exact(path, x, y, w, h, colours):
+    lines = [line for _, line in pixels(path, x, y, w, h)]
+    print(*(sum(line.count(bytes.fromhex(colour)) for line in lines) for colour in colours))
 
 
 def bands(path, x, y, w, h):
@@ -83,12 +84,13 @@ def bands(path, x, y, w, h):
 def main():
     command = sys.argv[1] if len(sys.argv) > 1 else ""
     arguments = {"coloured": 7, "bands": 7, "exact": 8}
-    if arguments.get(command) != len(sys.argv):
+    if command not in arguments or len(sys.argv) < arguments[command] or \
+            (command != "exact" and len(sys.argv) != arguments[command]):
         sys.exit(__doc__)
     path = sys.argv[2]
     x, y, w, h = (int(value) for value in sys.argv[3:7])
     if command == "exact":
-        exact(path, x, y, w, h, sys.argv[7])
+        exact(path, x, y, w, h, sys.argv[7:])
     else:
         (coloured if command == "coloured" else bands)(path, x, y, w, h)
 
