@@ -20,6 +20,8 @@ const char* const endOfFormat = "@.";
 
 // Set with the font's widths, before any worker exists.
 int splitWidth = 0;
+// While a worker logs a line of the window's own: the log shows it split.
+thread_local bool splittingWorkerLine = false;
 
 bool NeedsEndOfFormat(const std::string& part) {
   if (part.empty()) return false;
@@ -31,8 +33,10 @@ bool NeedsEndOfFormat(const std::string& part) {
 void AppendLogLine(const char* line) { logBrowser->add(line); }
 
 void logMessage(const char* line) {
+  const std::vector<std::string> parts =
+      splittingWorkerLine ? SplitLogLine(line) : std::vector<std::string>{line};
   Fl::lock();
-  logBrowser->add(line);
+  for (const std::string& part : parts) logBrowser->add(part.c_str());
   Fl::unlock();
   // The pointer form: the callback form queues and drops calls when busy.
   Fl::awake(logBrowser);
@@ -64,9 +68,8 @@ void AppendSplitLogLine(const std::string& line) {
 }
 
 void WorkerSplitLogLine(const std::string& line) {
-  const std::vector<std::string> parts = SplitLogLine(line);
-  Fl::lock();
-  for (const std::string& part : parts) logBrowser->add(part.c_str());
-  Fl::unlock();
-  Fl::awake(logBrowser);
+  // Through the job's sinks, so that its record sees the line whole.
+  splittingWorkerLine = true;
+  Log(windowRun, line.c_str());
+  splittingWorkerLine = false;
 }

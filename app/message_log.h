@@ -30,7 +30,8 @@ int SplitLogWidth();
 // the prefix, so that the browser does not take it for a format code.
 std::vector<std::string> SplitLogLine(const std::string& line);
 
-// Such a line appended on the GUI thread, and from a worker (one locked
-// section for all its parts).
+// Such a line appended on the GUI thread, and from a worker, which logs it
+// through the job's run context as a whole (one locked section for all its
+// parts).
 void AppendSplitLogLine(const std::string& line);
 void WorkerSplitLogLine(const std::string& line);

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "app/choose_coefficient_file.h"
+#include "app/job_recording.h"
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/question_window.h"
 #include "app/window_device.h"
+#include "cli/exit_status.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
 #include "link/printable_text.h"
@@ -95,12 +97,21 @@ void onSaveCoefficients(Fl_Widget*, void*) {
 }
 
 void saveCoefficientsWorker() {
+  WindowJobRecord record("save-coefficients", "", savePath);
   if (OpenSelectedPort() == 0) {
     const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
     comPort.Close();
-    if (outcome == Outcome::started || outcome == Outcome::startNotConfirmed) {
-      LogSaveReport(SaveCoefficientFile(coefficientsRead, savePath, replaceFile));
+    const bool read = outcome == Outcome::started || outcome == Outcome::startNotConfirmed;
+    const SaveReport report =
+        read ? SaveCoefficientFile(coefficientsRead, savePath, replaceFile) : SaveReport{};
+    if (read) LogSaveReport(report);
+    if (read && report.result != SaveResult::saved) {
+      record.Finish(outcomeFileRejected, exitFileRejected);
+    } else {
+      record.Finish(outcome);
     }
+  } else {
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   FinishOperation();
 }
