@@ -145,45 +145,39 @@ void onOpenCoefficientFile(Fl_Widget*, void*) {
 }
 
 void loadFirmwareWorker() {
-  {  // the record gives the run's sinks back before the next job may start
-    WindowJobRecord record("firmware", "", "");
-    if (OpenSelectedPort() == 0) {
-      record.Finish(LoadFirmware(windowRun, firmwareTables));
-      comPort.Close();
-    } else {
-      record.Finish(outcomePortNotOpened, exitPortUnusable);
-    }
+  WindowJobRecord record("firmware", "", "");
+  if (OpenSelectedPort() == 0) {
+    record.Finish(LoadFirmware(windowRun, firmwareTables));
+    comPort.Close();
+  } else {
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   FinishOperation();
 }
 
 void writeCoefficientsWorker() {
-  {  // the record gives the run's sinks back before the next job may start
-    WindowJobRecord record("write", CoefficientsSha256(coefficientTable, coefficientBase),
-                           loadedCoefficientFile);
-    if (OpenSelectedPort() == 0) {
-      record.Finish(WriteCoefficients(windowRun, coefficientTable));
-      comPort.Close();
-    } else {
-      cm.noContact = 1;
-      record.Finish(outcomePortNotOpened, exitPortUnusable);
-    }
-    // A write that reached the device uses the file up; one that never did
-    // keeps it for another try.
-    if (!cm.noContact) coefficientsLoaded = 0;
+  WindowJobRecord record("write", CoefficientsSha256(coefficientTable, coefficientBase),
+                         loadedCoefficientFile);
+  if (OpenSelectedPort() == 0) {
+    record.Finish(WriteCoefficients(windowRun, coefficientTable));
+    comPort.Close();
+  } else {
+    cm.noContact = 1;
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
+  // A write that reached the device uses the file up; one that never did
+  // keeps it for another try.
+  if (!cm.noContact) coefficientsLoaded = 0;
   FinishOperation();
 }
 
 void resetCoefficientsWorker() {
-  {  // the record gives the run's sinks back before the next job may start
-    WindowJobRecord record("reset", CoefficientsSha256(*firmwareTables[0], firmwareBase), "");
-    if (OpenSelectedPort() == 0) {
-      record.Finish(ResetCoefficients(windowRun, firmwareTables));
-      comPort.Close();
-    } else {
-      record.Finish(outcomePortNotOpened, exitPortUnusable);
-    }
+  WindowJobRecord record("reset", CoefficientsSha256(*firmwareTables[0], firmwareBase), "");
+  if (OpenSelectedPort() == 0) {
+    record.Finish(ResetCoefficients(windowRun, firmwareTables));
+    comPort.Close();
+  } else {
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   FinishOperation();
 }

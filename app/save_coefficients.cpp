@@ -97,23 +97,21 @@ void onSaveCoefficients(Fl_Widget*, void*) {
 }
 
 void saveCoefficientsWorker() {
-  {  // the record gives the run's sinks back before the next job may start
-    WindowJobRecord record("save-coefficients", "", savePath);
-    if (OpenSelectedPort() == 0) {
-      const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
-      comPort.Close();
-      const bool read = outcome == Outcome::started || outcome == Outcome::startNotConfirmed;
-      const SaveReport report =
-          read ? SaveCoefficientFile(coefficientsRead, savePath, replaceFile) : SaveReport{};
-      if (read) LogSaveReport(report);
-      if (read && report.result != SaveResult::saved) {
-        record.Finish(outcomeFileRejected, exitFileRejected);
-      } else {
-        record.Finish(outcome);
-      }
+  WindowJobRecord record("save-coefficients", "", savePath);
+  if (OpenSelectedPort() == 0) {
+    const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
+    comPort.Close();
+    const bool read = outcome == Outcome::started || outcome == Outcome::startNotConfirmed;
+    const SaveReport report =
+        read ? SaveCoefficientFile(coefficientsRead, savePath, replaceFile) : SaveReport{};
+    if (read) LogSaveReport(report);
+    if (read && report.result != SaveResult::saved) {
+      record.Finish(outcomeFileRejected, exitFileRejected);
     } else {
-      record.Finish(outcomePortNotOpened, exitPortUnusable);
+      record.Finish(outcome);
     }
+  } else {
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   FinishOperation();
 }
