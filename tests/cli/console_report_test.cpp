@@ -25,7 +25,7 @@ class ConsoleReport : public ::testing::Test {
 
   // A short run: two pages written and verified between the log lines.
   void Run(bool terminal) {
-    ConsoleReporter reporter({stream, terminal, terminal, 2, 2});
+    ConsoleReporter reporter({stream, terminal, terminal, 2, 2, false, {}});
     reporter.Attach(&sinks);
     sinks.log("@C4Запись коэффициентов.");
     sinks.page(PageWork::written, 0x7000);
@@ -51,16 +51,16 @@ TEST_F(ConsoleReport, ColoursLinesAndUpdatesProgressInPlaceOnATerminal) {
   const std::string erase = "\r\x1b[K";
   const std::string expected =
       "\x1b[34mЗапись коэффициентов.\x1b[0m\n" +
-      erase + "записано страниц: 1 из 2, проверено: 0 из 2" +
-      erase + "записано страниц: 2 из 2, проверено: 0 из 2" +
+      erase + "записано страниц: 1 из 2, проверено: 0 из 2, 25 %, 0 с" +
+      erase + "записано страниц: 2 из 2, проверено: 0 из 2, 50 %, 0 с" +
       erase + "\x1b[34mПроверка.\x1b[0m\n" +
-      erase + "записано страниц: 2 из 2, проверено: 1 из 2" +
+      erase + "записано страниц: 2 из 2, проверено: 1 из 2, 75 %, 0 с" +
       erase + "\x1b[31mОшибка!!!.\x1b[0m\n";
   EXPECT_EQ(Output(), expected);
 }
 
 TEST_F(ConsoleReport, EndingClearsTheProgressLineAndRemovesTheSinks) {
-  ConsoleReporter reporter({stream, true, true, 1, 1});
+  ConsoleReporter reporter({stream, true, true, 1, 1, false, {}});
   reporter.Attach(&sinks);
   sinks.page(PageWork::written, 0x2000);
   reporter.End();

@@ -32,7 +32,7 @@ TEST(FlashArguments, AcceptsTheThreeJobsInAnyOrderOfOptions) {
     FlashArguments arguments;
     std::string error;
     ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
-    EXPECT_EQ(arguments.port, c.port);
+    EXPECT_EQ(arguments.ports, std::vector<std::string>{c.port});
     EXPECT_EQ(arguments.job, c.job);
     EXPECT_EQ(arguments.file, c.file);
     EXPECT_EQ(arguments.trace, c.trace);
