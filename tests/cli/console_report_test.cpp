@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,77 @@ TEST_F(ConsoleReport, EndingClearsTheProgressLineAndRemovesTheSinks) {
   EXPECT_FALSE(sinks.page);
   const std::string output = Output();
   EXPECT_EQ(output.substr(output.size() - 4), "\r\x1b[K") << "the progress line is wiped";
+}
+
+TEST_F(ConsoleReport, QuietShowsFailuresAsTheyComeAndOnlyTheLastOtherLine) {
+  struct Case {
+    std::vector<const char*> lines;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {{"@C4Сброс коэффициентов.", "@C4Проверка прошла.", "@C4Запуск."}, "Запуск.\n"},
+      {{"@C4Проверка.", "@C1Ошибка!!!."}, "Ошибка!!!.\n"},
+      {{"@C1Ошибка!!!.", "@C4Контроллер 3 - проверка"}, "Ошибка!!!.\nКонтроллер 3 - проверка\n"},
+      {{"@C4Проверка прошла."}, "Проверка прошла.\n"},  // start not confirmed: the last word
+      {{}, ""},
+  };
+  for (const Case& c : cases) {
+    std::FILE* out = std::tmpfile();
+    ConsoleReporter reporter({out, false, false, 2, 2, true, {}});
+    reporter.Attach(&sinks);
+    for (const char* line : c.lines) {
+      sinks.log(line);
+      sinks.page(PageWork::written, 0x7000);
+    }
+    reporter.End();
+    std::rewind(out);
+    std::string text;
+    for (int ch; (ch = std::fgetc(out)) != EOF;) text += static_cast<char>(ch);
+    std::fclose(out);
+    EXPECT_EQ(text, c.shown);
+  }
+}
+
+// NO_COLOR, TERM=dumb or --color=never on a terminal: the progress line is
+// overwritten with spaces, never erased by an escape.
+TEST_F(ConsoleReport, WithoutColourTheProgressLineIsBlankedWithSpaces) {
+  ConsoleReporter reporter({stream, false, true, 2, 0, false, [] { return 40; }});
+  reporter.Attach(&sinks);
+  sinks.page(PageWork::written, 0x7000);
+  sinks.page(PageWork::written, 0x7040);
+  sinks.log("@C4Коэффициенты прошились.");
+  reporter.End();
+  const std::string first = "записано страниц: 1 из 2, проверено: 0 из 0, 50 %, 0 с";
+  const std::string output = Output();
+  EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
+  // At 40 columns the long form does not fit; each line covers the last.
+  const std::string shortForm = "запись 1/2, проверка 0/0, 50 %, 0 с";
+  const std::string done = "запись 2/2, проверка 0/0, 100 %, 0 с";
+  EXPECT_EQ(output, "\r" + shortForm + "\r" + done + "\r" + std::string(36, ' ') + "\r" +
+                        "Коэффициенты прошились.\n");
+  EXPECT_EQ(output.find(first), std::string::npos);
+}
+
+TEST_F(ConsoleReport, TheProgressLineFitsANarrowTerminalLeavingTheLastColumnFree) {
+  for (int columns : {1, 2, 10, 20, 33, 60}) {
+    std::FILE* out = std::tmpfile();
+    ConsoleReporter reporter({out, true, true, 149, 149, false, [columns] { return columns; }});
+    reporter.Attach(&sinks);
+    for (int page = 0; page < 149; ++page) sinks.page(PageWork::written, 0x2000);
+    reporter.End();
+    std::rewind(out);
+    std::string text;
+    for (int ch; (ch = std::fgetc(out)) != EOF;) text += static_cast<char>(ch);
+    std::fclose(out);
+    size_t start = 0;
+    while ((start = text.find("\r\x1b[K", start)) != std::string::npos) {
+      start += 4;
+      const std::string drawn = text.substr(start, text.find('\r', start) - start);
+      int characters = 0;
+      for (unsigned char byte : drawn) characters += (byte & 0xC0) != 0x80;
+      EXPECT_LT(characters, columns) << drawn;
+    }
+  }
 }
 
 }  // namespace
