@@ -29,7 +29,8 @@ void Say(const DeviceReports& reports, const std::string& text) {
   if (reports.error) reports.error(programPrefix + text);
 }
 
-int OpenPort(ComPort& port, const std::string& name, const DeviceReports& reports) {
+// Returns 0, or -1 with what the operator is told in *problem.
+int OpenPort(ComPort& port, const std::string& name, std::string* problem) {
   const bool digit = IsPortDigit(name);
   if ((digit ? port.Open(name[0]) : port.OpenDevice(name.c_str())) == 0) return 0;
   std::string shown = name;
@@ -38,7 +39,7 @@ int OpenPort(ComPort& port, const std::string& name, const DeviceReports& report
     PortDeviceName(name[0], device, sizeof device);
     shown += std::string(" (") + device + ")";
   }
-  Say(reports, "порт " + PrintableText(shown) + " не открылся: " + PortErrorText(port.LastError()));
+  *problem = "порт " + PrintableText(shown) + " не открылся: " + PortErrorText(port.LastError());
   return -1;
 }
 
@@ -125,8 +126,9 @@ DeviceResult RunDeviceJob(const DevicePort& port, const DeviceJobSetup& setup,
 
   DeviceLine line(reports.frames);
   setup.stops->Register(setup.slot, &line.run);
-  if (OpenPort(line.port, port.device, reports) != 0) {
+  if (OpenPort(line.port, port.device, &result.failure) != 0) {
     setup.stops->Unregister(setup.slot);
+    Say(reports, result.failure);
     result.outcome = DeviceOutcome::portNotOpened;
     result.status = exitPortUnusable;
     result.seconds = SecondsSince(start);

@@ -29,7 +29,9 @@ struct DeviceResult {
   int pagesWritten = 0;
   int pagesVerified = 0;
   std::string lastLine;  // the job's last log line, without its colour prefix
-  std::string failure;   // the failed step and what came back; "" when none failed
+  // The failed step and what came back, or why the port did not open; ""
+  // when nothing failed.
+  std::string failure;
 };
 
 DeviceOutcome DeviceOutcomeOf(Outcome outcome);

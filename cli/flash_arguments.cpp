@@ -33,6 +33,8 @@ const char flashUsage[] =
     "  --color=КОГДА     цвет и обновление строк на месте: auto (по умолчанию:\n"
     "                    только в терминале, если не задана переменная NO_COLOR\n"
     "                    и TERM не dumb), always или never\n"
+    "  --record ФАЙЛ     дописывать в ФАЙЛ строку о задании каждого устройства\n"
+    "                    (таблица для Excel и LibreOffice: UTF-8, \";\")\n"
     "  -h, --help        эта справка\n"
     "  -V, --version     версия программы\n"
     "\n"
@@ -43,6 +45,7 @@ const char flashUsage[] =
     "  3    проверено, но запуск не подтверждён (загрузчик всё ещё отвечает)\n"
     "  4    порт не открывается\n"
     "  5    файл коэффициентов отклонён\n"
+    "  6    журнал работ (--record) недоступен\n"
     "  64   ошибка в командной строке\n"
     "  130  прервано (Ctrl-C) между двумя шагами\n"
     "С несколькими портами: 0, если у всех устройств 0, иначе код первого по\n"
@@ -63,6 +66,7 @@ namespace {
 constexpr char optionPrefix[] = "--";
 constexpr char colourOption[] = "--color";
 constexpr char portOption[] = "--port";
+constexpr char recordOption[] = "--record";
 
 struct JobWord {
   const char* word;
@@ -124,6 +128,19 @@ int TakeColour(const std::string& word, FlashArguments* arguments, std::string* 
   return 0;
 }
 
+int TakeRecord(int argc, const char* const* argv, int* i, FlashArguments* arguments,
+               std::string* error) {
+  const std::string word = argv[*i];
+  if (word == recordOption && *i + 1 >= argc) {
+    *error = "после --record нужен файл";
+    return -1;
+  }
+  arguments->recordPath = word == recordOption ? argv[++*i] : word.substr(sizeof recordOption);
+  if (!arguments->recordPath.empty()) return 0;
+  *error = "пустое имя файла журнала";
+  return -1;
+}
+
 // The options that are one letter: several may share one dash (-qv), and
 // -p takes the rest of its word or the next word as the port.
 int TakeShortOptions(int argc, const char* const* argv, int* i, FlashArguments* arguments,
@@ -170,6 +187,8 @@ int TakeLongOption(int argc, const char* const* argv, int* i, FlashArguments* ar
     return TakePort(argv[++*i], arguments, error);
   } else if (word.rfind(std::string(portOption) + "=", 0) == 0) {
     return TakePort(word.substr(sizeof portOption), arguments, error);
+  } else if (word == recordOption || word.rfind(std::string(recordOption) + "=", 0) == 0) {
+    return TakeRecord(argc, argv, i, arguments, error);
   } else {
     *error = "неизвестный параметр \"" + word + "\"";
     return -1;

@@ -21,6 +21,7 @@ struct FlashArguments {
   bool trace = false;
   bool quiet = false;  // only failures and the result
   ColourChoice colour = ColourChoice::automatic;
+  std::string recordPath;  // --record: the job record's file; "" keeps none
   bool help = false;
   bool version = false;
   bool listPorts = false;  // --list-ports: print the ports, run no job

@@ -8,6 +8,7 @@
 #include "cli/device_job.h"
 #include "cli/exit_rule.h"
 #include "cli/exit_status.h"
+#include "cli/flash_record.h"
 #include "cli/reading_jobs.h"
 #include "cli/station.h"
 #include "cli/station_summary.h"
@@ -60,7 +61,7 @@ int CheckCoefficientFile(const FlashArguments& arguments) {
   return exitFileRejected;
 }
 
-int RunOneDevice(const FlashArguments& arguments, const DevicePort& port) {
+int RunOneDevice(const FlashArguments& arguments, const DevicePort& port, FlashRecord& record) {
   const bool terminal = IsTerminal(stdout);
   const bool colour = UseColour(arguments.colour, terminal, CurrentColourEnvironment());
   // A trace on the same terminal would tear the progress line apart.
@@ -86,11 +87,11 @@ int RunOneDevice(const FlashArguments& arguments, const DevicePort& port) {
   setup.job = arguments.job;
   setup.stops = &stops;
   setup.coefficients = coefficients;
-  const DeviceResult result = RunDeviceJob(port, setup, reports);
+  DeviceResult result = RunDeviceJob(port, setup, reports);
   if (arguments.job == FlashJob::saveCoefficients) {
-    return FinishSave(arguments, result.status, coefficients);
+    result.status = FinishSave(arguments, result.status, coefficients);
   }
-  return result.status;
+  return record.Append(result, ToStandardError);
 }
 
 int StatusOfAll(const std::vector<DeviceResult>& results) {
@@ -99,8 +100,10 @@ int StatusOfAll(const std::vector<DeviceResult>& results) {
   return StationExitStatus(statuses);
 }
 
-// Nothing was sent anywhere; each device still gets its line in the summary.
-int RejectEveryDevice(const FlashArguments& arguments, const std::vector<DevicePort>& ports) {
+// Nothing was sent anywhere; each device still gets its row in the record
+// and, when there are several, its line in the summary.
+int RejectEveryDevice(const FlashArguments& arguments, const std::vector<DevicePort>& ports,
+                      FlashRecord& record) {
   std::vector<DeviceResult> results;
   for (const DevicePort& port : ports) {
     DeviceResult result;
@@ -109,14 +112,23 @@ int RejectEveryDevice(const FlashArguments& arguments, const std::vector<DeviceP
     result.outcome = DeviceOutcome::fileRejected;
     result.status = exitFileRejected;
     result.started = std::chrono::system_clock::now();
+    result.status = record.Append(result, ToStandardError);
     results.push_back(result);
   }
-  PrintSummary(results, UseColour(arguments.colour, IsTerminal(stdout), CurrentColourEnvironment()),
-               stdout);
+  if (ports.size() > 1) {
+    PrintSummary(results,
+                 UseColour(arguments.colour, IsTerminal(stdout), CurrentColourEnvironment()),
+                 stdout);
+  }
   return StatusOfAll(results);
 }
 
-int RunSeveralDevices(const FlashArguments& arguments, const std::vector<DevicePort>& ports) {
+int RunSeveralDevices(const FlashArguments& arguments, const std::vector<DevicePort>& ports,
+                      FlashRecord& record) {
+  // The row is on the disk before the device's status is shown.
+  const SettleResult settle = [&record](DeviceResult& result, const DeviceReports& reports) {
+    result.status = record.Append(result, reports.error);
+  };
   StationOutputFacts facts;
   facts.outTerminal = IsTerminal(stdout);
   facts.errorTerminal = IsTerminal(stderr);
@@ -129,23 +141,25 @@ int RunSeveralDevices(const FlashArguments& arguments, const std::vector<DeviceP
     totals.toWrite = ReadsOnly(arguments.job) ? 0 : pages;
     totals.toVerify = pages;
     StationRowView view(ports, {stdout, stderr, facts.errorTerminal, arguments.trace, totals});
-    return StatusOfAll(RunStation(ports, arguments.job, view));
+    return StatusOfAll(RunStation(ports, arguments.job, settle, view));
   }
   StationLineView view(ports, {stdout, stderr, facts.colour, arguments.quiet, arguments.trace});
-  return StatusOfAll(RunStation(ports, arguments.job, view));
+  return StatusOfAll(RunStation(ports, arguments.job, settle, view));
 }
 
 }  // namespace
 
 int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& ports) {
-  if (arguments.job == FlashJob::write) {
-    if (const int status = CheckCoefficientFile(arguments)) {
-      return ports.size() == 1 ? status : RejectEveryDevice(arguments, ports);
-    }
+  FlashRecord record;
+  if (const int status = record.Open(arguments.recordPath)) return status;
+  if (arguments.job == FlashJob::write && CheckCoefficientFile(arguments) != 0) {
+    record.Describe(RecordedRunOf(arguments, false));
+    return RejectEveryDevice(arguments, ports, record);
   }
+  record.Describe(RecordedRunOf(arguments, true));
   if (arguments.job == FlashJob::saveCoefficients) {
     if (const int status = CheckSaveTarget(arguments)) return status;
   }
-  if (ports.size() == 1) return RunOneDevice(arguments, ports.front());
-  return RunSeveralDevices(arguments, ports);
+  if (ports.size() == 1) return RunOneDevice(arguments, ports.front(), record);
+  return RunSeveralDevices(arguments, ports, record);
 }

@@ -23,7 +23,7 @@ struct Running {
 }  // namespace
 
 std::vector<DeviceResult> RunStation(const std::vector<DevicePort>& ports, FlashJob job,
-                                     StationView& view) {
+                                     const SettleResult& settle, StationView& view) {
   const int devices = static_cast<int>(ports.size());
   std::vector<DeviceResult> results(ports.size());
   std::vector<DeviceReports> reports;
@@ -39,6 +39,7 @@ std::vector<DeviceResult> RunStation(const std::vector<DevicePort>& ports, Flash
       setup.stops = &stops;
       setup.slot = index;
       results[index] = RunDeviceJob(ports[index], setup, reports[index]);
+      if (settle) settle(results[index], reports[index]);
       view.Finished(index, results[index]);
       std::lock_guard<std::mutex> hold(running.lock);
       --running.count;

@@ -4,6 +4,7 @@
 // garbage ends alone, and the others go on as if it were not there.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "cli/device_job.h"
@@ -25,6 +26,10 @@ class StationView {
   virtual void End(const std::vector<DeviceResult>& results) = 0;
 };
 
+// What a device's thread does with its result before the view hears of it
+// (the job record's row); it may change the status.
+using SettleResult = std::function<void(DeviceResult& result, const DeviceReports& reports)>;
+
 // Runs `job` on every port at once; the results in the ports' order.
 std::vector<DeviceResult> RunStation(const std::vector<DevicePort>& ports, FlashJob job,
-                                     StationView& view);
+                                     const SettleResult& settle, StationView& view);

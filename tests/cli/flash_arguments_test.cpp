@@ -202,6 +202,25 @@ TEST(FlashArguments, ColourIsAutomaticUnlessAskedFor) {
   }
 }
 
+TEST(FlashArguments, TakesTheJobRecordsFile) {
+  struct Case {
+    std::vector<const char*> words;
+    std::string record;
+  };
+  const Case cases[] = {
+      {{"-p", "1", "reset"}, ""},
+      {{"--record", "jobs.csv", "-p", "1", "reset"}, "jobs.csv"},
+      {{"-p", "1", "--record=Журнал работ.csv", "reset"}, "Журнал работ.csv"},
+      {{"-p", "1", "reset", "--record", "-odd.csv"}, "-odd.csv"},  // the file, not an option
+  };
+  for (const Case& c : cases) {
+    FlashArguments arguments;
+    std::string error;
+    ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
+    EXPECT_EQ(arguments.recordPath, c.record);
+  }
+}
+
 TEST(FlashArguments, RejectsShortOptionsAndPortListsThatCannotBeRun) {
   struct Case {
     std::vector<const char*> words;
@@ -218,6 +237,8 @@ TEST(FlashArguments, RejectsShortOptionsAndPortListsThatCannotBeRun) {
       {{"-p", "2", "-p", "1", "--port=2", "firmware"}, "\"2\" задан дважды"},
       {{"-p", "1", "-p", "5", "reset"}, "1 до 4"},
       {{"-p", "1", "-p", "2", "save-coefficients", "k.koeff"}, "одно устройство"},
+      {{"-p", "1", "reset", "--record"}, "после --record"},
+      {{"-p", "1", "reset", "--record="}, "пустое имя файла журнала"},
   };
   for (const Case& c : cases) {
     FlashArguments arguments;
@@ -250,14 +271,15 @@ TEST(FlashArguments, TwoWordsForOnePortAreNamedAsGiven) {
 
 TEST(FlashArguments, UsageDocumentsEveryExitStatus) {
   const std::string usage = flashUsage;
-  for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  64 ", "  130 "}) {
+  for (const char* status :
+       {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  6 ", "  64 ", "  130 "}) {
     EXPECT_NE(usage.find(status), std::string::npos) << status;
   }
   for (const char* job : {"verify", "save-coefficients", "--force"}) {
     EXPECT_NE(usage.find(job), std::string::npos) << job;
   }
   for (const char* option : {"-p, --port", "-v, --trace", "-q, --quiet", "-h, --help",
-                             "-V, --version", "--color=", "NO_COLOR", "TERM"}) {
+                             "-V, --version", "--color=", "NO_COLOR", "TERM", "--record"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
   EXPECT_NE(usage.find("иначе код первого"), std::string::npos) << "the station's exit rule";
