@@ -120,26 +120,4 @@ TEST_F(ConsoleReport, WithoutColourTheProgressLineIsBlankedWithSpaces) {
   EXPECT_EQ(output.find(first), std::string::npos);
 }
 
-TEST_F(ConsoleReport, TheProgressLineFitsANarrowTerminalLeavingTheLastColumnFree) {
-  for (int columns : {1, 2, 10, 20, 33, 60}) {
-    std::FILE* out = std::tmpfile();
-    ConsoleReporter reporter({out, true, true, 149, 149, false, [columns] { return columns; }});
-    reporter.Attach(&sinks);
-    for (int page = 0; page < 149; ++page) sinks.page(PageWork::written, 0x2000);
-    reporter.End();
-    std::rewind(out);
-    std::string text;
-    for (int ch; (ch = std::fgetc(out)) != EOF;) text += static_cast<char>(ch);
-    std::fclose(out);
-    size_t start = 0;
-    while ((start = text.find("\r\x1b[K", start)) != std::string::npos) {
-      start += 4;
-      const std::string drawn = text.substr(start, text.find('\r', start) - start);
-      int characters = 0;
-      for (unsigned char byte : drawn) characters += (byte & 0xC0) != 0x80;
-      EXPECT_LT(characters, columns) << drawn;
-    }
-  }
-}
-
 }  // namespace

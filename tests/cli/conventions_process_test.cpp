@@ -82,14 +82,6 @@ TEST_F(Conventions, ColourAndEscapesFollowTheTerminalNoColorTermAndTheOption) {
   }
 }
 
-TEST_F(Conventions, ShortOptionsAreTheLongOnes) {
-  EXPECT_EQ(RunFlash({"-V"}).out, RunFlash({"--version"}).out);
-  EXPECT_EQ(RunFlash({"-h"}).out, RunFlash({"--help"}).out);
-  const FlashRun traced = RunFlash({"-v", "-p", device.DevicePath(), "reset"});
-  EXPECT_EQ(traced.status, 0) << traced.err;
-  EXPECT_TRUE(std::regex_search(traced.err, std::regex(R"(\d+\.\d{3} > 0F 0F )"))) << traced.err;
-}
-
 TEST_F(Conventions, QuietPrintsOnlyFailuresAndTheResult) {
   const FlashRun done = RunFlash({"-q", "-p", device.DevicePath(), "firmware"});
   EXPECT_EQ(done.status, 0);

@@ -30,30 +30,6 @@ bool IsWholeUtf8(const std::string& text) {
   return expected == 0;
 }
 
-TEST(TextColumns, CutsBetweenCharactersNeverInside) {
-  struct Case {
-    std::string text;
-    int columns;
-    std::string fitted;
-  };
-  const Case cases[] = {
-      {"Запуск.", 3, "Зап"},
-      {"Запуск.", 7, "Запуск."},
-      {"Запуск.", 100, "Запуск."},
-      {"a€b", 2, "a€"},  // three bytes, one column
-      {"ё", 1, "ё"},
-      {"abc", 0, ""},
-      {"abc", -5, ""},
-      {"", 4, ""},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FitColumns(c.text, c.columns), c.fitted) << c.text << " in " << c.columns;
-    EXPECT_EQ(TextColumns(c.fitted), Characters(c.fitted));
-  }
-  EXPECT_EQ(PadColumns("Пуск", 6), "Пуск  ");
-  EXPECT_EQ(PadColumns("Запуск.", 4), "Запу");
-}
-
 TEST(ProgressText, PercentReachesAHundredOnlyWhenEveryPageHasMoved) {
   struct Case {
     PageProgress pages;  // written of toWrite, verified of toVerify
@@ -95,19 +71,6 @@ TEST(ProgressText, TheLineGetsShorterWithTheTerminalAndNeverWider) {
     EXPECT_LE(Characters(line), columns) << line;
     EXPECT_TRUE(IsWholeUtf8(line)) << columns;
   }
-}
-
-TEST(ProgressText, BarFillsByThePercentWithinItsWidth) {
-  struct Case {
-    int percent;
-    int width;
-    std::string bar;
-  };
-  const Case cases[] = {
-      {0, 6, "[....]"},   {50, 12, "[#####.....]"}, {99, 12, "[#########.]"},
-      {100, 4, "[##]"},   {100, 2, ""},             {40, 1, ""},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ProgressBar(c.percent, c.width), c.bar) << c.percent;
 }
 
 TEST(StationRows, ARowNeverTakesMoreThanTheTerminalHasAndPortsLineUp) {

@@ -109,12 +109,10 @@ TEST(VeltFlashRecord, EveryDeviceJobLeavesOneRowWhateverItsEnd) {
   for (const Expected& e : expected) {
     ASSERT_EQ(rows[e.port].size(), 1u) << e.port;
     const Fields& row = rows[e.port][0];
-    EXPECT_TRUE(std::regex_match(row[startTime], std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
     EXPECT_EQ(row[station], HostName());
     EXPECT_EQ(row[job], "firmware");
     EXPECT_EQ(row[outcome], e.outcome) << e.port;
     EXPECT_EQ(row[exitStatus], e.exit) << e.port;
-    EXPECT_TRUE(std::regex_match(row[seconds], std::regex(R"(\d+\.\d)"))) << row[seconds];
     EXPECT_EQ(row[written], e.written) << e.port;
     EXPECT_EQ(row[verified], e.verified) << e.port;
     EXPECT_EQ(row[firmware], FirmwareSha256(BuiltInFirmwareTables()));
@@ -122,7 +120,6 @@ TEST(VeltFlashRecord, EveryDeviceJobLeavesOneRowWhateverItsEnd) {
     EXPECT_EQ(row[coefficientsSha], "") << "a firmware load sends no coefficients";
     EXPECT_EQ(row[lastLine], e.last) << e.port;
     EXPECT_NE(row[failure].find(e.failurePart), std::string::npos) << row[failure];
-    EXPECT_TRUE(std::regex_match(row[version], std::regex(R"(\d+\.\d+\.\d+)")));
   }
 
   // Later runs append to the same file: a write on one port, and a file
@@ -132,10 +129,18 @@ TEST(VeltFlashRecord, EveryDeviceJobLeavesOneRowWhateverItsEnd) {
             0);
   const std::string broken = folder + "/broken.koeff";
   std::fclose(std::fopen(broken.c_str(), "w"));
-  EXPECT_EQ(RunFlash({"--record", record, "-p", sound.DevicePath(), "-p", alsoSound.DevicePath(),
-                      "write", broken})
-                .status,
-            5);
+  const int before = sound.FramesReceived(SimCommand::query);
+  const FlashRun rejected = RunFlash({"--record", record, "-p", sound.DevicePath(), "-p",
+                                      alsoSound.DevicePath(), "write", broken});
+  EXPECT_EQ(rejected.status, 5);
+  EXPECT_EQ(Lines(rejected.err),
+            std::vector<std::string>{"velt-flash: файл коэффициентов " + broken +
+                                     " отклонён: файл пуст"})
+      << "said once, for all the ports";
+  EXPECT_EQ(Lines(rejected.out),
+            (std::vector<std::string>{sound.DevicePath() + ": итог: файл отклонён, код 5, 0.0 с",
+                                      alsoSound.DevicePath() + ": итог: файл отклонён, код 5, 0.0 с"}));
+  EXPECT_EQ(sound.FramesReceived(SimCommand::query), before) << "nothing sent";
   rows = RowsByPort(record);
   ASSERT_EQ(rows[sound.DevicePath()].size(), 3u);
   const Fields& write = rows[sound.DevicePath()][1];

@@ -192,27 +192,6 @@ TEST(VeltFlashStation, APortTwiceOrASaveOnSeveralIsAUsageErrorThatSendsNothing) 
   EXPECT_NE(access("/tmp/velt-never-written.koeff", F_OK), 0);
 }
 
-TEST(VeltFlashStation, ARejectedFileIsSaidOnceAndEveryDeviceIsSummedUp) {
-  Simulator first(Unpaced());
-  Simulator second(Unpaced());
-  ASSERT_TRUE(first.Ok() && second.Ok());
-  char file[] = "/tmp/velt-station-XXXXXX";
-  const int fd = mkstemp(file);
-  ASSERT_EQ(write(fd, "1\n2\n", 4), 4);
-  close(fd);
-  const FlashRun run =
-      RunFlash({"-p", first.DevicePath(), "-p", second.DevicePath(), "write", file});
-  unlink(file);
-  EXPECT_EQ(run.status, 5);
-  EXPECT_EQ(Lines(run.err), LogLines{"velt-flash: файл коэффициентов " + std::string(file) +
-                                     " отклонён: в файле меньше 28 строк (прочитано 2)"});
-  EXPECT_EQ(Lines(run.out),
-            (LogLines{first.DevicePath() + ": итог: файл отклонён, код 5, 0.0 с",
-                      second.DevicePath() + ": итог: файл отклонён, код 5, 0.0 с"}));
-  EXPECT_TRUE(first.Transcript().empty());
-  EXPECT_TRUE(second.Transcript().empty());
-}
-
 TEST(VeltFlashStation, TheTraceOfEachDeviceIsPrefixedWithItsPort) {
   Simulator first(Unpaced());
   Simulator second(Unpaced());

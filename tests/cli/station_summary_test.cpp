@@ -50,21 +50,4 @@ TEST(StationSummary, OneLinePerDeviceWithOutcomeStatusAndSeconds) {
   }
 }
 
-TEST(StationSummary, ColouredBlueForSuccessRedOtherwiseOnlyWhenAskedTo) {
-  const std::vector<DeviceResult> results = {Result("A", DeviceOutcome::started, 0, 1),
-                                             Result("B", DeviceOutcome::noAnswer, 2, 1)};
-  for (const bool colour : {false, true}) {
-    std::FILE* out = std::tmpfile();
-    PrintSummary(results, colour, out);
-    std::rewind(out);
-    std::string text;
-    for (int ch; (ch = std::fgetc(out)) != EOF;) text += static_cast<char>(ch);
-    std::fclose(out);
-    const std::string a = "A: итог: запущено, код 0, 1.0 с";
-    const std::string b = "B: итог: не отвечает, код 2, 1.0 с";
-    EXPECT_EQ(text, colour ? "\x1b[34m" + a + "\x1b[0m\n\x1b[31m" + b + "\x1b[0m\n"
-                           : a + "\n" + b + "\n");
-  }
-}
-
 }  // namespace
