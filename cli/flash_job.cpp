@@ -43,7 +43,9 @@ int PagesOf(FlashJob job) {
                            coefficientBase);
 }
 
-bool ReadsOnly(FlashJob job) { return job == FlashJob::verify || job == FlashJob::saveCoefficients; }
+bool ReadsOnly(FlashJob job) {
+  return job == FlashJob::verify || job == FlashJob::saveCoefficients;
+}
 
 void ToStandardError(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());

@@ -21,7 +21,8 @@ TerminalSize MeasureTerminal(std::FILE* stream) {
   const HANDLE console = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (!GetConsoleScreenBufferInfo(console, &info)) return {};
-  return {info.srWindow.Right - info.srWindow.Left + 1, info.srWindow.Bottom - info.srWindow.Top + 1};
+  return {info.srWindow.Right - info.srWindow.Left + 1,
+          info.srWindow.Bottom - info.srWindow.Top + 1};
 }
 
 TerminalWidth::TerminalWidth(std::FILE* output) : stream(output) {}

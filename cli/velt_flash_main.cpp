@@ -16,7 +16,8 @@
 namespace {
 
 int UsageError(const std::string& error) {
-  std::fprintf(stderr, "velt-flash: %s\nСправка: velt-flash --help\n", PrintableText(error).c_str());
+  std::fprintf(stderr, "velt-flash: %s\nСправка: velt-flash --help\n",
+               PrintableText(error).c_str());
   return exitUsage;
 }
 

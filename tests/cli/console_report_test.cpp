@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -69,35 +68,6 @@ TEST_F(ConsoleReport, EndingClearsTheProgressLineAndRemovesTheSinks) {
   EXPECT_FALSE(sinks.page);
   const std::string output = Output();
   EXPECT_EQ(output.substr(output.size() - 4), "\r\x1b[K") << "the progress line is wiped";
-}
-
-TEST_F(ConsoleReport, QuietShowsFailuresAsTheyComeAndOnlyTheLastOtherLine) {
-  struct Case {
-    std::vector<const char*> lines;
-    std::string shown;
-  };
-  const Case cases[] = {
-      {{"@C4Сброс коэффициентов.", "@C4Проверка прошла.", "@C4Запуск."}, "Запуск.\n"},
-      {{"@C4Проверка.", "@C1Ошибка!!!."}, "Ошибка!!!.\n"},
-      {{"@C1Ошибка!!!.", "@C4Контроллер 3 - проверка"}, "Ошибка!!!.\nКонтроллер 3 - проверка\n"},
-      {{"@C4Проверка прошла."}, "Проверка прошла.\n"},  // start not confirmed: the last word
-      {{}, ""},
-  };
-  for (const Case& c : cases) {
-    std::FILE* out = std::tmpfile();
-    ConsoleReporter reporter({out, false, false, 2, 2, true, {}});
-    reporter.Attach(&sinks);
-    for (const char* line : c.lines) {
-      sinks.log(line);
-      sinks.page(PageWork::written, 0x7000);
-    }
-    reporter.End();
-    std::rewind(out);
-    std::string text;
-    for (int ch; (ch = std::fgetc(out)) != EOF;) text += static_cast<char>(ch);
-    std::fclose(out);
-    EXPECT_EQ(text, c.shown);
-  }
 }
 
 // NO_COLOR, TERM=dumb or --color=never on a terminal: the progress line is

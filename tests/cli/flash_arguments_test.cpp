@@ -125,23 +125,33 @@ TEST(FlashArguments, OnlyASingleDigitOneToFourIsAPortNumber) {
   EXPECT_FALSE(IsPortDigit("/dev/ttyS1"));
 }
 
-TEST(FlashArguments, TakesShortOptionsAsTheFlashersUsersKnow) {
+TEST(FlashArguments, TakesShortOptionsPortsInOrderColourAndTheRecord) {
   struct Case {
     std::vector<const char*> words;
     std::vector<std::string> ports;
     bool trace;
     bool quiet;
+    ColourChoice colour;
+    std::string record;
   };
+  const ColourChoice automatic = ColourChoice::automatic;
   const Case cases[] = {
-      {{"-p", "COM7", "reset"}, {"COM7"}, false, false},
-      {{"-pCOM7", "reset"}, {"COM7"}, false, false},
-      {{"-v", "-p", "1", "reset"}, {"1"}, true, false},
-      {{"-q", "--port", "1", "reset"}, {"1"}, false, true},
-      {{"--quiet", "--port", "1", "reset"}, {"1"}, false, true},
-      {{"-qv", "-p", "1", "reset"}, {"1"}, true, true},
-      {{"-vp", "2", "reset"}, {"2"}, true, false},  // the port is the next word ...
-      {{"-qp/dev/ttyUSB0", "firmware"}, {"/dev/ttyUSB0"}, false, true},  // ... or the rest
-      {{"-p", "-odd", "reset"}, {"-odd"}, false, false},  // a port is never an option
+      {{"-p", "COM7", "reset"}, {"COM7"}, false, false, automatic, ""},
+      {{"-pCOM7", "reset"}, {"COM7"}, false, false, automatic, ""},
+      {{"-v", "-q", "-p", "1", "reset"}, {"1"}, true, true, automatic, ""},
+      {{"--quiet", "--port", "1", "reset"}, {"1"}, false, true, automatic, ""},
+      {{"-qv", "-p", "1", "reset"}, {"1"}, true, true, automatic, ""},
+      // The port is the next word, or the rest of this one; never an option.
+      {{"-vp", "2", "reset"}, {"2"}, true, false, automatic, ""},
+      {{"-qp/dev/ttyUSB0", "firmware"}, {"/dev/ttyUSB0"}, false, true, automatic, ""},
+      {{"-p", "-odd", "reset"}, {"-odd"}, false, false, automatic, ""},
+      {{"-p", "COM9", "--port", "3", "firmware", "--port=ttyS1", "-pCOM2"},
+       {"COM9", "3", "ttyS1", "COM2"}, false, false, automatic, ""},
+      {{"--color", "-p", "1", "reset"}, {"1"}, false, false, ColourChoice::always, ""},
+      {{"--color=never", "-p", "1", "reset"}, {"1"}, false, false, ColourChoice::never, ""},
+      {{"--color=never", "--color=auto", "-p", "1", "reset"}, {"1"}, false, false, automatic, ""},
+      {{"--record", "jobs.csv", "-p", "1", "reset"}, {"1"}, false, false, automatic, "jobs.csv"},
+      {{"-p", "1", "--record=Журнал.csv", "reset"}, {"1"}, false, false, automatic, "Журнал.csv"},
   };
   for (const Case& c : cases) {
     FlashArguments arguments;
@@ -150,24 +160,13 @@ TEST(FlashArguments, TakesShortOptionsAsTheFlashersUsersKnow) {
     EXPECT_EQ(arguments.ports, c.ports) << c.words[0];
     EXPECT_EQ(arguments.trace, c.trace) << c.words[0];
     EXPECT_EQ(arguments.quiet, c.quiet) << c.words[0];
+    EXPECT_EQ(arguments.colour, c.colour) << c.words[0];
+    EXPECT_EQ(arguments.recordPath, c.record) << c.words[0];
   }
   FlashArguments arguments;
   std::string error;
-  ASSERT_EQ(Parse({"-V"}, &arguments, &error), 0);
-  EXPECT_TRUE(arguments.version);
   ASSERT_EQ(Parse({"-hV"}, &arguments, &error), 0);
   EXPECT_TRUE(arguments.help && arguments.version);
-}
-
-TEST(FlashArguments, TakesEveryPortInTheOrderGiven) {
-  FlashArguments arguments;
-  std::string error;
-  ASSERT_EQ(Parse({"-p", "COM9", "--port", "3", "firmware", "--port=ttyS1", "-pCOM2"}, &arguments,
-                  &error),
-            0)
-      << error;
-  EXPECT_EQ(arguments.ports, (std::vector<std::string>{"COM9", "3", "ttyS1", "COM2"}));
-
   std::vector<std::string> names;
   for (int n = 0; n < maxPorts; ++n) names.push_back("/dev/ttyUSB" + std::to_string(n));
   std::vector<const char*> words = {"verify"};
@@ -177,48 +176,6 @@ TEST(FlashArguments, TakesEveryPortInTheOrderGiven) {
   words.insert(words.end(), {"-p", "/dev/ttyACM0"});
   EXPECT_EQ(Parse(words, &arguments, &error), -1);
   EXPECT_NE(error.find("больше 32"), std::string::npos) << error;
-}
-
-TEST(FlashArguments, ColourIsAutomaticUnlessAskedFor) {
-  struct Case {
-    std::vector<const char*> words;
-    ColourChoice colour;
-  };
-  const Case cases[] = {
-      {{}, ColourChoice::automatic},
-      {{"--color"}, ColourChoice::always},
-      {{"--color=always"}, ColourChoice::always},
-      {{"--color=never"}, ColourChoice::never},
-      {{"--color=auto"}, ColourChoice::automatic},
-      {{"--color=never", "--color=auto"}, ColourChoice::automatic},  // the last one counts
-  };
-  for (const Case& c : cases) {
-    std::vector<const char*> words = c.words;
-    words.insert(words.end(), {"-p", "1", "reset"});
-    FlashArguments arguments;
-    std::string error;
-    ASSERT_EQ(Parse(words, &arguments, &error), 0) << error;
-    EXPECT_EQ(arguments.colour, c.colour) << (c.words.empty() ? "(none)" : c.words.back());
-  }
-}
-
-TEST(FlashArguments, TakesTheJobRecordsFile) {
-  struct Case {
-    std::vector<const char*> words;
-    std::string record;
-  };
-  const Case cases[] = {
-      {{"-p", "1", "reset"}, ""},
-      {{"--record", "jobs.csv", "-p", "1", "reset"}, "jobs.csv"},
-      {{"-p", "1", "--record=Журнал работ.csv", "reset"}, "Журнал работ.csv"},
-      {{"-p", "1", "reset", "--record", "-odd.csv"}, "-odd.csv"},  // the file, not an option
-  };
-  for (const Case& c : cases) {
-    FlashArguments arguments;
-    std::string error;
-    ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
-    EXPECT_EQ(arguments.recordPath, c.record);
-  }
 }
 
 TEST(FlashArguments, RejectsShortOptionsAndPortListsThatCannotBeRun) {

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <thread>
 
 namespace {
@@ -157,4 +158,20 @@ std::vector<std::string> Lines(const std::string& text) {
     start = end + 1;
   }
   return lines;
+}
+
+std::vector<std::string> DrawnPieces(const std::string& output) {
+  const std::string text = std::regex_replace(output, std::regex("\x1b\\[[0-9;]*[A-Za-z]"), "");
+  std::vector<std::string> pieces(1);
+  for (char byte : text) {
+    if (byte == '\r' || byte == '\n') pieces.emplace_back();
+    else pieces.back() += byte;
+  }
+  return pieces;
+}
+
+int Characters(const std::string& text) {
+  int count = 0;
+  for (unsigned char byte : text) count += (byte & 0xC0) != 0x80;
+  return count;
 }

@@ -41,3 +41,9 @@ FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int del
 
 // The output split into lines.
 std::vector<std::string> Lines(const std::string& text);
+
+// What a terminal shows of the output between two carriage returns or line
+// feeds, the control sequences taken out ...
+std::vector<std::string> DrawnPieces(const std::string& output);
+// ... and the columns a piece takes: one per character.
+int Characters(const std::string& text);

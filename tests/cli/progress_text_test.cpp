@@ -53,19 +53,10 @@ TEST(ProgressText, PercentReachesAHundredOnlyWhenEveryPageHasMoved) {
 
 TEST(ProgressText, TheLineGetsShorterWithTheTerminalAndNeverWider) {
   const PageProgress pages{149, 149, 12, 149};
-  struct Case {
-    int columns;
-    std::string line;
-  };
-  const Case cases[] = {
-      {80, "записано страниц: 149 из 149, проверено: 12 из 149, 54 %, 125 с"},
-      {63, "записано страниц: 149 из 149, проверено: 12 из 149, 54 %, 125 с"},
-      {62, "запись 149/149, проверка 12/149, 54 %, 125 с"},
-      {44, "запись 149/149, проверка 12/149, 54 %, 125 с"},
-      {43, "54 %, 125 с"},
-      {5, "54 %,"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ProgressLine(pages, 125, c.columns), c.line) << c.columns;
+  EXPECT_EQ(ProgressLine(pages, 125, 80),
+            "записано страниц: 149 из 149, проверено: 12 из 149, 54 %, 125 с");
+  EXPECT_EQ(ProgressLine(pages, 125, 62), "запись 149/149, проверка 12/149, 54 %, 125 с");
+  EXPECT_EQ(ProgressLine(pages, 125, 43), "54 %, 125 с");
   for (int columns = 0; columns <= 100; ++columns) {
     const std::string line = ProgressLine(pages, 125, columns);
     EXPECT_LE(Characters(line), columns) << line;

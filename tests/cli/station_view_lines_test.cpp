@@ -18,6 +18,7 @@ namespace {
 
 constexpr int devices = 8;
 constexpr int linesEach = 300;
+const std::string bytes = "0F 0F 03 01 00 70 00 8C 04 0F 0F 03 01 00 70 00 8C 04";
 
 std::string TextOf(std::FILE* stream) {
   std::fflush(stream);
@@ -74,7 +75,7 @@ TEST(StationLineView, LinesOfDevicesNeverBreakIntoEachOther) {
   std::vector<std::thread> threads;
   for (int n = 0; n < devices; ++n) {
     threads.emplace_back([&reports, n] {
-      const std::string frame = "     1.234 > 0F 0F 03 01 00 70 00 8C 04 0F 0F 03 01 00 70 00 8C 04";
+      const std::string frame = "     1.234 > " + bytes;
       for (int i = 0; i < linesEach; ++i) {
         reports[n].log(("@C4Контроллер 2 - запись " + std::to_string(i)).c_str());
         reports[n].frames(frame);
@@ -91,7 +92,7 @@ TEST(StationLineView, LinesOfDevicesNeverBreakIntoEachOther) {
   std::istringstream in(TextOf(streams.out));
   for (std::string text; std::getline(in, text);) {
     std::smatch match;
-    if (text.find(" > 0F 0F 03 01 00 70 00 8C 04 0F 0F 03 01 00 70 00 8C 04") != std::string::npos) {
+    if (text.find(" > " + bytes) != std::string::npos) {
       EXPECT_TRUE(std::regex_match(text, std::regex(R"(ttyUSB\d:      1\.234 > .*04)"))) << text;
       ++frames;
       continue;
@@ -103,37 +104,6 @@ TEST(StationLineView, LinesOfDevicesNeverBreakIntoEachOther) {
   EXPECT_EQ(frames, devices * linesEach);
   EXPECT_EQ(next.size(), static_cast<size_t>(2 * devices));
   for (const auto& counted : next) EXPECT_EQ(counted.second, linesEach) << counted.first;
-}
-
-TEST(StationLineView, QuietKeepsTheFailuresAndTheSummaryOfEachDevice) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* errors = std::tmpfile();
-  StationLineView view(Ports(), {out, errors, false, true, false});
-  const DeviceReports first = view.ReportsFor(0);
-  const DeviceReports third = view.ReportsFor(2);
-  EXPECT_FALSE(first.trace) << "no trace line when quiet";
-  EXPECT_FALSE(first.frames);
-  first.log("@C4Контроллер 1 - запись");
-  third.log("@C4Контроллер 1 - запись");
-  third.log("@C1Ошибка!!!.");
-  third.error("velt-flash: не удалось: запись страницы 0x2040 контроллера 1: пришло только эхо");
-  first.log("@C4Запуск.");
-  DeviceResult done;
-  done.port = "ttyUSB0";
-  done.outcome = DeviceOutcome::started;
-  DeviceResult failed;
-  failed.port = "ttyUSB2";
-  failed.status = 1;
-  view.End({done, failed});
-  EXPECT_EQ(TextOf(out),
-            "ttyUSB2: Ошибка!!!.\n"
-            "ttyUSB0: итог: запущено, код 0, 0.0 с\n"
-            "ttyUSB2: итог: ошибка, код 1, 0.0 с\n");
-  EXPECT_EQ(TextOf(errors),
-            "ttyUSB2: velt-flash: не удалось: запись страницы 0x2040 контроллера 1: пришло только "
-            "эхо\n");
-  std::fclose(out);
-  std::fclose(errors);
 }
 
 }  // namespace
