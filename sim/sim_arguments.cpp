@@ -5,25 +5,48 @@
 #include <vector>
 
 const char simUsage[] =
-    "usage: velt-sim [options]\n"
-    "Simulates the device on a pseudo-terminal and prints the terminal's path.\n"
-    "  --link PATH            also make PATH a symlink to it (removed at exit)\n"
-    "  --dump DIR             at exit write controller1..3.bin and transcript.txt to DIR\n"
-    "  --baud N               pace answers as N baud, 10 bits a byte (default 57600, 0 = unpaced)\n"
-    "  --fill BYTE            initial memory contents (default 0xFF)\n"
-    "  --erase-latency MS     delay before each erase answer\n"
-    "  --write-latency MS     delay before each write answer\n"
-    "  --stay-launched        SelectController3 does not bring the bootloaders back\n"
-    "faults (KIND: query read write erase control null select launch; N counts from 1):\n"
-    "  --silent               no echo, no answers\n"
-    "  --echo-only            echo, but no bootloader answers\n"
-    "  --drop KIND:N[:COUNT]  no answer to COUNT frames of KIND from the Nth on\n"
-    "  --corrupt KIND:N[:COUNT]  wrong checksum in those answers\n"
-    "  --stray KIND:N[:COUNT]    junk bytes ahead of those answers\n"
-    "  --hang-up KIND:N       close the line when the Nth frame of KIND arrives\n"
-    "  --bad-read C:ADDRESS   read-back of that page of controller C has a wrong byte\n"
-    "  --ignore-launch        the bootloaders ignore Launch\n"
-    "Stops on SIGINT, SIGTERM or SIGHUP.\n";
+    "Использование:\n"
+    "  velt-sim [ПАРАМЕТРЫ]     имитировать ВЕЛТ на псевдотерминале\n"
+    "  velt-sim --help | --version\n"
+    "\n"
+    "Три загрузчика устройства на псевдотерминале: эхо каждого кадра, ответы в\n"
+    "темпе линии и заданные сбои. Печатает путь к терминалу и работает до SIGINT,\n"
+    "SIGTERM или SIGHUP; тогда пишет в stderr, сколько кадров какого вида принято.\n"
+    "\n"
+    "Параметры:\n"
+    "  --link ПУТЬ              сделать ПУТЬ символической ссылкой на терминал\n"
+    "                           (удаляется при выходе)\n"
+    "  --dump КАТАЛОГ           при выходе записать в КАТАЛОГ память контроллеров\n"
+    "                           (controller1.bin - controller3.bin), transcript.txt\n"
+    "                           и frames.txt\n"
+    "  --baud N                 отвечать в темпе N бод, 10 бит на байт (по умолчанию\n"
+    "                           57600; 0 - без задержек)\n"
+    "  --fill БАЙТ              начальное содержимое памяти (по умолчанию 0xFF)\n"
+    "  --erase-latency МС       задержка перед каждым ответом на стирание\n"
+    "  --write-latency МС       задержка перед каждым ответом на запись\n"
+    "  --stay-launched          SelectController3 не возвращает загрузчики\n"
+    "  -h, --help               эта справка\n"
+    "  -V, --version            версия программы\n"
+    "\n"
+    "Сбои:\n"
+    "  --silent                 ни эха, ни ответов\n"
+    "  --echo-only              эхо без ответов загрузчиков\n"
+    "  --drop ВИД:N[:СКОЛЬКО]   не отвечать на СКОЛЬКО кадров ВИДА начиная с N-го\n"
+    "  --corrupt ВИД:N[:СКОЛЬКО]\n"
+    "                           неверная контрольная сумма в этих ответах\n"
+    "  --stray ВИД:N[:СКОЛЬКО]  лишние байты перед этими ответами\n"
+    "  --hang-up ВИД:N          закрыть линию, когда придёт N-й кадр ВИДА\n"
+    "  --bad-read К:АДРЕС       в прочитанной странице АДРЕС контроллера К один байт\n"
+    "                           неверен\n"
+    "  --ignore-launch          загрузчики не выполняют Launch\n"
+    "\n"
+    "ВИД: query, read, write, erase, control, null, select или launch. N считается\n"
+    "от 1, СКОЛЬКО по умолчанию 1.\n"
+    "\n"
+    "Коды завершения:\n"
+    "  0  остановлен сигналом\n"
+    "  1  не удалось создать псевдотерминал или ссылку, или записать дамп\n"
+    "  2  ошибка в командной строке\n";
 
 namespace {
 
@@ -131,6 +154,8 @@ bool ApplyFlag(const std::string& name, SimProgramOptions* options) {
   SimFaults& faults = options->device.faults;
   if (name == "--help" || name == "-h") {
     options->help = true;
+  } else if (name == "--version" || name == "-V") {
+    options->version = true;
   } else if (name == "--stay-launched") {
     options->device.stayLaunched = true;
   } else if (name == "--silent") {
@@ -162,17 +187,17 @@ int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* opti
     if (TakesValue(name)) {
       if (!hasValue) {
         if (i + 1 >= argc) {
-          *error = name + " needs a value";
+          *error = "после " + name + " нужно значение";
           return -1;
         }
         value = argv[++i];
       }
       if (!ApplyValue(name, value, options)) {
-        *error = "bad value for " + name + ": '" + value + "'";
+        *error = "неверное значение " + name + ": \"" + value + "\"";
         return -1;
       }
     } else if (hasValue || !ApplyFlag(name, options)) {
-      *error = "unknown option '" + std::string(argv[i]) + "'";
+      *error = "неизвестный параметр \"" + std::string(argv[i]) + "\"";
       return -1;
     }
   }

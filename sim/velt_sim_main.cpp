@@ -33,11 +33,15 @@ int main(int argc, char** argv) {
   SimProgramOptions options;
   std::string error;
   if (ParseSimArguments(argc, argv, &options, &error) != 0) {
-    std::fprintf(stderr, "velt-sim: %s\n%s", error.c_str(), simUsage);
+    std::fprintf(stderr, "velt-sim: %s\nСправка: velt-sim --help\n", error.c_str());
     return exitUsage;
   }
   if (options.help) {
     std::fputs(simUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("velt-sim %s\n", VELT_VERSION);
     return 0;
   }
 
@@ -53,11 +57,11 @@ int main(int argc, char** argv) {
 
   Simulator simulator(options.device);
   if (!simulator.Ok()) {
-    std::fprintf(stderr, "velt-sim: cannot create a pseudo-terminal\n");
+    std::fprintf(stderr, "velt-sim: не удалось создать псевдотерминал\n");
     return exitFailure;
   }
   if (!options.linkPath.empty() && MakeLink(options.linkPath, simulator.DevicePath()) != 0) {
-    std::fprintf(stderr, "velt-sim: cannot create the link %s\n", options.linkPath.c_str());
+    std::fprintf(stderr, "velt-sim: не удалось создать ссылку %s\n", options.linkPath.c_str());
     return exitFailure;
   }
   std::printf("%s\n", simulator.DevicePath().c_str());
@@ -70,7 +74,8 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "velt-sim: %s\n", FormatFrameCounts(simulator).c_str());
   int result = 0;
   if (!options.dumpDirectory.empty() && WriteSimDump(options.dumpDirectory, simulator) != 0) {
-    std::fprintf(stderr, "velt-sim: cannot write the dump to %s\n", options.dumpDirectory.c_str());
+    std::fprintf(stderr, "velt-sim: не удалось записать дамп в %s\n",
+                 options.dumpDirectory.c_str());
     result = exitFailure;
   }
   if (!options.linkPath.empty()) ::unlink(options.linkPath.c_str());

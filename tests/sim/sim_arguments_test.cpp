@@ -50,7 +50,10 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
        [](const SimProgramOptions& o) {
          return o.device.faults.badReadController == 2 && o.device.faults.badReadPage == 0x2040;
        }},
-      {{"--help"}, [](const SimProgramOptions& o) { return o.help; }},
+      {{"--help"}, [](const SimProgramOptions& o) { return o.help && !o.version; }},
+      {{"-h"}, [](const SimProgramOptions& o) { return o.help; }},
+      {{"--version"}, [](const SimProgramOptions& o) { return o.version && !o.help; }},
+      {{"-V"}, [](const SimProgramOptions& o) { return o.version; }},
   };
   for (const Case& c : cases) {
     SimProgramOptions options;
@@ -78,6 +81,8 @@ TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
       {"--bad-read", "4:0x2000"},
       {"--bad-read", "1:0x8000"},
       {"--silent=yes"},
+      {"--version=1"},
+      {"-v"},
       {"--link", ""},
   };
   for (const auto& args : cases) {
