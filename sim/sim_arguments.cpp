@@ -4,11 +4,14 @@
 #include <cstdlib>
 #include <vector>
 
+#include "sim/device_names.h"
+
 const char simUsage[] =
-    "usage: velt-sim [options]\n"
+    "usage: velt-sim [options] [--devices N [--device K device-options]...]\n"
     "Simulates the device on a pseudo-terminal and prints the terminal's path.\n"
     "  --link PATH            also make PATH a symlink to it (removed at exit)\n"
     "  --dump DIR             at exit write controller1..3.bin and transcript.txt to DIR\n"
+    "device options:\n"
     "  --baud N               pace answers as N baud, 10 bits a byte (default 57600, 0 = unpaced)\n"
     "  --fill BYTE            initial memory contents (default 0xFF)\n"
     "  --erase-latency MS     delay before each erase answer\n"
@@ -23,6 +26,15 @@ const char simUsage[] =
     "  --hang-up KIND:N       close the line when the Nth frame of KIND arrives\n"
     "  --bad-read C:ADDRESS   read-back of that page of controller C has a wrong byte\n"
     "  --ignore-launch        the bootloaders ignore Launch\n"
+    "a station (several devices from one process):\n"
+    "  --devices N            serve N devices (1-32), each with its own pseudo-terminal,\n"
+    "                         memory, transcript and faults; prints the N paths in order\n"
+    "  --link DIR             makes DIR/dev1 .. DIR/devN (DIR is created if missing)\n"
+    "  --link PATTERN         with one %d in it: makes PATTERN with 1 .. N for %d\n"
+    "  --dump DIR             writes each device's dump to DIR/dev1 .. DIR/devN\n"
+    "  --device K             the device options after it, up to the next --device,\n"
+    "                         are device K's alone; those ahead of the first --device\n"
+    "                         are every device's (--link, --dump, --devices go there too)\n"
     "Stops on SIGINT, SIGTERM or SIGHUP.\n";
 
 namespace {
@@ -83,28 +95,37 @@ bool ParseBadRead(const std::string& text, SimFaults* faults) {
   return true;
 }
 
-// Applies one option that takes a value. Returns false when the value is bad.
-bool ApplyValue(const std::string& name, const std::string& value, SimProgramOptions* options) {
-  SimOptions& device = options->device;
-  SimFaults& faults = device.faults;
+// Whether the option concerns velt-sim as a whole rather than one device.
+bool IsProgramOption(const std::string& name) {
+  return name == "--link" || name == "--dump" || name == "--devices";
+}
+
+bool ApplyProgramValue(const std::string& name, const std::string& value,
+                       SimProgramOptions* options) {
+  long number = 0;
+  if (name == "--devices") {
+    if (!ParseNumber(value, 1, maxSimDevices, &number)) return false;
+    options->deviceCount = static_cast<int>(number);
+    return true;
+  }
+  std::string& target = name == "--link" ? options->linkPath : options->dumpDirectory;
+  target = value;
+  return !value.empty();
+}
+
+// Applies one device option that takes a value. Returns false when the value is bad.
+bool ApplyDeviceValue(const std::string& name, const std::string& value, SimOptions* device) {
+  SimFaults& faults = device->faults;
   long number = 0;
   SimFault fault{};
-  if (name == "--link") {
-    options->linkPath = value;
-    return !value.empty();
-  }
-  if (name == "--dump") {
-    options->dumpDirectory = value;
-    return !value.empty();
-  }
   if (name == "--baud" || name == "--fill" || name == "--erase-latency" ||
       name == "--write-latency") {
     const long high = name == "--baud" ? maxBaud : name == "--fill" ? maxByte : maxLatencyMs;
     if (!ParseNumber(value, 0, high, &number)) return false;
-    if (name == "--baud") device.baud = static_cast<int>(number);
-    if (name == "--fill") device.fill = static_cast<uint8_t>(number);
-    if (name == "--erase-latency") device.eraseLatencyMs = static_cast<int>(number);
-    if (name == "--write-latency") device.writeLatencyMs = static_cast<int>(number);
+    if (name == "--baud") device->baud = static_cast<int>(number);
+    if (name == "--fill") device->fill = static_cast<uint8_t>(number);
+    if (name == "--erase-latency") device->eraseLatencyMs = static_cast<int>(number);
+    if (name == "--write-latency") device->writeLatencyMs = static_cast<int>(number);
     return true;
   }
   if (name == "--bad-read") return ParseBadRead(value, &faults);
@@ -120,19 +141,18 @@ bool ApplyValue(const std::string& name, const std::string& value, SimProgramOpt
 bool TakesValue(const std::string& name) {
   static const char* const names[] = {"--link",  "--dump",    "--baud",  "--fill",
                                       "--erase-latency", "--write-latency", "--drop",
-                                      "--corrupt", "--stray", "--hang-up", "--bad-read"};
+                                      "--corrupt", "--stray", "--hang-up", "--bad-read",
+                                      "--devices", "--device"};
   for (const char* known : names) {
     if (name == known) return true;
   }
   return false;
 }
 
-bool ApplyFlag(const std::string& name, SimProgramOptions* options) {
-  SimFaults& faults = options->device.faults;
-  if (name == "--help" || name == "-h") {
-    options->help = true;
-  } else if (name == "--stay-launched") {
-    options->device.stayLaunched = true;
+bool ApplyDeviceFlag(const std::string& name, SimOptions* device) {
+  SimFaults& faults = device->faults;
+  if (name == "--stay-launched") {
+    device->stayLaunched = true;
   } else if (name == "--silent") {
     faults.silent = true;
   } else if (name == "--echo-only") {
@@ -145,10 +165,36 @@ bool ApplyFlag(const std::string& name, SimProgramOptions* options) {
   return true;
 }
 
+// Exactly one %d and no other %: the name is built by hand, never by printf.
+bool LinkPatternIsSound(const std::string& path) {
+  const size_t at = path.find("%d");
+  return at != std::string::npos && path.find('%', at + 2) == std::string::npos &&
+         path.find('%') == at;
+}
+
+// Where the options after --device K go. Returns false with a reason.
+bool EnterDeviceSection(const std::string& value, SimProgramOptions* options, SimOptions** target,
+                        std::string* error) {
+  long number = 0;
+  if (options->deviceCount == 0) {
+    *error = "--device needs --devices N ahead of it";
+    return false;
+  }
+  if (!ParseNumber(value, 1, options->deviceCount, &number)) {
+    *error = "bad value for --device: '" + value + "' (1 to " +
+             std::to_string(options->deviceCount) + ")";
+    return false;
+  }
+  if (options->devices.empty()) options->devices.assign(options->deviceCount, options->device);
+  *target = &options->devices[number - 1];
+  return true;
+}
+
 }  // namespace
 
 int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* options,
                       std::string* error) {
+  SimOptions* target = &options->device;  // the device options' destination
   for (int i = 1; i < argc; ++i) {
     std::string name = argv[i];
     std::string value;
@@ -159,22 +205,50 @@ int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* opti
       name = name.substr(0, equals);
       hasValue = true;
     }
-    if (TakesValue(name)) {
-      if (!hasValue) {
-        if (i + 1 >= argc) {
-          *error = name + " needs a value";
-          return -1;
-        }
-        value = argv[++i];
-      }
-      if (!ApplyValue(name, value, options)) {
-        *error = "bad value for " + name + ": '" + value + "'";
+    if (name == "--help" || name == "-h") {
+      if (hasValue) {
+        *error = "unknown option '" + std::string(argv[i]) + "'";
         return -1;
       }
-    } else if (hasValue || !ApplyFlag(name, options)) {
-      *error = "unknown option '" + std::string(argv[i]) + "'";
+      options->help = true;
+      continue;
+    }
+    if (!TakesValue(name)) {
+      if (hasValue || !ApplyDeviceFlag(name, target)) {
+        *error = "unknown option '" + std::string(argv[i]) + "'";
+        return -1;
+      }
+      continue;
+    }
+    if (!hasValue) {
+      if (i + 1 >= argc) {
+        *error = name + " needs a value";
+        return -1;
+      }
+      value = argv[++i];
+    }
+    if (name == "--device") {
+      if (!EnterDeviceSection(value, options, &target, error)) return -1;
+      continue;
+    }
+    if (IsProgramOption(name) && target != &options->device) {
+      *error = name + " is for all devices: give it ahead of the first --device";
       return -1;
     }
+    const bool applied = IsProgramOption(name) ? ApplyProgramValue(name, value, options)
+                                               : ApplyDeviceValue(name, value, target);
+    if (!applied) {
+      *error = "bad value for " + name + ": '" + value + "'";
+      return -1;
+    }
+  }
+  if (options->deviceCount > 0 && IsLinkPattern(options->linkPath) &&
+      !LinkPatternIsSound(options->linkPath)) {
+    *error = "bad value for --link: '" + options->linkPath + "' (one %d, no other %)";
+    return -1;
+  }
+  if (options->devices.empty()) {
+    options->devices.assign(options->deviceCount > 0 ? options->deviceCount : 1, options->device);
   }
   return 0;
 }
