@@ -72,10 +72,11 @@ int SimLine::WriteMaster(const uint8_t* bytes, int count) {
 }
 
 void SimLine::HangUp() {
+  // Said before it happens: the tool may see the line drop at once.
+  hungUp = true;
   CloseFd(&master);
   CloseFd(&slave);
   outgoing.clear();
-  hungUp = true;
 }
 
 bool SimLine::Receive() {
