@@ -13,6 +13,8 @@ const char simUsage[] =
     "  --dump DIR             at exit write controller1..3.bin and transcript.txt to DIR\n"
     "device options:\n"
     "  --baud N               pace answers as N baud, 10 bits a byte (default 57600, 0 = unpaced)\n"
+    "  --fifo N               hand paced answers over N bytes at a time, as a UART's receive\n"
+    "                         FIFO does; an answer's last bytes never wait (default 1)\n"
     "  --fill BYTE            initial memory contents (default 0xFF)\n"
     "  --erase-latency MS     delay before each erase answer\n"
     "  --write-latency MS     delay before each write answer\n"
@@ -43,6 +45,7 @@ constexpr long maxByte = 0xFF;
 constexpr long maxCount = 1000000;
 constexpr long maxLatencyMs = 60000;
 constexpr long maxBaud = 4000000;
+constexpr long maxFifoBytes = 256;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -118,6 +121,11 @@ bool ApplyDeviceValue(const std::string& name, const std::string& value, SimOpti
   SimFaults& faults = device->faults;
   long number = 0;
   SimFault fault{};
+  if (name == "--fifo") {
+    if (!ParseNumber(value, 1, maxFifoBytes, &number)) return false;
+    device->fifoBytes = static_cast<int>(number);
+    return true;
+  }
   if (name == "--baud" || name == "--fill" || name == "--erase-latency" ||
       name == "--write-latency") {
     const long high = name == "--baud" ? maxBaud : name == "--fill" ? maxByte : maxLatencyMs;
@@ -142,7 +150,7 @@ bool TakesValue(const std::string& name) {
   static const char* const names[] = {"--link",  "--dump",    "--baud",  "--fill",
                                       "--erase-latency", "--write-latency", "--drop",
                                       "--corrupt", "--stray", "--hang-up", "--bad-read",
-                                      "--devices", "--device"};
+                                      "--devices", "--device", "--fifo"};
   for (const char* known : names) {
     if (name == known) return true;
   }

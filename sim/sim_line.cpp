@@ -22,6 +22,7 @@ void CloseFd(int* fd) {
 
 SimLine::SimLine(const SimOptions& options) {
   InitDeviceModel(&model, options);
+  fifoBytes = static_cast<size_t>(std::max(1, options.fifoBytes));
   if (options.baud > 0) {
     byteTime = std::chrono::duration_cast<SimClock::duration>(
         std::chrono::nanoseconds(bitsPerByte * nanosecondsPerSecond / options.baud));
@@ -108,8 +109,11 @@ bool SimLine::Receive() {
 
 bool SimLine::NextDeadline(SimClock::time_point* deadline) const {
   if (outgoing.empty()) return false;
-  // A byte is done one byte time after the line is free and the answer is due.
-  *deadline = std::max(outgoing.front().notBefore, lineFreeAt) + byteTime;
+  // A byte is done one byte time after the line is free and the answer is
+  // due; the receiver hands over a FIFO's worth, or the answer's last bytes.
+  const SimOutgoing& front = outgoing.front();
+  const size_t handOver = std::min(fifoBytes, front.bytes.size() - sentOfFront);
+  *deadline = std::max(front.notBefore, lineFreeAt) + byteTime * static_cast<int>(handOver);
   return true;
 }
 
@@ -121,18 +125,19 @@ void SimLine::NoteLateness(SimClock::duration late) {
 }
 
 void SimLine::SendDue(SimClock::time_point now) {
-  SimClock::time_point deadline;
-  while (NextDeadline(&deadline) && deadline <= now) {
+  SimClock::time_point handOverDone;
+  while (NextDeadline(&handOverDone) && handOverDone <= now) {
     SimOutgoing& front = outgoing.front();
+    const SimClock::time_point lineFrom = std::max(front.notBefore, lineFreeAt);
     // Deadlines are absolute, so a late wake-up sends the bytes it owes at
     // once and the average rate never drifts below the line's.
     size_t count = front.bytes.size() - sentOfFront;
     if (byteTime.count() > 0) {
-      const auto behind = (now - deadline) / byteTime + 1;
-      count = std::min(count, static_cast<size_t>(behind));
+      const auto done = (now - lineFrom) / byteTime;
+      count = std::min(count, static_cast<size_t>(done));
     }
     answered += WriteMaster(front.bytes.data() + sentOfFront, static_cast<int>(count));
-    lineFreeAt = deadline + byteTime * static_cast<int>(count - 1);
+    lineFreeAt = lineFrom + byteTime * static_cast<int>(count);
     sentOfFront += count;
     if (sentOfFront == front.bytes.size()) {
       NoteLateness(SimClock::now() - lineFreeAt);

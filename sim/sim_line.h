@@ -33,6 +33,7 @@ struct SimLine {
   std::string path;
   bool ok = false;                  // the pty came up
   SimClock::duration byteTime{};    // zero: unpaced
+  size_t fifoBytes = 1;
   std::atomic<bool> hungUp{false};
   std::atomic<int> echoed{0};
   std::atomic<int> answered{0};

@@ -52,6 +52,8 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
        [](const SimProgramOptions& o) {
          return o.device.faults.badReadController == 2 && o.device.faults.badReadPage == 0x2040;
        }},
+      {{"--fifo", "8"}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 8; }},
+      {{}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 1; }},
       {{"--help"}, [](const SimProgramOptions& o) { return o.help; }},
   };
   for (const Case& c : cases) {
@@ -81,6 +83,8 @@ TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
       {"--bad-read", "1:0x8000"},
       {"--silent=yes"},
       {"--link", ""},
+      {"--fifo", "0"},
+      {"--fifo", "257"},
   };
   for (const auto& args : cases) {
     SimProgramOptions options;
