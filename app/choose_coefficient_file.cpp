@@ -10,6 +10,8 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/rejection_reason.h"
 
+std::string loadedCoefficientFile;
+
 namespace {
 
 const char* const koeffPattern = "*.koeff";
@@ -52,6 +54,7 @@ void ChooseCoefficientFile() {
   int badLine = 0;
   const int result = ReadCoefficientFile(path, &badLine);
   if (result == coefficientFileOk) {
+    loadedCoefficientFile = path;
     coefficientsLoaded = 1;
   } else {
     ReportRefusal(path, result, badLine);

@@ -3,12 +3,14 @@
 
 #include <cstdio>
 
+#include "app/job_recording.h"
 #include "app/main_window.h"
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "loader/firmware/firmware_images.h"
 
-int main() {
+int main(int argc, char** argv) {
+  recordPath = RecordPathFromArguments(argc, argv);
   // The probe runs first so the menu is built from the adjusted table.
   probePorts();
   firmwareTables = BuiltInFirmwareTables();

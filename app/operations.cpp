@@ -6,10 +6,14 @@
 #include <thread>
 
 #include "app/choose_coefficient_file.h"
+#include "app/job_recording.h"
 #include "app/main_window.h"
 #include "app/message_log.h"
+#include "cli/exit_status.h"
 #include "coeff/coefficient_file.h"
+#include "loader/firmware/firmware_images.h"
 #include "app/window_device.h"
+#include "record/job_identity.h"
 #include "resources/button_images.h"
 
 std::atomic<int> operationBusy{0};
@@ -66,7 +70,7 @@ int OpenSelectedPort() {
   const int opened = selectedPort != 0 ? comPort.Open(selectedPort)
                                        : comPort.OpenDevice(selectedDevice.c_str());
   if (opened == 0) return 0;
-  logMessage(portNotOpenedLine);
+  Log(windowRun, portNotOpenedLine);
   return -1;
 }
 
@@ -126,19 +130,25 @@ void onOpenCoefficientFile(Fl_Widget*, void*) {
 }
 
 void loadFirmwareWorker() {
+  WindowJobRecord record("firmware", "", "");
   if (OpenSelectedPort() == 0) {
-    LoadFirmware(windowRun, firmwareTables);
+    record.Finish(LoadFirmware(windowRun, firmwareTables));
     comPort.Close();
+  } else {
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   FinishOperation();
 }
 
 void writeCoefficientsWorker() {
+  WindowJobRecord record("write", CoefficientsSha256(coefficientTable, coefficientBase),
+                         loadedCoefficientFile);
   if (OpenSelectedPort() == 0) {
-    WriteCoefficients(windowRun, coefficientTable);
+    record.Finish(WriteCoefficients(windowRun, coefficientTable));
     comPort.Close();
   } else {
     cm.noContact = 1;
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   // A write that reached the device uses the file up; one that never did
   // keeps it for another try.
@@ -147,9 +157,12 @@ void writeCoefficientsWorker() {
 }
 
 void resetCoefficientsWorker() {
+  WindowJobRecord record("reset", CoefficientsSha256(*firmwareTables[0], firmwareBase), "");
   if (OpenSelectedPort() == 0) {
-    ResetCoefficients(windowRun, firmwareTables);
+    record.Finish(ResetCoefficients(windowRun, firmwareTables));
     comPort.Close();
+  } else {
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   FinishOperation();
 }

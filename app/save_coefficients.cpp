@@ -4,10 +4,12 @@
 #include <string>
 
 #include "app/choose_coefficient_file.h"
+#include "app/job_recording.h"
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/question_window.h"
 #include "app/window_device.h"
+#include "cli/exit_status.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
 #include "link/printable_text.h"
@@ -71,13 +73,15 @@ int ChooseTarget() {
 }
 
 void LogSaveReport(const SaveReport& report) {
-  if (report.fillerNotErased) logMessage((std::string("@C4Внимание: ") + fillerWarning).c_str());
+  if (report.fillerNotErased) {
+    Log(windowRun, (std::string("@C4Внимание: ") + fillerWarning).c_str());
+  }
   if (report.result == SaveResult::saved) {
-    logMessage(savedLine);
+    Log(windowRun, savedLine);
     return;
   }
-  logMessage(notSavedLine);
-  logMessage(("@C1" + PrintableText(report.reason)).c_str());
+  Log(windowRun, notSavedLine);
+  Log(windowRun, ("@C1" + PrintableText(report.reason)).c_str());
 }
 
 }  // namespace
@@ -94,12 +98,21 @@ void onSaveCoefficients(Fl_Widget*, void*) {
 }
 
 void saveCoefficientsWorker() {
+  WindowJobRecord record("save-coefficients", "", savePath);
   if (OpenSelectedPort() == 0) {
     const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
     comPort.Close();
-    if (outcome == Outcome::started || outcome == Outcome::startNotConfirmed) {
-      LogSaveReport(SaveCoefficientFile(coefficientsRead, savePath, replaceFile));
+    const bool read = outcome == Outcome::started || outcome == Outcome::startNotConfirmed;
+    const SaveReport report =
+        read ? SaveCoefficientFile(coefficientsRead, savePath, replaceFile) : SaveReport{};
+    if (read) LogSaveReport(report);
+    if (read && report.result != SaveResult::saved) {
+      record.Finish(outcomeFileRejected, exitFileRejected);
+    } else {
+      record.Finish(outcome);
     }
+  } else {
+    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
   FinishOperation();
 }

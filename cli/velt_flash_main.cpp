@@ -8,6 +8,8 @@
 #include "cli/flash_job.h"
 #include "cli/port_listing.h"
 #include "cli/terminal.h"
+#include "loader/firmware/firmware_images.h"
+#include "record/job_identity.h"
 #include "link/printable_text.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +27,8 @@ int main(int argc, char** argv) {
   }
   if (arguments.version) {
     std::printf("velt-flash %s\n", VELT_VERSION);
+    // What the job record's firmware_sha256 column says of this program.
+    std::printf("прошивка: sha256 %s\n", FirmwareSha256(BuiltInFirmwareTables()).c_str());
     return exitStarted;
   }
   if (arguments.listPorts) return PrintPortList(ListPorts(), stdout, stderr);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "coeff/file_output.h"
+#include "coeff/system_reason_win32.h"
 #include "coeff/wide_path_win32.h"
 
 const char textLineEnd[] = "\r\n";
@@ -30,25 +31,6 @@ std::string FolderPrefix(const std::string& path) {
 std::string TemporaryPath(const std::string& folder, int attempt) {
   const std::string number = attempt == 0 ? "" : "." + std::to_string(attempt);
   return folder + temporaryStem + number + temporarySuffix;
-}
-
-// The system's own words for an error, in the operator's language, as UTF-8.
-std::string SystemReason(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::string reason;
-  const int size =
-      length > 0 ? WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr)
-                 : 0;
-  if (size > 0) {
-    reason.resize(size);
-    WideCharToMultiByte(CP_UTF8, 0, text, int(length), &reason[0], size, nullptr, nullptr);
-  }
-  LocalFree(text);
-  while (!reason.empty() && std::strchr("\r\n.", reason.back()) != nullptr) reason.pop_back();
-  return reason.empty() ? "ошибка " + std::to_string(error) : reason;
 }
 
 FileWriteReport Failure(const std::string& what, DWORD error) {

@@ -39,7 +39,7 @@ int WriteAndVerify(RunContext& run, const CoefficientJob& job) {
 }
 
 Outcome RunCoefficientJob(RunContext& run, const CoefficientJob& job) {
-  run.link.noContact = 0;
+  BeginJob(run);
   if (const int result = MakeContact(run)) {
     const Outcome outcome = NoContact(run, result);
     if (outcome == Outcome::noAnswer && job.flagNoContact) run.link.noContact = 1;

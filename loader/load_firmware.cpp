@@ -55,7 +55,7 @@ int VerifyController(RunContext& run, const FirmwareController& controller,
 }  // namespace
 
 Outcome LoadFirmware(RunContext& run, const FirmwareTables& tables) {
-  run.link.noContact = 0;
+  BeginJob(run);
   if (const int result = MakeContact(run)) return NoContact(run, result);
   for (int k = 0; k < 3; ++k) {
     if (const int result = WriteController(run, firmwareControllers[k], *tables[k])) {

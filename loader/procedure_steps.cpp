@@ -26,6 +26,12 @@ int ControllerOfChannel(int channel) { return channel == channelController1 ? 1 
 
 }  // namespace
 
+void BeginJob(RunContext& run) {
+  run.link.noContact = 0;
+  run.step = JobStep{};
+  run.failure = JobFailure{};
+}
+
 int MakeContact(RunContext& run) {
   int result = syncSilent;
   for (int attempt = 0; attempt < contactAttempts; ++attempt) {

@@ -25,6 +25,9 @@ struct FirmwareController {
 };
 extern const FirmwareController firmwareControllers[3];
 
+// A procedure's first step: noContact, the step and the failure of the
+// previous job are cleared.
+void BeginJob(RunContext& run);
 // SelectController3 then Sync, up to ten times, until the device answers.
 int MakeContact(RunContext& run);
 // The end of a procedure whose contact failed with `result`: "Не отвечает."

@@ -24,7 +24,7 @@ int ReadPages(RunContext& run, uint8_t* image) {
 }  // namespace
 
 Outcome ReadCoefficients(RunContext& run, uint8_t* image) {
-  run.link.noContact = 0;
+  BeginJob(run);
   if (const int result = MakeContact(run)) return NoContact(run, result);
   Log(run, "@C4Чтение коэффициентов.");
   if (const int result = SelectChannelStep(run, channelController1)) return Abandon(run, result);

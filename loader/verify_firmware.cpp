@@ -59,7 +59,7 @@ int CheckController(RunContext& run, const FirmwareController& controller,
 }  // namespace
 
 Outcome VerifyFirmware(RunContext& run, const FirmwareTables& tables) {
-  run.link.noContact = 0;
+  BeginJob(run);
   if (const int result = MakeContact(run)) return NoContact(run, result);
   bool anyDiffers = false;
   for (int k = 0; k < 3; ++k) {

@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -18,8 +19,12 @@
 
 #include "app/main_window.h"
 #include "app/operations.h"
+#include "loader/firmware/firmware_images.h"
+#include "record/job_identity.h"
+#include "record/job_record.h"
 #include "resources/button_images.h"
 #include "tests/app/xpm.h"
+#include "tests/support/file_text.h"
 
 namespace {
 
@@ -165,14 +170,20 @@ bool ParsePpm(const std::string& data, Screen* screen) {
   return true;
 }
 
-// The real velt-loader, started with this test's port mapping; stopped at
-// the end of the scope.
+// The real velt-loader, started with this test's port mapping (and a job
+// record when given one); stopped at the end of the scope.
 class RunningProgram {
  public:
-  RunningProgram() {
+  explicit RunningProgram(const std::string& recordPath = "") {
     child = fork();
     if (child == 0) {
-      execl(VELT_LOADER_PROGRAM, "velt-loader", static_cast<char*>(nullptr));
+      if (recordPath.empty()) {
+        execl(VELT_LOADER_PROGRAM, "velt-loader", static_cast<char*>(nullptr));
+      } else {
+        // Any other argument is ignored, as it always was.
+        execl(VELT_LOADER_PROGRAM, "velt-loader", "--ignored", "--record", recordPath.c_str(),
+              static_cast<char*>(nullptr));
+      }
       _exit(127);
     }
   }
@@ -230,7 +241,8 @@ TEST_F(WindowScreenshotTest, RealProgramOpensA224By471WindowWithItsPictures) {
 TEST_F(WindowScreenshotTest, RealProgramLoadsFirmwareWhenItsButtonIsClicked) {
   Simulator& device = AttachDevice(1);
   ASSERT_EQ(Fl::first_window(), nullptr);
-  RunningProgram program;
+  const std::string record = MakeWorkDirectory() + "/jobs.csv";
+  RunningProgram program(record);
   ASSERT_TRUE(program.Started());
   const std::string windowId = program.FindWindow();
   ASSERT_FALSE(windowId.empty()) << "velt-loader showed no window";
@@ -256,6 +268,17 @@ TEST_F(WindowScreenshotTest, RealProgramLoadsFirmwareWhenItsButtonIsClicked) {
   }
   EXPECT_EQ(PixelsOfColour(screen, 2, logTop + 9 * lineHeight, 200, lineHeight, blue), 0);
   EXPECT_EQ(PixelsOfColour(screen, 0, logTop, 224, 400, {255, 0, 0}), 0);
+
+  // --record: one row after the header, before the buttons were idle again.
+  const std::string rows = FileText(record);
+  ASSERT_EQ(rows.compare(0, RecordHeader().size(), RecordHeader()), 0) << rows;
+  const std::string row = rows.substr(RecordHeader().size());
+  EXPECT_EQ(std::count(row.begin(), row.end(), '\n'), 1) << row;
+  EXPECT_NE(row.find(";COM1;firmware;started;0;"), std::string::npos) << row;
+  EXPECT_NE(row.find(";149;149;" + FirmwareSha256(BuiltInFirmwareTables()) + ";;;"),
+            std::string::npos)
+      << row;
+  EXPECT_NE(row.find(";Запуск.;\r\n"), std::string::npos) << row;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "coeff/device_float.h"
 #include "loader/firmware/firmware_images.h"
+#include "record/job_identity.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
 #include "tests/support/file_text.h"
@@ -276,8 +277,11 @@ TEST_F(VeltFlash, HelpAndVersion) {
   EXPECT_NE(help.out.find("Коды завершения"), std::string::npos);
   const FlashRun version = RunFlash({"--version"});
   EXPECT_EQ(version.status, 0);
-  EXPECT_TRUE(std::regex_match(version.out, std::regex("velt-flash \\d+\\.\\d+\\.\\d+\n")))
+  // The version, then the firmware's identity as the job record gives it.
+  EXPECT_TRUE(std::regex_match(version.out, std::regex("velt-flash \\d+\\.\\d+\\.\\d+\n.*\n")))
       << version.out;
+  EXPECT_EQ(Lines(version.out).back(),
+            "прошивка: sha256 " + FirmwareSha256(BuiltInFirmwareTables()));
 }
 
 TEST_F(VeltFlash, TracePrintsEveryFrameAsHex) {

@@ -1,0 +1,50 @@
+// One row of the job record: what one job on one device did, for quality
+// control to read afterwards in a spreadsheet (Excel or LibreOffice under
+// Russian regional settings: UTF-8 with a byte order mark, ';' between
+// fields, CR LF at the ends of lines).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "loader/procedures.h"
+
+struct JobRecord {
+  int64_t startSeconds = 0;     // since 1970-01-01, UTC
+  std::string station;          // the computer's host name
+  std::string port;             // as given, or the Порт item's name
+  std::string job;              // firmware, write, reset, verify, save-coefficients
+  std::string outcome;          // RecordOutcome, or one of the two below
+  int exitStatus = 0;           // as velt-flash numbers them
+  double seconds = 0;
+  int pagesWritten = 0;
+  int pagesVerified = 0;
+  std::string firmwareSha256;
+  std::string coefficientsFile;    // write: the path as given
+  std::string coefficientsSha256;  // write and reset: of the 128 bytes sent
+  std::string version;             // of the program
+  std::string lastLine;            // the job's last log line, without its colour prefix
+  std::string failure;             // the failed step and what came back, after "Ошибка!!!."
+};
+
+// Outcomes that happen before a procedure runs.
+constexpr char outcomePortNotOpened[] = "portNotOpened";
+constexpr char outcomeFileRejected[] = "fileRejected";
+
+// A procedure's outcome as the record names it: started, startNotConfirmed,
+// failed, noAnswer or stopped.
+const char* RecordOutcome(Outcome outcome);
+
+// What a new or empty record file starts with: the byte order mark, then
+// the column names.
+std::string RecordHeader();
+
+// The row: fields in the header's order, separated by ';', quoted where they
+// hold ';', '"', CR or LF, ending in CR LF.
+std::string FormatRecordRow(const JobRecord& record);
+
+// "2026-12-09T02:42:33Z".
+std::string UtcTimestamp(int64_t secondsSince1970);
+
+// Now, in seconds since 1970, UTC.
+int64_t SecondsSince1970();

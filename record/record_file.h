@@ -1,0 +1,45 @@
+// The file the job rows are appended to. Several processes, on this
+// computer or others sharing the folder, may append to one file: each row
+// goes in with one write under an exclusive lock of the whole file and is on
+// the disk before Append returns. One file per platform implements it.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#ifdef _WIN32
+using RecordHandle = void*;  // a Win32 HANDLE
+#else
+using RecordHandle = int;    // a file descriptor
+#endif
+
+// Another appender holds the lock for one write and one flush; waiting
+// longer than this means something is wrong with the file or the share.
+constexpr int recordLockAttempts = 50;
+constexpr int recordLockRetryMilliseconds = 100;
+
+class RecordFile {
+ public:
+  RecordFile() = default;
+  ~RecordFile();
+  RecordFile(const RecordFile&) = delete;
+  RecordFile& operator=(const RecordFile&) = delete;
+
+  // Opens the file, creating it when missing, and checks that its lock can
+  // be had. 0, or -1 with the system's reason.
+  int Open(const std::string& path, std::string* reason);
+  // Appends `row` (which ends in CR LF); a file that is still empty gets the
+  // header first, and a file whose last row was cut short by a crash gets a
+  // line end first, so that no row is glued to a broken one. Safe to call
+  // from several threads. 0, or -1 with the reason.
+  int Append(const std::string& row, std::string* reason);
+  bool IsOpen() const { return open; }
+
+ private:
+  std::mutex mutex;  // the file lock does not keep this process's threads apart
+  RecordHandle handle{};
+  bool open = false;
+};
+
+// The computer's host name, for the station column.
+std::string HostName();

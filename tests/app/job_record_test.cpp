@@ -1,0 +1,154 @@
+// The window's job record: a row per job, as velt-flash writes them.
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "app/choose_coefficient_file.h"
+#include "app/job_recording.h"
+#include "app/main_window.h"
+#include "app/operations.h"
+#include "app/window_device.h"
+#include "coeff/coefficient_file.h"
+#include "link/com_port.h"
+#include "record/job_record.h"
+#include "tests/app/app_fixture.h"
+#include "tests/support/file_text.h"
+
+namespace {
+
+using Fields = std::vector<std::string>;
+
+// The record's rows after its header, split into fields (none is quoted here).
+std::vector<Fields> RecordRows(const std::string& path) {
+  const std::string text = FileText(path);
+  std::vector<Fields> rows;
+  size_t start = RecordHeader().size();
+  if (text.compare(0, start, RecordHeader()) != 0) return rows;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    const std::string line = text.substr(start, end - start);
+    Fields fields;
+    for (size_t from = 0;;) {
+      const size_t semicolon = line.find(';', from);
+      fields.push_back(line.substr(from, semicolon - from));
+      if (semicolon == std::string::npos) break;
+      from = semicolon + 1;
+    }
+    rows.push_back(fields);
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  return rows;
+}
+
+enum Column { port = 2, job, outcome, exitStatus, seconds, written, verified, firmware,
+              coefficientsFile, coefficientsSha, version, lastLine, failure };
+
+class WindowJobRecordTest : public AppTest {
+ protected:
+  void TearDown() override {
+    recordPath.clear();
+    AppTest::TearDown();
+  }
+  void Press(Fl_Button* button) {
+    button->do_callback();
+    ASSERT_TRUE(WaitIdle());
+  }
+};
+
+TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
+  Simulator& device = AttachDevice(1);
+  const std::string directory = MakeWorkDirectory();
+  const std::string file = WriteCoefficientFile("k.koeff", "2.5");
+  ASSERT_EQ(ReadCoefficientFile(file.c_str()), 0);
+  loadedCoefficientFile = file;
+  coefficientsLoaded = 1;
+  recordPath = directory + "/jobs.csv";
+  StartProgram();
+
+  Press(loadFirmwareButton);
+  Press(writeCoefficientsButton);
+  SimFaults silent;
+  silent.silent = true;
+  device.SetFaults(silent);
+  Press(resetCoefficientsButton);
+
+  const std::vector<Fields> rows = RecordRows(recordPath);
+  ASSERT_EQ(rows.size(), 3u) << FileText(recordPath);
+  const struct {
+    const char* job;
+    const char* outcome;
+    const char* exit;
+    const char* written;
+    const char* verified;
+    const char* last;
+  } expected[] = {
+      {"firmware", "started", "0", "149", "149", "Запуск."},
+      {"write", "started", "0", "2", "2", "Запуск."},
+      {"reset", "noAnswer", "2", "0", "0", "Не отвечает."},
+  };
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const Fields& row = rows[i];
+    ASSERT_EQ(row.size(), 15u) << i;
+    EXPECT_EQ(row[port], "COM1");
+    EXPECT_EQ(row[job], expected[i].job);
+    EXPECT_EQ(row[outcome], expected[i].outcome) << row[job];
+    EXPECT_EQ(row[exitStatus], expected[i].exit) << row[job];
+    EXPECT_EQ(row[written], expected[i].written) << row[job];
+    EXPECT_EQ(row[verified], expected[i].verified) << row[job];
+    EXPECT_EQ(row[lastLine], expected[i].last) << row[job];
+    EXPECT_EQ(row[firmware].size(), 64u);
+    EXPECT_EQ(row[version], VELT_VERSION);
+    EXPECT_NE(row[seconds].find('.'), std::string::npos);
+  }
+  EXPECT_EQ(rows[0][coefficientsSha], "") << "a firmware load sends no coefficients";
+  EXPECT_EQ(rows[1][coefficientsFile], file);
+  EXPECT_EQ(rows[1][coefficientsSha].size(), 64u);
+  EXPECT_NE(rows[2][coefficientsSha], rows[1][coefficientsSha]) << "the defaults are not 2.5";
+}
+
+TEST_F(WindowJobRecordTest, APortThatDoesNotOpenAndARecordThatCannotBeWritten) {
+  Simulator& device = AttachDevice(1);
+  const std::string directory = MakeWorkDirectory();
+  recordPath = directory + "/jobs.csv";
+  StartProgram();
+  ComPort other;  // holds the port after the probe
+  ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
+  Press(loadFirmwareButton);
+  other.Close();
+  const std::vector<Fields> rows = RecordRows(recordPath);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][outcome], "portNotOpened");
+  EXPECT_EQ(rows[0][exitStatus], "4");
+  EXPECT_EQ(rows[0][lastLine], "Порт не соединился.");
+
+  // The job is done all the same; only the row is missing, and the log says so.
+  recordPath = directory + "/no such folder/jobs.csv";
+  logBrowser->clear();
+  Press(loadFirmwareButton);
+  const std::vector<std::string> lines = LogLines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), "@C1Журнал работ недоступен.");
+  EXPECT_EQ(lines[lines.size() - 2], "@C4Запуск.");
+  EXPECT_TRUE(device.ApplicationRunning());
+}
+
+TEST(WindowJobRecordArguments, OnlyTheRecordOptionIsTakenAndTheRestIgnored) {
+  const struct {
+    std::vector<const char*> argv;
+    const char* path;
+  } cases[] = {
+      {{"velt-loader"}, ""},
+      {{"velt-loader", "--record", "jobs.csv"}, "jobs.csv"},
+      {{"velt-loader", "-x", "--record=Журнал.csv", "extra"}, "Журнал.csv"},
+      {{"velt-loader", "--record"}, ""},
+      {{"velt-loader", "--recorder", "jobs.csv"}, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(RecordPathFromArguments(static_cast<int>(c.argv.size()), c.argv.data()), c.path)
+        << c.argv.size();
+  }
+}
+
+}  // namespace
