@@ -176,7 +176,7 @@ TEST(SimArgumentsTest, RejectsAStationThatDoesNotAddUp) {
   }
 }
 
-TEST(DeviceNamesTest, EachDeviceOfAStationGetsItsOwnLinkAndDump) {
+TEST(SimDeviceNamesTest, EachDeviceOfAStationGetsItsOwnLinkAndDump) {
   struct Case {
     std::vector<const char*> args;
     std::vector<std::string> links;
