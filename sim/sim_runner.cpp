@@ -103,14 +103,15 @@ void SimRunner::State::Run() {
     bool timed = false;
     unsigned seen = 0;
     {
+      // Only under the lock: a line may leave, and go, at any moment.
       std::lock_guard<std::mutex> lock(mutex);
       if (stopping) return;
       polled = lines;
       seen = generation;
       timed = EarliestDeadline(&deadline);
+      fds.assign(1, pollfd{wake[0], POLLIN, 0});
+      for (const SimLine* line : polled) fds.push_back({line->master, POLLIN, 0});
     }
-    fds.assign(1, pollfd{wake[0], POLLIN, 0});
-    for (const SimLine* line : polled) fds.push_back({line->master, POLLIN, 0});
     timespec timeout{};
     if (timed) timeout = TimeoutUntil(deadline);
     const int ready = ppoll(fds.data(), fds.size(), timed ? &timeout : nullptr, nullptr);
