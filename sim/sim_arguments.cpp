@@ -11,7 +11,7 @@ const char simUsage[] =
     "Simulates the device on a pseudo-terminal and prints the terminal's path.\n"
     "  --link PATH            also make PATH a symlink to it (removed at exit)\n"
     "  --dump DIR             at exit write controller1..3.bin and transcript.txt to DIR\n"
-    "device options:\n"
+    "device options (and the faults below):\n"
     "  --baud N               pace answers as N baud, 10 bits a byte (default 57600, 0 = unpaced)\n"
     "  --fifo N               hand paced answers over N bytes at a time, as a UART's receive\n"
     "                         FIFO does; an answer's last bytes never wait (default 1)\n"
