@@ -39,7 +39,8 @@ std::string RecordPathFromArguments(int argc, const char* const* argv) {
 
 WindowJobRecord::WindowJobRecord(const char* job, const std::string& coefficientsSha256,
                                  const std::string& coefficientsFile)
-    : tallied(&windowRun.reports, &tally), start(std::chrono::steady_clock::now()) {
+    : start(std::chrono::steady_clock::now()) {
+  tallied.emplace(&windowRun.reports, &tally);
   record.startSeconds = SecondsSince1970();
   record.job = job;
   record.port = ChosenPortName();
@@ -53,6 +54,8 @@ void WindowJobRecord::Finish(Outcome outcome) {
 }
 
 void WindowJobRecord::Finish(const char* outcome, int exitStatus) {
+  // Once operationBusy is clear the next job may put its own sinks in.
+  tallied.reset();
   if (recordPath.empty()) return;
   record.outcome = outcome;
   record.exitStatus = exitStatus;

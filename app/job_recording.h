@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "loader/procedures.h"
@@ -30,12 +31,13 @@ class WindowJobRecord {
 
   // The job's end, as the procedure returned it ...
   void Finish(Outcome outcome);
-  // ... or with an outcome and exit status of the record's own.
+  // ... or with an outcome and exit status of the record's own. Either gives
+  // the run context its sinks back, before the worker lets go of it.
   void Finish(const char* outcome, int exitStatus);
 
  private:
   JobRecord record;
   JobTally tally;
-  TalliedReports tallied;
+  std::optional<TalliedReports> tallied;
   std::chrono::steady_clock::time_point start;
 };
