@@ -1,6 +1,7 @@
 #include "app/choose_coefficient_file.h"
 
 #include <FL/Fl.H>
+#include <FL/Fl_Return_Button.H>
 
 #include <cstring>
 #include <string>
@@ -24,14 +25,15 @@ void ReportRefusal(const char* path, int result, int badLine) {
   if (path[0] == '\0') return;
   const std::string line =
       "@C1Файл не принят: " + CoefficientFileProblem(result, badLine) + ".";
-  AppendLogLine(line.c_str());
-  if (coefficientsLoaded) AppendLogLine(earlierFileKeptLine);
+  AppendSplitLogLine(line);
+  if (coefficientsLoaded) AppendSplitLogLine(earlierFileKeptLine);
 }
 
 }  // namespace
 
-bool AskCoefficientFileName(const char* title, char* path) {
+bool AskCoefficientFileName(const char* title, char* path, const char* confirmLabel) {
   FileDialog* dialog = new FileDialog(koeffPattern, MODE_CREATE, title);
+  if (confirmLabel != nullptr) dialog->openButton->label(confirmLabel);
   dialog->setStartDirectory(".");
   dialog->sortFunction = compareFileNames;
   dialog->show();

@@ -16,6 +16,7 @@ void ChooseCoefficientFile();
 extern std::string loadedCoefficientFile;
 
 // The dialog itself ("*.koeff", a new name allowed, starting in the working
-// directory) with `title`. Returns false when no name came back; else the
-// name is in `path` (dialogPathSize bytes), empty after Cancel.
-bool AskCoefficientFileName(const char* title, char* path);
+// directory) with `title`, its confirm button labelled `confirmLabel` (null
+// keeps "Открыть"). Returns false when no name came back; else the name is
+// in `path` (dialogPathSize bytes), empty after Cancel.
+bool AskCoefficientFileName(const char* title, char* path, const char* confirmLabel = nullptr);

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/message_log.h"
 #include "app/operations.h"
+#include "app/progress_bar.h"
 #include "loader/firmware/firmware_images.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
   probePorts();
   firmwareTables = BuiltInFirmwareTables();
   InstallGuiLogSink();
+  InstallGuiPageSink();
   // Held by the GUI thread except inside Fl::wait, so workers can draw.
   if (Fl::lock() != 0) {
     std::fprintf(stderr, "velt-loader: the FLTK library was built without thread support\n");

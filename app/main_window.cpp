@@ -7,8 +7,10 @@
 
 #include <algorithm>
 
+#include "app/message_log.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
+#include "app/progress_bar.h"
 #include "app/save_coefficients.h"
 #include "app/window_device.h"
 #include "app/window_icon.h"
@@ -35,9 +37,12 @@ const char* const mainWindowTitle = "Загрузчик для ВЕЛТ";
 const char* const aboutTitle = "О программе";
 const char* const aboutText =
     "\nПрограмма для прошивки ВЕЛТ.\n\nВерсия микропрограммы\n0.02  17.05.07";
+// The program's own version, under the firmware's, small, below the button.
+const char* const programVersionText = "Версия программы " VELT_VERSION;
+constexpr int programVersionTextSize = 10;
 
 Fl_Button* MakeButton(int column, const char* tooltip, Fl_Image* image, Fl_Callback* callback) {
-  Fl_Button* button = new Fl_Button(column * buttonWidth, buttonTop, buttonWidth, buttonHeight);
+  Fl_Button* button = new RowButton(column * buttonWidth, buttonTop, buttonWidth, buttonHeight);
   button->box(FL_THIN_UP_BOX);
   button->tooltip(tooltip);
   button->image(image);
@@ -49,13 +54,39 @@ int extraPortCount = 0;
 std::string extraPortLabels[maxExtraPorts];
 std::string extraPortDevices[maxExtraPorts];
 
-// Opens and closes the port; a port that fails is greyed and unselected.
+// Opens and closes the port; a port that fails is greyed and unselected,
+// one that opens (again) is usable.
 void Probe(Fl_Menu_Item& item, int opened) {
   if (opened == 0) {
     comPort.Close();
+    item.activate();
   } else {
     item.deactivate();
     item.clear();
+  }
+}
+
+// The device of the chosen discovered port, or "" when a COM 1-4 item (or
+// nothing) is chosen: those keep their own radio bit through a probe.
+std::string ChosenExtraDevice() {
+  for (int i = 0; i < extraPortCount; ++i) {
+    if (ExtraPortMenuItem(i).value()) return extraPortDevices[i];
+  }
+  return "";
+}
+
+void ChooseExtraDevice(const std::string& device) {
+  for (int i = 0; i < extraPortCount; ++i) {
+    if (extraPortDevices[i] == device) ExtraPortMenuItem(i).set();
+  }
+}
+
+void ProbeListedPorts() {
+  for (int k = 1; k <= portCount; ++k) {
+    Probe(PortMenuItem(k), comPort.Open(static_cast<char>('0' + k)));
+  }
+  for (int i = 0; i < extraPortCount; ++i) {
+    Probe(ExtraPortMenuItem(i), comPort.OpenDevice(extraPortDevices[i].c_str()));
   }
 }
 
@@ -85,12 +116,15 @@ Fl_Menu_Item mainMenu[mainMenuCapacity] = {
     {"COM 2 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
     {"COM 3 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
     {"COM 4 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
+    {"Обновить список", 0, refreshPorts, nullptr, 0, 0, 0, 0, 0},
     {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
     {"Справка", 0, showAbout, nullptr, 0, 0, 0, 0, 0},
     {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
 };
 
 Fl_Menu_Item& PortMenuItem(int k) { return mainMenu[firstPortMenuItem + k - 1]; }
+
+Fl_Menu_Item& RefreshPortsMenuItem() { return mainMenu[refreshPortsMenuItem + extraPortCount]; }
 
 int ExtraPortCount() { return extraPortCount; }
 
@@ -99,8 +133,8 @@ Fl_Menu_Item& ExtraPortMenuItem(int i) { return mainMenu[firstExtraPortMenuItem 
 const std::string& ExtraPortDevice(int i) { return extraPortDevices[i]; }
 
 void AddExtraPortItems(const std::vector<PortInfo>& ports) {
-  // What follows the Порт items (the submenu's end, Справка, the menu's end)
-  // moves down behind the new items.
+  // What follows the Порт items ("Обновить список", the submenu's end,
+  // Справка, the menu's end) moves down behind the new items.
   Fl_Menu_Item* const tail = &mainMenu[firstExtraPortMenuItem + extraPortCount];
   const int tailLength = mainMenuItemCount - firstExtraPortMenuItem;
   const std::vector<Fl_Menu_Item> rest(tail, tail + tailLength);
@@ -125,15 +159,19 @@ void AddExtraPortItems(const std::vector<PortInfo>& ports) {
 
 void probePorts() {
   AddExtraPortItems(ListPorts());
-  for (int k = 1; k <= portCount; ++k) {
-    Probe(PortMenuItem(k), comPort.Open(static_cast<char>('0' + k)));
-  }
-  for (int i = 0; i < extraPortCount; ++i) {
-    Probe(ExtraPortMenuItem(i), comPort.OpenDevice(extraPortDevices[i].c_str()));
-  }
+  ProbeListedPorts();
+}
+
+void refreshPorts(Fl_Widget*, void*) {
+  if (operationBusy) return;
+  const std::string chosen = ChosenExtraDevice();
+  AddExtraPortItems(ListPorts());
+  ChooseExtraDevice(chosen);
+  ProbeListedPorts();
 }
 
 Fl_Window* BuildMainWindow() {
+  Fl_Window::default_xclass(windowClass);
   mainWindow = new Fl_Window(mainWindowWidth, mainWindowHeight, mainWindowTitle);
   ApplyWindowIcon(mainWindow);
   mainWindow->callback(closeMainWindow);
@@ -151,6 +189,7 @@ Fl_Window* BuildMainWindow() {
   exitButton = MakeButton(3, "Выход", &exitImage, exitProgram);
 
   logBrowser = new Fl_Browser(0, logTop, mainWindowWidth, mainWindowHeight - logTop);
+  PrepareLogSplitting();
 
   mainWindow->resizable(logBrowser);
   mainWindow->size_range(mainWindowWidth, mainWindowHeight, 0, 0, 0, 0, 0);
@@ -172,6 +211,7 @@ void showAbout(Fl_Widget*, void*) {
 Fl_Window* buildAboutWindow() {
   constexpr int buttonX = 100, buttonY = 90, buttonW = 80, buttonH = 28;
   constexpr int textX = 10, textY = 10, textW = 260, textH = 64;
+  constexpr int versionY = buttonY + buttonH, versionH = aboutHeight - versionY;
   Fl_Window* window = new Fl_Window(aboutWidth, aboutHeight, aboutTitle);
   window->set_non_modal();
   Fl_Return_Button* button = new Fl_Return_Button(buttonX, buttonY, buttonW, buttonH, "Так");
@@ -179,6 +219,8 @@ Fl_Window* buildAboutWindow() {
   button->callback(closeAbout);
   Fl_Box* text = new Fl_Box(textX, textY, textW, textH, aboutText);
   text->labelfont(FL_COURIER);
+  Fl_Box* version = new Fl_Box(0, versionY, aboutWidth, versionH, programVersionText);
+  version->labelsize(programVersionTextSize);
   window->end();
   return window;
 }

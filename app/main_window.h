@@ -16,15 +16,20 @@
 
 constexpr int mainWindowWidth = 224;
 constexpr int mainWindowHeight = 471;
-constexpr int mainMenuItemCount = 14;  // the records as compiled
+// The X window class of every window, which the desktop entry names, so that
+// docks put the running program under its launcher.
+constexpr char windowClass[] = "velt-loader";
+constexpr int mainMenuItemCount = 15;  // the records as compiled
 // Positions in mainMenu of the items that do something.
 constexpr int openMenuItem = 1;
 constexpr int saveCoefficientsMenuItem = 2;
 constexpr int clearMenuItem = 3;
 constexpr int exitMenuItem = 4;
 constexpr int firstPortMenuItem = 7;  // "COM 1 "; the other three follow
-constexpr int aboutMenuItem = 12;     // as compiled: each discovered port moves it one down
 constexpr int portCount = 4;
+// As compiled; each discovered port moves these one down.
+constexpr int refreshPortsMenuItem = firstPortMenuItem + portCount;  // "Обновить список"
+constexpr int aboutMenuItem = 13;
 
 // The ports found on the machine follow COM 4 as radio items of their own.
 // A bench computer has a few adapters; a longer menu would not fit a screen.
@@ -48,6 +53,8 @@ extern Fl_Window* aboutWindow;  // null until the first "Справка"
 
 // The Порт menu item of port k = 1..4.
 Fl_Menu_Item& PortMenuItem(int k);
+// "Обновить список", after the discovered ports.
+Fl_Menu_Item& RefreshPortsMenuItem();
 
 // The discovered ports after COM 4: how many there are, the item of the
 // i-th (0-based) and the device it opens.
@@ -61,8 +68,13 @@ void AddExtraPortItems(const std::vector<PortInfo>& ports);
 
 // Lists the machine's ports into the menu, then opens and closes COM1..COM4
 // and each listed port in turn; a port that fails is greyed and unselected in
-// the menu, silently.
+// the menu, silently, one that opens is usable.
 void probePorts();
+
+// "Обновить список": lists and probes the ports again, as the start does;
+// the chosen port stays chosen when it is still there. Ignored while an
+// operation runs (the item is greyed then).
+void refreshPorts(Fl_Widget*, void*);
 
 // Builds the main window (not shown) from the menu as the probe left it.
 Fl_Window* BuildMainWindow();

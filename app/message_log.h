@@ -3,6 +3,9 @@
 // the colour and hides the prefix.
 #pragma once
 
+#include <string>
+#include <vector>
+
 // Appends a line on the GUI thread, which already holds the toolkit lock.
 void AppendLogLine(const char* line);
 
@@ -12,3 +15,23 @@ void logMessage(const char* line);
 
 // Makes logMessage where the window's jobs log (windowRun).
 void InstallGuiLogSink();
+
+// GUI thread, once the log exists and before any worker starts: measures
+// its font for the split lines below.
+void PrepareLogSplitting();
+
+// How wide a split line may be: the log's text area at the window's
+// minimum width, with the vertical scroll bar shown.
+int SplitLogWidth();
+
+// A line the window adds beyond the procedures' own (a refusal's reason, a
+// save's result) as the lines it becomes: each fits SplitLogWidth and keeps
+// the colour prefix. A part that starts with a digit or '@' gets "@." after
+// the prefix, so that the browser does not take it for a format code.
+std::vector<std::string> SplitLogLine(const std::string& line);
+
+// Such a line appended on the GUI thread, and from a worker, which logs it
+// through the job's run context as a whole (one locked section for all its
+// parts).
+void AppendSplitLogLine(const std::string& line);
+void WorkerSplitLogLine(const std::string& line);

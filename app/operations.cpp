@@ -9,6 +9,7 @@
 #include "app/job_recording.h"
 #include "app/main_window.h"
 #include "app/message_log.h"
+#include "app/progress_bar.h"
 #include "cli/exit_status.h"
 #include "coeff/coefficient_file.h"
 #include "loader/firmware/firmware_images.h"
@@ -29,6 +30,16 @@ const char* const portNotOpenedLine = "@C1Порт не соединился.";
 const char* const workerNotStartedLine = "@C1Ошибка!!!.";
 
 void LaunchDetachedThread(void (*worker)()) { std::thread(worker).detach(); }
+
+// While a job runs the ports must stay as they are: the worker owns the port.
+void ShowJobRunning(bool running) {
+  if (running) {
+    RefreshPortsMenuItem().deactivate();
+  } else {
+    RefreshPortsMenuItem().activate();
+    HideJobProgress();
+  }
+}
 
 void ShowButtonImages(bool busy) {
   loadFirmwareButton->image(busy ? &loadFirmwareBusyImage : &loadFirmwareImage);
@@ -52,15 +63,18 @@ int BeginOperation() {
   return 0;
 }
 
-void StartWorker(void (*worker)()) {
+void StartWorker(void (*worker)(), WindowJob job) {
   windowRun.stopRequested = false;
   ShowButtonImages(true);
+  ShowJobProgress(mainWindow, JobPages(job));
+  ShowJobRunning(true);
   try {
     launchThread(worker);
   } catch (const std::system_error&) {
     // Without a thread nobody would ever clear the busy state.
     AppendLogLine(workerNotStartedLine);
     ShowButtonImages(false);
+    ShowJobRunning(false);
     operationBusy = 0;
   }
 }
@@ -78,6 +92,7 @@ int OpenSelectedPort() {
 void FinishOperation() {
   Fl::lock();
   ShowButtonImages(false);
+  ShowJobRunning(false);
   Fl::unlock();
   Fl::awake(loadFirmwareButton);
   Fl::awake(writeCoefficientsButton);
@@ -103,7 +118,7 @@ int checkPortSelected() {
 
 void onLoadFirmware(Fl_Widget*, void*) {
   if (BeginOperation() != 0) return;
-  StartWorker(loadFirmwareWorker);
+  StartWorker(loadFirmwareWorker, WindowJob::loadFirmware);
 }
 
 void onWriteCoefficients(Fl_Widget*, void*) {
@@ -116,12 +131,12 @@ void onWriteCoefficients(Fl_Widget*, void*) {
       return;
     }
   }
-  StartWorker(writeCoefficientsWorker);
+  StartWorker(writeCoefficientsWorker, WindowJob::writeCoefficients);
 }
 
 void onResetCoefficients(Fl_Widget*, void*) {
   if (BeginOperation() != 0) return;
-  StartWorker(resetCoefficientsWorker);
+  StartWorker(resetCoefficientsWorker, WindowJob::resetCoefficients);
 }
 
 void onOpenCoefficientFile(Fl_Widget*, void*) {

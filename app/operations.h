@@ -8,6 +8,7 @@
 #include <atomic>
 #include <string>
 
+#include "app/job_pages.h"
 #include "loader/procedures.h"
 
 // An operation is being started or is running. Set on the GUI thread by a
@@ -42,11 +43,13 @@ void onOpenCoefficientFile(Fl_Widget*, void*);
 // The parts every operation shares, for the Файл menu's save as well.
 // 0 when the operation may start: not busy (then it is now), a port chosen.
 int BeginOperation();
-// Busy pictures, then the worker on a thread of its own.
-void StartWorker(void (*worker)());
+// Busy pictures and the progress bar for `job`, "Обновить список" greyed,
+// then the worker on a thread of its own.
+void StartWorker(void (*worker)(), WindowJob job);
 // For a worker: opens the chosen port; logs when it cannot. 0 or -1.
 int OpenSelectedPort();
-// A worker's last steps, on every path: idle pictures, operationBusy cleared.
+// A worker's last steps, on every path: idle pictures, the bar gone,
+// "Обновить список" usable again, operationBusy cleared.
 void FinishOperation();
 
 void loadFirmwareWorker();

@@ -18,6 +18,7 @@
 namespace {
 
 const char* const dialogTitle = "Сохранить коэффициенты в файл";
+const char* const saveButtonLabel = "Сохранить";
 const char* const koeffExtension = ".koeff";
 const char* const fileNotChosenLine = "@C1Файл не выбран.";
 const char* const savedLine = "@C4Коэффициенты сохранены.";
@@ -47,14 +48,14 @@ void AddExtension(char* path) {
 // A folder is never replaced, whatever the operator would answer.
 bool RefusedAsFolder(const char* path) {
   if (!IsFolder(path)) return false;
-  AppendLogLine(notSavedLine);
-  AppendLogLine(("@C1" + PrintableText(FolderReason(path))).c_str());
+  AppendSplitLogLine(notSavedLine);
+  AppendSplitLogLine("@C1" + PrintableText(FolderReason(path)));
   return true;
 }
 
 // Cancel, no name, a folder, or no replacing: -1 after the lines that say so.
 int ChooseTarget() {
-  if (!AskCoefficientFileName(dialogTitle, savePath) || savePath[0] == '\0') {
+  if (!AskCoefficientFileName(dialogTitle, savePath, saveButtonLabel) || savePath[0] == '\0') {
     AppendLogLine(fileNotChosenLine);
     return -1;
   }
@@ -64,7 +65,7 @@ int ChooseTarget() {
   replaceFile = false;
   if (PathExists(savePath)) {
     if (askReplaceFile(savePath) != 1) {
-      AppendLogLine(("@C1Файл " + PrintableText(savePath) + " уже есть, не заменён.").c_str());
+      AppendSplitLogLine("@C1Файл " + PrintableText(savePath) + " уже есть, не заменён.");
       return -1;
     }
     replaceFile = true;
@@ -73,15 +74,13 @@ int ChooseTarget() {
 }
 
 void LogSaveReport(const SaveReport& report) {
-  if (report.fillerNotErased) {
-    Log(windowRun, (std::string("@C4Внимание: ") + fillerWarning).c_str());
-  }
+  if (report.fillerNotErased) WorkerSplitLogLine(std::string("@C4Внимание: ") + fillerWarning);
   if (report.result == SaveResult::saved) {
-    Log(windowRun, savedLine);
+    WorkerSplitLogLine(savedLine);
     return;
   }
-  Log(windowRun, notSavedLine);
-  Log(windowRun, ("@C1" + PrintableText(report.reason)).c_str());
+  WorkerSplitLogLine(notSavedLine);
+  WorkerSplitLogLine("@C1" + PrintableText(report.reason));
 }
 
 }  // namespace
@@ -94,7 +93,7 @@ void onSaveCoefficients(Fl_Widget*, void*) {
     operationBusy = 0;
     return;
   }
-  StartWorker(saveCoefficientsWorker);
+  StartWorker(saveCoefficientsWorker, WindowJob::saveCoefficients);
 }
 
 void saveCoefficientsWorker() {

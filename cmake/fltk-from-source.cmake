@@ -13,5 +13,8 @@ add_library(fltk STATIC IMPORTED)
 set_target_properties(fltk PROPERTIES
   IMPORTED_LOCATION "${velt_fltk_library}"
   INTERFACE_INCLUDE_DIRECTORIES "${VELT_FLTK_SOURCE_DIR};${VELT_FLTK_BUILD_DIR}"
+  # FLTK 1.3's headers pick the platform by WIN32, which mingw defines only
+  # for the GNU dialects; without it FL/x.H reaches for X11.
+  INTERFACE_COMPILE_DEFINITIONS "WIN32"
   # The system libraries a static libfltk calls into.
   INTERFACE_LINK_LIBRARIES "comctl32;ole32;uuid;gdi32;comdlg32;ws2_32")

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Draws the main window's button pictures and the window icon.
 
-Writes button_images.cpp, window_icon.cpp, velt-loader.ico and velt-loader.png
-(the desktop icon) beside this script. The output depends on nothing but this file, so running it again
-reproduces the committed files byte for byte; `--check` only compares.
+Writes button_images.cpp, window_icon.cpp and velt-loader.ico beside this
+script, and the desktop icon in icons/ at the sizes desktops ask for. The
+output depends on nothing but this file, so running it again reproduces the
+committed files (the PNGs pixel for pixel, whatever zlib compresses them);
+`--check` only compares.
 
 Shapes are drawn in picture units on a 4x4 supersampled grid. A pixel that is
 less than half covered becomes transparent; the rest is blended with the
@@ -248,14 +250,22 @@ def exit_picture():
     return canvas.pixels()
 
 
-def window_icon_picture():
-    size = 32
+WINDOW_ICON_SIZE = 32
+DESKTOP_ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+# Below this the arrow's outline would fade into the blue.
+THINNEST_OUTLINE = 1.2
+
+
+def window_icon_picture(size=WINDOW_ICON_SIZE):
+    """The arrow on its blue field, drawn for 32 pixels and scaled to `size`."""
+    scale = size / WINDOW_ICON_SIZE
     canvas = Canvas(size, background=(0, 0, 0))
     canvas.rectangle(0, 0, size, size, vertical_gradient((40, 110, 230), (10, 40, 150), 0, size))
     arrow = [(16.0, 3.0), (28.0, 16.0), (21.0, 16.0), (21.0, 29.0), (11.0, 29.0), (11.0, 16.0),
              (4.0, 16.0)]
+    arrow = [(x * scale, y * scale) for x, y in arrow]
     canvas.polygon(arrow, (255, 255, 255))
-    canvas.outline(arrow, 1.8, BLACK)
+    canvas.outline(arrow, max(1.8 * scale, THINNEST_OUTLINE), BLACK)
     return canvas.pixels()
 
 
@@ -330,9 +340,12 @@ def ico_bytes():
     return directory + entry + image
 
 
-def png_bytes():
-    """The desktop icon: the window icon as an 8-bit RGB PNG."""
-    rows = window_icon_picture()
+PNG_SIGNATURE = b'\x89PNG\r\n\x1a\n'
+
+
+def png_bytes(size):
+    """A desktop icon: the window icon at `size` as an 8-bit RGB PNG."""
+    rows = window_icon_picture(size)
 
     def chunk(kind, data):
         return (struct.pack('>I', len(data)) + kind + data
@@ -342,10 +355,28 @@ def png_bytes():
     header = struct.pack('>IIBBBBB', len(rows[0]), len(rows), 8, colour_type_rgb, 0, 0, 0)
     no_filter = b'\0'
     raw = b''.join(no_filter + bytes(c for p in row for c in p) for row in rows)
-    # Stored, not compressed: other zlib builds compress to other bytes, and
-    # --check compares bytes.
-    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header)
-            + chunk(b'IDAT', zlib.compress(raw, 0)) + chunk(b'IEND', b''))
+    return (PNG_SIGNATURE + chunk(b'IHDR', header)
+            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
+
+
+def png_content(data):
+    """What a PNG shows: its header and its pixel data, however compressed."""
+    if not data.startswith(PNG_SIGNATURE):
+        return data
+    position, header, compressed = len(PNG_SIGNATURE), b'', b''
+    while position < len(data):
+        length, kind = struct.unpack('>I4s', data[position:position + 8])
+        body = data[position + 8:position + 8 + length]
+        if kind == b'IHDR':
+            header = body
+        elif kind == b'IDAT':
+            compressed += body
+        position += 12 + length
+    return header, zlib.decompress(compressed)
+
+
+def desktop_icon_name(size):
+    return "icons/velt-loader-%d.png" % size
 
 
 def main():
@@ -353,17 +384,22 @@ def main():
         "button_images.cpp": button_images_source().encode(),
         "window_icon.cpp": window_icon_source().encode(),
         "velt-loader.ico": ico_bytes(),
-        "velt-loader.png": png_bytes(),
     }
+    for size in DESKTOP_ICON_SIZES:
+        outputs[desktop_icon_name(size)] = png_bytes(size)
     check = "--check" in sys.argv[1:]
     stale = []
     for name, data in outputs.items():
         path = os.path.join(HERE, name)
         if check:
-            with open(path, "rb") as existing:
-                if existing.read() != data:
-                    stale.append(name)
+            try:
+                with open(path, "rb") as existing:
+                    if png_content(existing.read()) != png_content(data):
+                        stale.append(name)
+            except FileNotFoundError:
+                stale.append(name)
         else:
+            os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as out:
                 out.write(data)
     if stale:

@@ -1,10 +1,13 @@
 // The About window: built once, raised again, hidden by "Так" and by Enter.
+// gtest before the toolkit's drawing header, which brings in X11's macros.
+#include "tests/app/app_fixture.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Return_Button.H>
+#include <FL/fl_draw.H>
 
 #include "app/main_window.h"
-#include "tests/app/app_fixture.h"
 #include "tests/app/keys.h"
 
 namespace {
@@ -43,6 +46,19 @@ TEST_F(WindowAboutTest, ShowsItsTextAndIsBuiltOnlyOnce) {
   ClickAbout();  // raised again, not built again
   EXPECT_EQ(aboutWindow, first);
   EXPECT_TRUE(aboutWindow->shown());
+}
+
+// Below the firmware's version the program's own, within the window.
+TEST_F(WindowAboutTest, SaysWhichVersionOfTheProgramItIs) {
+  StartProgram();
+  ClickAbout();
+  Fl_Widget* version = aboutWindow->child(aboutWindow->children() - 1);
+  EXPECT_STREQ(version->label(), "Версия программы " VELT_VERSION);
+  Fl_Widget* button = ChildOfType(aboutWindow, true);
+  EXPECT_GE(version->y(), button->y() + button->h()) << "below the button";
+  fl_font(version->labelfont(), version->labelsize());
+  EXPECT_LE(fl_width(version->label()), version->w());
+  EXPECT_LE(version->y() + fl_height(), aboutWindow->h());
 }
 
 TEST_F(WindowAboutTest, TakHidesItAndTheNextRequestShowsTheSameWindow) {

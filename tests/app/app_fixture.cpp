@@ -16,6 +16,7 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
+#include "app/progress_bar.h"
 #include "app/save_coefficients.h"
 #include "chooser/file_dialog.h"
 #include "coeff/coefficient_file.h"
@@ -124,6 +125,27 @@ void ForgetFileDialogAnswers() {
 
 int FileDialogsAnswered() { return dialogsAnswered; }
 
+std::vector<std::string> AsSplitInTheLog(const std::vector<std::string>& lines) {
+  std::vector<std::string> logged;
+  for (const std::string& line : lines) {
+    const std::vector<std::string> parts = SplitLogLine(line);
+    logged.insert(logged.end(), parts.begin(), parts.end());
+  }
+  return logged;
+}
+
+std::string LoggedText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) {
+    size_t start = 0;
+    // "@C1" or "@C4", and the "@." that ends the codes before a digit.
+    while (line.compare(start, 2, "@C") == 0) start += 3;
+    if (line.compare(start, 2, "@.") == 0) start += 2;
+    text += line.substr(start);
+  }
+  return text;
+}
+
 void AppTest::SetUp() {
   static bool locked = false;
   Defaults& defaults = CompiledDefaults();
@@ -141,6 +163,7 @@ void AppTest::SetUp() {
   coefficientsLoaded = 0;
   firmwareTables = BuiltInFirmwareTables();
   InstallGuiLogSink();
+  InstallGuiPageSink();
   for (int k = 1; k <= portCount; ++k) MapPort(k, MissingPath(k));
   ASSERT_TRUE(portTree.Ok());
   setenv(portRootVariable, portTree.Root().c_str(), 1);

@@ -63,6 +63,14 @@ class AppTest : public ::testing::Test {
   std::string startDirectory;
 };
 
+// The window's own lines (beyond the procedures') as the log holds them,
+// split to its width, one after the other.
+std::vector<std::string> AsSplitInTheLog(const std::vector<std::string>& lines);
+
+// The text of log lines without their format codes, one after the other:
+// what the operator reads, the split lines joined again.
+std::string LoggedText(const std::vector<std::string>& lines);
+
 // Answers the next file dialog from inside its nested event loop: chooses
 // `name` (put into its name field, then Open), or cancels when empty.
 // `whileOpen` runs first, while the dialog is still up.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/message_log.h"
 #include "app/operations.h"
 #include "coeff/coefficient_file.h"
 #include "tests/app/app_fixture.h"
@@ -69,7 +70,7 @@ TEST_F(CoefficientChoiceTest, ARefusedFileIsNamedWithItsReasonAndCancelIsSilent)
                                  : WriteText(std::string(refusal.what) + ".koeff", refusal.text);
     logBrowser->clear();
     OpenFromMenu(name);
-    EXPECT_EQ(LogLines(), Lines{refusal.line}) << refusal.what;
+    EXPECT_EQ(LogLines(), SplitLogLine(refusal.line)) << refusal.what;
     EXPECT_EQ(coefficientsLoaded, 0) << refusal.what;
   }
   logBrowser->clear();
@@ -88,7 +89,7 @@ TEST_F(CoefficientChoiceTest, AnEarlierFileStaysLoadedAndTheLogSaysSo) {
 
   const Refusal& comma = Refusals()[2];
   OpenFromMenu(WriteText("comma.koeff", comma.text));
-  EXPECT_EQ(LogLines(), (Lines{comma.line, earlierFileKept}));
+  EXPECT_EQ(LogLines(), AsSplitInTheLog({comma.line, earlierFileKept}));
   EXPECT_EQ(coefficientsLoaded, 1);
   EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + coefficientImageSize), image);
 
@@ -104,7 +105,9 @@ TEST_F(CoefficientChoiceTest, TheWriteButtonNamesTheReasonBeforeItsOwnLine) {
   const Refusal& letters = Refusals()[1];
   AnswerNextFileDialog(WriteText("letters.koeff", letters.text));
   writeCoefficientsButton->do_callback();
-  EXPECT_EQ(LogLines(), (Lines{letters.line, "@C1Файл не выбран."}));
+  Lines expected = SplitLogLine(letters.line);
+  expected.push_back("@C1Файл не выбран.");
+  EXPECT_EQ(LogLines(), expected);
   EXPECT_EQ(operationBusy, 0);
   EXPECT_TRUE(devices[0]->Transcript().empty());
 }

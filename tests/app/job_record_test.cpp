@@ -1,12 +1,14 @@
 // The window's job record: a row per job, as velt-flash writes them.
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/choose_coefficient_file.h"
 #include "app/job_recording.h"
 #include "app/main_window.h"
+#include "app/message_log.h"
 #include "app/operations.h"
 #include "app/window_device.h"
 #include "coeff/coefficient_file.h"
@@ -106,6 +108,24 @@ TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
   EXPECT_EQ(rows[1][coefficientsFile], file);
   EXPECT_EQ(rows[1][coefficientsSha].size(), 64u);
   EXPECT_NE(rows[2][coefficientsSha], rows[1][coefficientsSha]) << "the defaults are not 2.5";
+}
+
+// The log shows the save's result split to its width; the record has it whole.
+TEST_F(WindowJobRecordTest, ASavesRowHasItsResultLineWhole) {
+  Simulator& device = AttachDevice(1);
+  std::vector<uint8_t> zeros(coefficientPagesSize, 0x00);  // 28 times 0.0, then the filler
+  std::fill(zeros.begin() + 4 * coefficientCount, zeros.end(), 0xFF);
+  device.SetMemory(1, coefficientPagesStart, zeros);
+  const std::string directory = MakeWorkDirectory();
+  recordPath = directory + "/jobs.csv";
+  StartProgram();
+  AnswerNextFileDialog(directory + "/saved.koeff");
+  mainMenu[saveCoefficientsMenuItem].do_callback(menuBar);
+  ASSERT_TRUE(WaitIdle());
+  const std::vector<Fields> rows = RecordRows(recordPath);
+  ASSERT_EQ(rows.size(), 1u) << FileText(recordPath);
+  EXPECT_EQ(rows[0][lastLine], "Коэффициенты сохранены.");
+  EXPECT_EQ(LogLines().back(), SplitLogLine("@C4Коэффициенты сохранены.").back());
 }
 
 TEST_F(WindowJobRecordTest, APortThatDoesNotOpenAndARecordThatCannotBeWritten) {

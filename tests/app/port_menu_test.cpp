@@ -40,7 +40,7 @@ TEST_F(PortMenuTest, DiscoveredPortsFollowComFourAndThoseThatDoNotOpenAreGreyed)
 
   EXPECT_EQ(PortLabels(),
             (std::vector<std::string>{"COM 1 ", "COM 2 ", "COM 3 ", "COM 4 ", simulatorLabel,
-                                      "ttyUSB1"}));
+                                      "ttyUSB1", "Обновить список"}));
   ASSERT_EQ(ExtraPortCount(), 2);
   const Fl_Menu_Item& usb0 = ExtraPortMenuItem(0);
   const Fl_Menu_Item& usb1 = ExtraPortMenuItem(1);
@@ -52,7 +52,9 @@ TEST_F(PortMenuTest, DiscoveredPortsFollowComFourAndThoseThatDoNotOpenAreGreyed)
 
   // Everything after the Порт items moved down behind them, intact.
   const int shift = ExtraPortCount();
-  EXPECT_EQ(LabelOf(mainMenu[firstExtraPortMenuItem + shift]), "(end)");
+  EXPECT_EQ(&RefreshPortsMenuItem(), &mainMenu[refreshPortsMenuItem + shift]);
+  EXPECT_EQ(RefreshPortsMenuItem().callback(), refreshPorts);
+  EXPECT_EQ(LabelOf(mainMenu[refreshPortsMenuItem + 1 + shift]), "(end)");
   EXPECT_EQ(LabelOf(mainMenu[aboutMenuItem + shift]), "Справка");
   EXPECT_EQ(mainMenu[aboutMenuItem + shift].callback(), showAbout);
   EXPECT_EQ(LabelOf(mainMenu[mainMenuItemCount - 1 + shift]), "(end)");
@@ -130,6 +132,128 @@ TEST_F(PortMenuTest, AFirmwareLoadRunsThroughAChosenDiscoveredPort) {
   EXPECT_EQ(selectedDevice, "");
   EXPECT_EQ(LogLines().back(), "@C4Запуск.");
   EXPECT_FALSE(com1.Transcript().empty());
+}
+
+}  // namespace
+
+namespace {
+
+void PickRefresh() { menuBar->picked(&RefreshPortsMenuItem()); }
+
+TEST_F(PortMenuTest, RefreshFindsAPortAddedAfterStartAndTheLoadReachesIt) {
+  AttachDevice(1);
+  StartProgram();
+  ASSERT_EQ(ExtraPortCount(), 0);
+
+  Simulator& usb = AttachDiscoveredDevice("ttyUSB0", simulatorById);
+  PickRefresh();
+  ASSERT_EQ(ExtraPortCount(), 1);
+  EXPECT_EQ(PortLabels(), (std::vector<std::string>{"COM 1 ", "COM 2 ", "COM 3 ", "COM 4 ",
+                                                    simulatorLabel, "Обновить список"}));
+  EXPECT_TRUE(ExtraPortMenuItem(0).active());
+  EXPECT_TRUE(PortMenuItem(1).value()) << "COM 1 is still there, so still chosen";
+  EXPECT_FALSE(ExtraPortMenuItem(0).value());
+  EXPECT_EQ(LabelOf(mainMenu[aboutMenuItem + 1]), "Справка");
+  EXPECT_EQ(logBrowser->size(), 0) << "a refresh says nothing";
+
+  SelectExtraPort(0);
+  loadFirmwareButton->do_callback();
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_TRUE(usb.ApplicationRunning());
+  EXPECT_TRUE(devices[0]->Transcript().empty()) << "COM 1 was not chosen";
+}
+
+TEST_F(PortMenuTest, RefreshKeepsTheChosenDiscoveredPortWhereverItMoves) {
+  StartProgram();
+  AttachDiscoveredDevice("ttyUSB0", simulatorById);
+  PickRefresh();
+  SelectExtraPort(0);
+  const std::string chosen = ExtraPortDevice(0);
+
+  // A port that sorts before it moves it down the menu.
+  portTree.AddPort("ttyACM0", "/nonexistent/velt-acm0");
+  PickRefresh();
+  ASSERT_EQ(ExtraPortCount(), 2);
+  EXPECT_EQ(ExtraPortDevice(1), chosen);
+  EXPECT_FALSE(ExtraPortMenuItem(0).value());
+  EXPECT_FALSE(ExtraPortMenuItem(0).active()) << "probed as at the start";
+  EXPECT_TRUE(ExtraPortMenuItem(1).value());
+  for (int k = 1; k <= portCount; ++k) EXPECT_FALSE(PortMenuItem(k).value()) << k;
+  ASSERT_EQ(checkPortSelected(), 0);
+  EXPECT_EQ(selectedDevice, chosen);
+
+  // Gone: nothing is chosen in its place.
+  ASSERT_EQ(unlink(portTree.DevicePath("ttyUSB0").c_str()), 0);
+  PickRefresh();
+  EXPECT_EQ(ExtraPortCount(), 1);
+  logBrowser->clear();
+  loadFirmwareButton->do_callback();
+  EXPECT_EQ(LogLines(), std::vector<std::string>{"@C1Порт не выбран."});
+}
+
+TEST_F(PortMenuTest, RefreshProbesComOneToFourAgainAndChoosesNothingInstead) {
+  struct Case {
+    const char* name;
+    bool before[portCount];  // which ports lead to a device at the start
+    bool after[portCount];   // ... and at the refresh
+    int chosen;              // the port picked after the start, 0 for none
+    bool expectedActive[portCount];
+    int expectedChosen;
+  };
+  const Case cases[] = {
+      {"a port plugged in later becomes usable, unchosen",
+       {true, false, false, false}, {true, true, false, false}, 1,
+       {true, true, false, false}, 1},
+      {"the chosen port gone: greyed, nothing chosen in its place",
+       {false, true, true, false}, {false, false, true, false}, 2,
+       {false, false, true, false}, 0},
+  };
+  const int compiledFlags[portCount] = {PortMenuItem(1).flags, PortMenuItem(2).flags,
+                                        PortMenuItem(3).flags, PortMenuItem(4).flags};
+  for (const Case& c : cases) {
+    for (int k = 1; k <= portCount; ++k) {
+      PortMenuItem(k).flags = compiledFlags[k - 1];
+      if (c.before[k - 1]) {
+        AttachDevice(k);
+      } else {
+        DetachDevice(k);
+      }
+    }
+    StartProgram();
+    if (c.chosen != 0) SelectPort(c.chosen);
+    for (int k = 1; k <= portCount; ++k) {
+      if (c.after[k - 1] && !c.before[k - 1]) AttachDevice(k);
+      if (!c.after[k - 1]) DetachDevice(k);
+    }
+    PickRefresh();
+    for (int k = 1; k <= portCount; ++k) {
+      EXPECT_EQ(PortMenuItem(k).active() != 0, c.expectedActive[k - 1]) << c.name << ": COM " << k;
+      EXPECT_EQ(PortMenuItem(k).value() != 0, k == c.expectedChosen) << c.name << ": COM " << k;
+    }
+  }
+}
+
+TEST_F(PortMenuTest, RefreshIsGreyedAndIgnoredWhileAJobRuns) {
+  SimOptions slow = FastDevice();
+  slow.writeLatencyMs = 5;
+  AttachDevice(1, slow);
+  StartProgram();
+  EXPECT_TRUE(RefreshPortsMenuItem().active());
+  loadFirmwareButton->do_callback();
+  ASSERT_EQ(operationBusy, 1);
+  EXPECT_FALSE(RefreshPortsMenuItem().active());
+
+  // The worker owns the port: a refresh now would open it under the job.
+  portTree.AddPort("ttyUSB5", "/nonexistent/velt-usb5");
+  refreshPorts(menuBar, nullptr);
+  EXPECT_EQ(ExtraPortCount(), 0);
+
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_TRUE(RefreshPortsMenuItem().active());
+  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  PickRefresh();
+  EXPECT_EQ(ExtraPortCount(), 1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Файл → "Сохранить коэффициенты..." against simulated devices.
 #include <FL/Fl.H>
+#include <FL/Fl_Return_Button.H>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,9 +10,11 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/message_log.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
 #include "app/save_coefficients.h"
+#include "chooser/file_dialog.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
 #include "tests/app/app_fixture.h"
@@ -22,7 +25,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-const Lines savedLog = {"@C4Чтение коэффициентов.", "@C4Запуск.", "@C4Коэффициенты сохранены."};
+// The read's lines, then the window's own result, split to the log's width.
+Lines SavedLog() {
+  Lines lines = {"@C4Чтение коэффициентов.", "@C4Запуск."};
+  for (const std::string& line : SplitLogLine("@C4Коэффициенты сохранены.")) lines.push_back(line);
+  return lines;
+}
 const SimCommand changingKinds[] = {SimCommand::erase, SimCommand::write, SimCommand::control,
                                     SimCommand::null};
 
@@ -96,7 +104,7 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
   EXPECT_TRUE(ButtonsShowBusy());
   ASSERT_TRUE(WaitIdle());
   EXPECT_TRUE(ButtonsShowIdle());
-  EXPECT_EQ(LogLines(), savedLog);
+  EXPECT_EQ(LogLines(), SavedLog());
   ExpectNothingChanged(device);
   EXPECT_EQ(coefficientsLoaded, 1) << "the loaded file stays loaded";
   EXPECT_EQ(std::memcmp(coefficientImage, loadedImage, sizeof loadedImage), 0);
@@ -105,6 +113,26 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
   EXPECT_EQ(FileText(saved).substr(0, 17), "-1.25\n-1.125\n-1\n-");
   ASSERT_EQ(ReadCoefficientFile(saved.c_str()), coefficientFileOk);
   EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), onDevice);
+}
+
+// The dialog names what its button does; the one of Открыть... keeps its own.
+TEST_F(SaveCoefficientsTest, TheSaveDialogConfirmsWithSohranit) {
+  AttachDevice(1);  // a save asks for its file only with a port to read from
+  StartProgram();
+  MakeWorkDirectory();
+  std::string saveLabel, openLabel;
+  const auto confirmLabel = [](std::string* label) {
+    for (Fl_Window* w = Fl::first_window(); w != nullptr; w = Fl::next_window(w)) {
+      FileDialog* dialog = static_cast<FileDialog*>(w->user_data());
+      if (w->modal() && dialog != nullptr) *label = dialog->openButton->label();
+    }
+  };
+  AnswerNextFileDialog("", [&] { confirmLabel(&saveLabel); });
+  ChooseSave();
+  AnswerNextFileDialog("", [&] { confirmLabel(&openLabel); });
+  mainMenu[openMenuItem].do_callback(menuBar);
+  EXPECT_EQ(saveLabel, "Сохранить");
+  EXPECT_EQ(openLabel, "Открыть");
 }
 
 // Replacing cannot be undone: Enter in the question keeps the old file.
@@ -118,7 +146,7 @@ TEST_F(SaveCoefficientsTest, EnterInTheReplaceQuestionKeepsTheFile) {
   AnswerNextFileDialog(directory + "/old.koeff");
   Fl::add_timeout(keyDelaySeconds, PressEnterInReplaceQuestion);
   ChooseSave();
-  EXPECT_EQ(LogLines(), Lines{"@C1Файл " + directory + "/old.koeff уже есть, не заменён."});
+  EXPECT_EQ(LogLines(), SplitLogLine("@C1Файл " + directory + "/old.koeff уже есть, не заменён."));
   EXPECT_EQ(FileText("old.koeff"), old);
 }
 
@@ -134,7 +162,7 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
   AnswerNextFileDialog(directory + "/old.koeff");
   ChooseSave();
   EXPECT_EQ(replaceQuestions, 1);
-  EXPECT_EQ(LogLines(), Lines{"@C1Файл " + directory + "/old.koeff уже есть, не заменён."});
+  EXPECT_EQ(LogLines(), SplitLogLine("@C1Файл " + directory + "/old.koeff уже есть, не заменён."));
   EXPECT_EQ(operationBusy, 0);
   EXPECT_TRUE(device.Transcript().empty()) << "the device is not even contacted";
   EXPECT_EQ(FileText("old.koeff"), old);
@@ -144,7 +172,7 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
   AnswerNextFileDialog(directory + "/old.koeff");
   ChooseSave();
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), savedLog);
+  EXPECT_EQ(LogLines(), SavedLog());
   EXPECT_EQ(FileText("old.koeff").substr(0, 6), "-2.5\n-");
 }
 
@@ -163,10 +191,14 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
   ChooseSave();
   ASSERT_TRUE(WaitIdle());
   const Lines lines = LogLines();
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_EQ(lines[2], "@C1Коэффициенты не сохранены:");
-  EXPECT_NE(lines[3].find("похоже, стёрты"), std::string::npos) << lines[3];
-  EXPECT_EQ(lines[3].rfind("@C1", 0), 0u);
+  ASSERT_GT(lines.size(), 3u);
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 2),
+            (Lines{"@C4Чтение коэффициентов.", "@C4Запуск."}));
+  const Lines result(lines.begin() + 2, lines.end());
+  for (const std::string& line : result) EXPECT_EQ(line.rfind("@C1", 0), 0u) << line;
+  const std::string text = LoggedText(result);
+  EXPECT_EQ(text.rfind("Коэффициенты не сохранены:", 0), 0u) << text;
+  EXPECT_NE(text.find("похоже, стёрты"), std::string::npos) << text;
   struct stat info;
   EXPECT_NE(stat("erased.koeff", &info), 0);
   EXPECT_NE(stat("velt-save.tmp", &info), 0);
@@ -185,7 +217,8 @@ TEST_F(SaveCoefficientsTest, AFolderIsRefusedAsOne) {
     logBrowser->clear();
     AnswerNextFileDialog(directory + "/" + name);
     ChooseSave();
-    EXPECT_EQ(LogLines(), (Lines{"@C1Коэффициенты не сохранены:", "@C1" + folder + ": это папка"}));
+    EXPECT_EQ(LogLines(),
+              AsSplitInTheLog({"@C1Коэффициенты не сохранены:", "@C1" + folder + ": это папка"}));
   }
   EXPECT_EQ(operationBusy, 0);
   EXPECT_EQ(replaceQuestions, 0);
@@ -214,7 +247,7 @@ TEST_F(SaveCoefficientsTest, ExitWhileSavingStopsTheReadAndWritesNoFile) {
   exitButton->do_callback();
   EXPECT_EQ(exitCalls, 1);
   EXPECT_FALSE(busyAtExit) << "the worker let go of the port first";
-  for (const std::string& line : LogLines()) EXPECT_NE(line, "@C4Коэффициенты сохранены.");
+  EXPECT_EQ(LoggedText(LogLines()).find("Коэффициенты сохранены."), std::string::npos);
   EXPECT_EQ(FileText(directory + "/late.koeff"), "");
   EXPECT_LT(device.FramesReceived(SimCommand::read), 2);
 }

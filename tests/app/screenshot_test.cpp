@@ -23,23 +23,14 @@
 #include "record/job_identity.h"
 #include "record/job_record.h"
 #include "resources/button_images.h"
+#include "tests/app/window_pixels.h"
 #include "tests/app/xpm.h"
 #include "tests/support/file_text.h"
 
 namespace {
 
-struct Screen {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-  Rgb At(int x, int y) const {
-    const uint8_t* p = &rgb[3 * (y * width + x)];
-    return {p[0], p[1], p[2]};
-  }
-};
-
 // Pixels of the region whose colour is one of the picture's own colours.
-int PicturePixelsIn(const Screen& screen, int x, int y, int w, int h,
+int PicturePixelsIn(const WindowPixels& screen, int x, int y, int w, int h,
                     const char* const* xpm) {
   XpmPicture picture;
   if (!ParseXpm(xpm, &picture)) return -1;
@@ -58,14 +49,6 @@ int OpaquePixels(const char* const* xpm) {
   if (!ParseXpm(xpm, &picture)) return -1;
   int count = 0;
   for (bool t : picture.transparent) count += t ? 0 : 1;
-  return count;
-}
-
-int PixelsOfColour(const Screen& screen, int x, int y, int w, int h, Rgb colour) {
-  int count = 0;
-  for (int row = y; row < y + h; ++row) {
-    for (int column = x; column < x + w; ++column) count += screen.At(column, row) == colour;
-  }
   return count;
 }
 
@@ -90,19 +73,9 @@ constexpr double drawSeconds = 0.3;
 
 class WindowScreenshotTest : public AppTest {
  protected:
-  static Screen ReadWindow() {
-    Fl::flush();
-    Screen screen;
-    screen.width = mainWindow->w();
-    screen.height = mainWindow->h();
-    mainWindow->make_current();
-    uchar* pixels = fl_read_image(nullptr, 0, 0, screen.width, screen.height);
-    screen.rgb.assign(pixels, pixels + 3 * screen.width * screen.height);
-    delete[] pixels;
-    return screen;
-  }
+  static WindowPixels ReadWindow() { return ReadMainWindow(); }
 
-  static void ExpectPictures(const Screen& screen, bool busy) {
+  static void ExpectPictures(const WindowPixels& screen, bool busy) {
     for (const ButtonPicture& b : buttonPictures) {
       const char* const* xpm = busy ? b.busy : b.idle;
       EXPECT_GE(PicturePixelsIn(screen, b.column * buttonWidth, buttonTop, buttonWidth,
@@ -118,7 +91,7 @@ TEST_F(WindowScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
   logBrowser->add("@C1Порт не выбран.");
   logBrowser->add("@C4Проверка прошла.");
   PumpFor(drawSeconds);
-  Screen screen = ReadWindow();
+  WindowPixels screen = ReadWindow();
   ASSERT_EQ(screen.width, 224);
   ASSERT_EQ(screen.height, 471);
   ExpectPictures(screen, false);
@@ -157,7 +130,7 @@ std::string Output(const std::string& command) {
 }
 
 // A P6 image as ImageMagick's import writes it.
-bool ParsePpm(const std::string& data, Screen* screen) {
+bool ParsePpm(const std::string& data, WindowPixels* screen) {
   int width = 0, height = 0, maximum = 0, used = 0;
   if (std::sscanf(data.c_str(), "P6 %d %d %d%n", &width, &height, &maximum, &used) != 3) {
     return false;
@@ -200,7 +173,9 @@ class RunningProgram {
     const std::string title = "Загрузчик для ВЕЛТ";
     for (int attempt = 0; attempt < windowSearchAttempts; ++attempt) {
       usleep(windowSearchPauseMicroseconds);
-      std::string ids = Output("xdotool search --onlyvisible --class FLTK 2>/dev/null");
+      // The instance name is the program's own window class.
+      std::string ids =
+          Output("xdotool search --onlyvisible --classname '^velt-loader$' 2>/dev/null");
       size_t start = 0;
       while (start < ids.size()) {
         size_t end = ids.find('\n', start);
@@ -212,7 +187,7 @@ class RunningProgram {
     return "";
   }
 
-  static bool Capture(const std::string& windowId, Screen* screen) {
+  static bool Capture(const std::string& windowId, WindowPixels* screen) {
     usleep(drawPauseMicroseconds);
     return ParsePpm(Output("import -window " + windowId + " -depth 8 ppm:- 2>/dev/null"), screen);
   }
@@ -231,7 +206,7 @@ TEST_F(WindowScreenshotTest, RealProgramOpensA224By471WindowWithItsPictures) {
   ASSERT_TRUE(program.Started());
   const std::string windowId = program.FindWindow();
   ASSERT_FALSE(windowId.empty()) << "velt-loader showed no window";
-  Screen screen;
+  WindowPixels screen;
   ASSERT_TRUE(RunningProgram::Capture(windowId, &screen));
   EXPECT_EQ(screen.width, 224);
   EXPECT_EQ(screen.height, 471);
@@ -251,7 +226,7 @@ TEST_F(WindowScreenshotTest, RealProgramLoadsFirmwareWhenItsButtonIsClicked) {
   ASSERT_EQ(std::system(click.c_str()), 0);
   ASSERT_TRUE(PumpUntil([&] { return device.ApplicationRunning(); }, 120));
   // The program is done once its buttons show their idle pictures again.
-  Screen screen;
+  WindowPixels screen;
   ASSERT_TRUE(PumpUntil([&] {
     return RunningProgram::Capture(windowId, &screen) &&
            PicturePixelsIn(screen, 0, buttonTop, buttonWidth, buttonHeight, loadFirmwareXpm) >=

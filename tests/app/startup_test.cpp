@@ -132,8 +132,8 @@ TEST_F(WindowStartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
       {"Файл", 0},    {"Открыть...", FL_CTRL + 'o'},
       {"Сохранить коэффициенты...", FL_CTRL + 's'}, {"Очистить...", FL_CTRL + 'e'},
       {"Выход", FL_CTRL + 'x'}, {nullptr, 0},  {"Порт", 0},
-      {"COM 1 ", 0},  {"COM 2 ", 0}, {"COM 3 ", 0}, {"COM 4 ", 0}, {nullptr, 0},
-      {"Справка", 0}, {nullptr, 0}};
+      {"COM 1 ", 0},  {"COM 2 ", 0}, {"COM 3 ", 0}, {"COM 4 ", 0},
+      {"Обновить список", 0}, {nullptr, 0}, {"Справка", 0}, {nullptr, 0}};
   for (int i = 0; i < mainMenuItemCount; ++i) {
     if (items[i].label == nullptr) {
       EXPECT_EQ(mainMenu[i].label(), nullptr) << i;
@@ -150,7 +150,12 @@ TEST_F(WindowStartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
   EXPECT_EQ(mainMenu[clearMenuItem].callback(), clearLog);
   EXPECT_EQ(mainMenu[exitMenuItem].callback(), exitProgram);
   EXPECT_EQ(mainMenu[aboutMenuItem].callback(), showAbout);
+  EXPECT_EQ(mainMenu[refreshPortsMenuItem].callback(), refreshPorts);
+  EXPECT_FALSE(mainMenu[refreshPortsMenuItem].radio()) << "not one of the ports to choose";
+  EXPECT_TRUE(mainMenu[refreshPortsMenuItem].active());
   EXPECT_EQ(exitButton->callback(), exitProgram);
+  // Docks join the window to the launcher of the desktop entry by this class.
+  EXPECT_STREQ(mainWindow->xclass(), "velt-loader");
   EXPECT_FALSE(mainMenu[aboutMenuItem].submenu());
 
   // Growing the window gives the extra height to the log alone.

@@ -4,6 +4,9 @@ writes it) for scripts/test-windows.
 
 usage: screen_pixels.py coloured FILE X Y W H
          prints how many pixels of the rectangle are clearly coloured (not grey)
+       screen_pixels.py exact FILE X Y W H RRGGBB...
+         prints, for each colour, how many pixels of the rectangle have
+         exactly that colour, all on one line
        screen_pixels.py bands FILE X Y W H
          prints one line "FIRST_ROW LAST_ROW DARKEST" per band of rows that
          hold drawn text (at least LEAST_TEXT_ROWS rows with a pixel darker
@@ -59,6 +62,11 @@ def coloured(path, x, y, w, h):
     print(count)
 
 
+def exact(path, x, y, w, h, colours):
+    lines = [line for _, line in pixels(path, x, y, w, h)]
+    print(*(sum(line.count(bytes.fromhex(colour)) for line in lines) for colour in colours))
+
+
 def bands(path, x, y, w, h):
     band = None
     for row, line in pixels(path, x, y, w, h):
@@ -74,11 +82,17 @@ def bands(path, x, y, w, h):
 
 
 def main():
-    if len(sys.argv) != 7 or sys.argv[1] not in ("coloured", "bands"):
+    command = sys.argv[1] if len(sys.argv) > 1 else ""
+    arguments = {"coloured": 7, "bands": 7, "exact": 8}
+    if command not in arguments or len(sys.argv) < arguments[command] or \
+            (command != "exact" and len(sys.argv) != arguments[command]):
         sys.exit(__doc__)
-    command, path = sys.argv[1], sys.argv[2]
+    path = sys.argv[2]
     x, y, w, h = (int(value) for value in sys.argv[3:7])
-    (coloured if command == "coloured" else bands)(path, x, y, w, h)
+    if command == "exact":
+        exact(path, x, y, w, h, sys.argv[7:])
+    else:
+        (coloured if command == "coloured" else bands)(path, x, y, w, h)
 
 
 if __name__ == "__main__":
