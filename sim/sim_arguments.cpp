@@ -7,37 +7,65 @@
 #include "sim/device_names.h"
 
 const char simUsage[] =
-    "usage: velt-sim [options] [--devices N [--device K device-options]...]\n"
-    "Simulates the device on a pseudo-terminal and prints the terminal's path.\n"
-    "  --link PATH            also make PATH a symlink to it (removed at exit)\n"
-    "  --dump DIR             at exit write controller1..3.bin and transcript.txt to DIR\n"
-    "device options (and the faults below):\n"
-    "  --baud N               pace answers as N baud, 10 bits a byte (default 57600, 0 = unpaced)\n"
-    "  --fifo N               hand paced answers over N bytes at a time, as a UART's receive\n"
-    "                         FIFO does; an answer's last bytes never wait (default 1)\n"
-    "  --fill BYTE            initial memory contents (default 0xFF)\n"
-    "  --erase-latency MS     delay before each erase answer\n"
-    "  --write-latency MS     delay before each write answer\n"
-    "  --stay-launched        SelectController3 does not bring the bootloaders back\n"
-    "faults (KIND: query read write erase control null select launch; N counts from 1):\n"
-    "  --silent               no echo, no answers\n"
-    "  --echo-only            echo, but no bootloader answers\n"
-    "  --drop KIND:N[:COUNT]  no answer to COUNT frames of KIND from the Nth on\n"
-    "  --corrupt KIND:N[:COUNT]  wrong checksum in those answers\n"
-    "  --stray KIND:N[:COUNT]    junk bytes ahead of those answers\n"
-    "  --hang-up KIND:N       close the line when the Nth frame of KIND arrives\n"
-    "  --bad-read C:ADDRESS   read-back of that page of controller C has a wrong byte\n"
-    "  --ignore-launch        the bootloaders ignore Launch\n"
-    "a station (several devices from one process):\n"
-    "  --devices N            serve N devices (1-32), each with its own pseudo-terminal,\n"
-    "                         memory, transcript and faults; prints the N paths in order\n"
-    "  --link DIR             makes DIR/dev1 .. DIR/devN (DIR is created if missing)\n"
-    "  --link PATTERN         with one %d in it: makes PATTERN with 1 .. N for %d\n"
-    "  --dump DIR             writes each device's dump to DIR/dev1 .. DIR/devN\n"
-    "  --device K             the device options after it, up to the next --device,\n"
-    "                         are device K's alone; those ahead of the first --device\n"
-    "                         are every device's (--link, --dump, --devices go there too)\n"
-    "Stops on SIGINT, SIGTERM or SIGHUP.\n";
+    "Использование:\n"
+    "  velt-sim [ПАРАМЕТРЫ]     имитировать ВЕЛТ на псевдотерминале\n"
+    "  velt-sim --devices N [ПАРАМЕТРЫ] [--device K ПАРАМЕТРЫ]...\n"
+    "                           станция из N устройств в одном процессе\n"
+    "  velt-sim --help | --version\n"
+    "\n"
+    "Три загрузчика устройства на псевдотерминале: эхо каждого кадра, ответы в\n"
+    "темпе линии и заданные сбои. Печатает путь к терминалу и работает до SIGINT,\n"
+    "SIGTERM или SIGHUP; тогда пишет в stderr, сколько кадров какого вида принято.\n"
+    "\n"
+    "Параметры:\n"
+    "  --link ПУТЬ              сделать ПУТЬ символической ссылкой на терминал\n"
+    "                           (удаляется при выходе)\n"
+    "  --dump КАТАЛОГ           при выходе записать в КАТАЛОГ память контроллеров\n"
+    "                           (controller1.bin - controller3.bin), transcript.txt\n"
+    "                           и frames.txt\n"
+    "  --baud N                 отвечать в темпе N бод, 10 бит на байт (по умолчанию\n"
+    "                           57600; 0 - без задержек)\n"
+    "  --fifo N                 отдавать ответы по N байт, как приёмный FIFO UART;\n"
+    "                           последние байты ответа не ждут (по умолчанию 1)\n"
+    "  --fill БАЙТ              начальное содержимое памяти (по умолчанию 0xFF)\n"
+    "  --erase-latency МС       задержка перед каждым ответом на стирание\n"
+    "  --write-latency МС       задержка перед каждым ответом на запись\n"
+    "  --stay-launched          SelectController3 не возвращает загрузчики\n"
+    "  -h, --help               эта справка\n"
+    "  -V, --version            версия программы\n"
+    "\n"
+    "Сбои:\n"
+    "  --silent                 ни эха, ни ответов\n"
+    "  --echo-only              эхо без ответов загрузчиков\n"
+    "  --drop ВИД:N[:СКОЛЬКО]   не отвечать на СКОЛЬКО кадров ВИДА начиная с N-го\n"
+    "  --corrupt ВИД:N[:СКОЛЬКО]\n"
+    "                           неверная контрольная сумма в этих ответах\n"
+    "  --stray ВИД:N[:СКОЛЬКО]  лишние байты перед этими ответами\n"
+    "  --hang-up ВИД:N          закрыть линию, когда придёт N-й кадр ВИДА\n"
+    "  --bad-read К:АДРЕС       в прочитанной странице АДРЕС контроллера К один байт\n"
+    "                           неверен\n"
+    "  --ignore-launch          загрузчики не выполняют Launch\n"
+    "\n"
+    "ВИД: query, read, write, erase, control, null, select или launch. N считается\n"
+    "от 1, СКОЛЬКО по умолчанию 1.\n"
+    "\n"
+    "Станция:\n"
+    "  --devices N              имитировать N устройств (1-32), каждое на своём\n"
+    "                           псевдотерминале, со своей памятью, протоколом и\n"
+    "                           сбоями; печатает N путей по порядку\n"
+    "  --link КАТАЛОГ           ссылки КАТАЛОГ/dev1 - КАТАЛОГ/devN (КАТАЛОГ\n"
+    "                           создаётся, если его нет, и тогда удаляется при выходе)\n"
+    "  --link ШАБЛОН            с одним %d в нём: ссылки по ШАБЛОНУ с 1 - N вместо %d\n"
+    "  --dump КАТАЛОГ           дамп каждого устройства в КАТАЛОГ/dev1 - КАТАЛОГ/devN\n"
+    "  --device K               параметры и сбои после него, до следующего --device,\n"
+    "                           только для устройства K; до первого --device - для\n"
+    "                           всех (там же --link, --dump и --devices)\n"
+    "\n"
+    "Коды завершения:\n"
+    "  0  остановлен сигналом\n"
+    "  1  не создан псевдотерминал, ссылка или каталог ссылок, или не записан дамп\n"
+    "  2  ошибка в командной строке\n";
+
 
 namespace {
 
@@ -157,6 +185,17 @@ bool TakesValue(const std::string& name) {
   return false;
 }
 
+bool ApplyProgramFlag(const std::string& name, SimProgramOptions* options) {
+  if (name == "--help" || name == "-h") {
+    options->help = true;
+  } else if (name == "--version" || name == "-V") {
+    options->version = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 bool ApplyDeviceFlag(const std::string& name, SimOptions* device) {
   SimFaults& faults = device->faults;
   if (name == "--stay-launched") {
@@ -185,11 +224,11 @@ bool EnterDeviceSection(const std::string& value, SimProgramOptions* options, Si
                         std::string* error) {
   long number = 0;
   if (options->deviceCount == 0) {
-    *error = "--device needs --devices N ahead of it";
+    *error = "--device без --devices N перед ним";
     return false;
   }
   if (!ParseNumber(value, 1, options->deviceCount, &number)) {
-    *error = "bad value for --device: '" + value + "' (1 to " +
+    *error = "неверное значение --device: \"" + value + "\" (от 1 до " +
              std::to_string(options->deviceCount) + ")";
     return false;
   }
@@ -213,24 +252,16 @@ int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* opti
       name = name.substr(0, equals);
       hasValue = true;
     }
-    if (name == "--help" || name == "-h") {
-      if (hasValue) {
-        *error = "unknown option '" + std::string(argv[i]) + "'";
-        return -1;
-      }
-      options->help = true;
-      continue;
-    }
     if (!TakesValue(name)) {
-      if (hasValue || !ApplyDeviceFlag(name, target)) {
-        *error = "unknown option '" + std::string(argv[i]) + "'";
+      if (hasValue || !(ApplyProgramFlag(name, options) || ApplyDeviceFlag(name, target))) {
+        *error = "неизвестный параметр \"" + std::string(argv[i]) + "\"";
         return -1;
       }
       continue;
     }
     if (!hasValue) {
       if (i + 1 >= argc) {
-        *error = name + " needs a value";
+        *error = "после " + name + " нужно значение";
         return -1;
       }
       value = argv[++i];
@@ -240,19 +271,19 @@ int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* opti
       continue;
     }
     if (IsProgramOption(name) && target != &options->device) {
-      *error = name + " is for all devices: give it ahead of the first --device";
+      *error = name + " относится ко всем устройствам: укажите его до первого --device";
       return -1;
     }
     const bool applied = IsProgramOption(name) ? ApplyProgramValue(name, value, options)
                                                : ApplyDeviceValue(name, value, target);
     if (!applied) {
-      *error = "bad value for " + name + ": '" + value + "'";
+      *error = "неверное значение " + name + ": \"" + value + "\"";
       return -1;
     }
   }
   if (options->deviceCount > 0 && IsLinkPattern(options->linkPath) &&
       !LinkPatternIsSound(options->linkPath)) {
-    *error = "bad value for --link: '" + options->linkPath + "' (one %d, no other %)";
+    *error = "неверное значение --link: \"" + options->linkPath + "\" (один %d, других % нет)";
     return -1;
   }
   if (options->devices.empty()) {

@@ -18,6 +18,7 @@ struct SimProgramOptions {
   std::string dumpDirectory;  // empty: no dump at exit
   std::string linkPath;       // empty: no symlink; with --devices a folder or a %d pattern
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv[1..argc). Returns 0, or -1 with a one-line reason in *error.

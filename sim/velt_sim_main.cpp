@@ -35,12 +35,12 @@ int Report(const std::vector<DeviceNames>& names,
   }
   // The station's dumps go into sub-folders of the one given.
   if (!dumpFolder.empty() && ::mkdir(dumpFolder.c_str(), dumpFolderMode) != 0 && errno != EEXIST) {
-    std::fprintf(stderr, "velt-sim: cannot write the dump to %s\n", dumpFolder.c_str());
+    std::fprintf(stderr, "velt-sim: не удалось записать дамп в %s\n", dumpFolder.c_str());
     return exitFailure;
   }
   for (size_t k = 0; k < names.size(); ++k) {
     if (!names[k].dump.empty() && WriteSimDump(names[k].dump, *devices[k]) != 0) {
-      std::fprintf(stderr, "velt-sim: cannot write the dump to %s\n", names[k].dump.c_str());
+      std::fprintf(stderr, "velt-sim: не удалось записать дамп в %s\n", names[k].dump.c_str());
       result = exitFailure;
     }
   }
@@ -53,11 +53,15 @@ int main(int argc, char** argv) {
   SimProgramOptions options;
   std::string error;
   if (ParseSimArguments(argc, argv, &options, &error) != 0) {
-    std::fprintf(stderr, "velt-sim: %s\n%s", error.c_str(), simUsage);
+    std::fprintf(stderr, "velt-sim: %s\nСправка: velt-sim --help\n", error.c_str());
     return exitUsage;
   }
   if (options.help) {
     std::fputs(simUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("velt-sim %s\n", VELT_VERSION);
     return 0;
   }
 
@@ -78,7 +82,7 @@ int main(int argc, char** argv) {
   for (const SimOptions& device : options.devices) {
     devices.emplace_back(new Simulator(device, runner));
     if (!devices.back()->Ok()) {
-      std::fprintf(stderr, "velt-sim: cannot create a pseudo-terminal\n");
+      std::fprintf(stderr, "velt-sim: не удалось создать псевдотерминал\n");
       return exitFailure;
     }
   }
@@ -87,12 +91,12 @@ int main(int argc, char** argv) {
   const std::vector<DeviceNames> names = DeviceNamesOf(options);
   const int folder = MakeLinkFolder(options);
   if (folder < 0) {
-    std::fprintf(stderr, "velt-sim: cannot create the folder %s\n", options.linkPath.c_str());
+    std::fprintf(stderr, "velt-sim: не удалось создать каталог %s\n", options.linkPath.c_str());
     return exitFailure;
   }
   std::string failed;
   if (MakeLinks(names, paths, &failed) != 0) {
-    std::fprintf(stderr, "velt-sim: cannot create the link %s\n", failed.c_str());
+    std::fprintf(stderr, "velt-sim: не удалось создать ссылку %s\n", failed.c_str());
     if (folder > 0) ::rmdir(options.linkPath.c_str());
     return exitFailure;
   }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -331,7 +332,8 @@ TEST_F(CommaLocale, DoesNotChangeHowNumbersAreRead) {
                                 &badLine),
             -3);
   EXPECT_EQ(badLine, 1);
-  if (!compiled.empty()) std::system(("rm -rf '" + compiled + "'").c_str());
+  std::error_code ignored;
+  if (!compiled.empty()) std::filesystem::remove_all(compiled, ignored);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <string>
@@ -64,7 +65,10 @@ class CoefficientSaving : public ::testing::Test {
     std::memset(image, 0xFF, sizeof image);
     for (int n = 1; n <= 28; ++n) Set(n, n * 0.1f);
   }
-  void TearDown() override { std::system(("rm -rf " + directory).c_str()); }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
+  }
 
   void Set(int n, float value) { std::memcpy(image + 4 * (n - 1), ToDeviceFloat(value).bytes, 4); }
   std::vector<std::string> Names() const {
@@ -92,7 +96,9 @@ TEST_F(CoefficientSaving, TheTextReachesTheDiskBeforeTheNameAndAKillLeavesNothin
   } cases[] = {{unnamed, false, {}}, {unnamed, true, {}}, {named, false, {"velt-save.tmp"}},
                {named, true, {"velt-save.tmp"}}};
   for (const auto& c : cases) {
-    std::system(("rm -f " + directory + "/*").c_str());
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+      std::filesystem::remove(entry.path());
+    }
     const pid_t child = fork();
     if (child == 0) {
       spiedTarget = path.c_str();

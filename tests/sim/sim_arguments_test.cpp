@@ -54,7 +54,10 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
        }},
       {{"--fifo", "8"}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 8; }},
       {{}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 1; }},
-      {{"--help"}, [](const SimProgramOptions& o) { return o.help; }},
+      {{"--help"}, [](const SimProgramOptions& o) { return o.help && !o.version; }},
+      {{"-h"}, [](const SimProgramOptions& o) { return o.help; }},
+      {{"--version"}, [](const SimProgramOptions& o) { return o.version && !o.help; }},
+      {{"-V"}, [](const SimProgramOptions& o) { return o.version; }},
   };
   for (const Case& c : cases) {
     SimProgramOptions options;
@@ -82,6 +85,8 @@ TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
       {"--bad-read", "4:0x2000"},
       {"--bad-read", "1:0x8000"},
       {"--silent=yes"},
+      {"--version=1"},
+      {"-v"},
       {"--link", ""},
       {"--fifo", "0"},
       {"--fifo", "257"},
