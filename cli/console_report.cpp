@@ -1,22 +1,22 @@
 #include "cli/console_report.h"
 
-#include <cstring>
+#include <algorithm>
+
+#include "cli/log_line.h"
+#include "cli/terminal_default.h"
+#include "cli/text_columns.h"
 
 namespace {
 
-constexpr char failurePrefix[] = "@C1";
-constexpr char progressPrefix[] = "@C4";
-constexpr int prefixLength = 3;
-
-constexpr char red[] = "\x1b[31m";
-constexpr char blue[] = "\x1b[34m";
-constexpr char plain[] = "\x1b[0m";
 constexpr char eraseLine[] = "\r\x1b[K";
 
 }  // namespace
 
 ConsoleReporter::ConsoleReporter(const ConsoleReportSettings& newSettings)
-    : settings(newSettings) {}
+    : settings(newSettings), started(std::chrono::steady_clock::now()) {
+  pages.toWrite = settings.pagesToWrite;
+  pages.toVerify = settings.pagesToVerify;
+}
 
 void ConsoleReporter::Attach(ReportSinks* sinks) {
   attached = sinks;
@@ -31,37 +31,60 @@ void ConsoleReporter::End() {
     attached = nullptr;
   }
   EraseProgress();
+  if (!lastShown) {
+    Print(SplitLogLine(lastLine.c_str()));
+    lastShown = true;
+  }
   if (settings.stream != nullptr) std::fflush(settings.stream);
 }
 
+// Without escapes the line is blanked by spaces: a terminal that knows no
+// control sequences still knows a carriage return.
 void ConsoleReporter::EraseProgress() {
-  if (!progressShown) return;
-  std::fputs(eraseLine, settings.stream);
-  progressShown = false;
+  if (progressColumns == 0) return;
+  if (settings.colour) {
+    std::fputs(eraseLine, settings.stream);
+  } else {
+    std::fprintf(settings.stream, "\r%*s\r", progressColumns, "");
+  }
+  progressColumns = 0;
 }
 
 void ConsoleReporter::DrawProgress() {
-  std::fprintf(settings.stream, "%sзаписано страниц: %d из %d, проверено: %d из %d", eraseLine,
-               pagesWritten, settings.pagesToWrite, pagesVerified, settings.pagesToVerify);
+  const int columns = settings.columns ? settings.columns() : defaultTerminalColumns;
+  const int seconds = static_cast<int>(
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - started)
+          .count());
+  const std::string text = ProgressLine(pages, seconds, columns - keptFreeColumns);
+  const int shown = TextColumns(text);
+  if (settings.colour) {
+    std::fprintf(settings.stream, "%s%s", eraseLine, text.c_str());
+  } else {
+    const int leftOver = std::min(progressColumns, columns - keptFreeColumns) - shown;
+    std::fprintf(settings.stream, "\r%s%*s", text.c_str(), leftOver > 0 ? leftOver : 0, "");
+  }
   std::fflush(settings.stream);
-  progressShown = true;
+  progressColumns = std::max(shown, 1);
+}
+
+void ConsoleReporter::Print(const LogLine& line) {
+  EraseProgress();
+  std::fprintf(settings.stream, "%s\n", ShownLine(line, settings.colour).c_str());
+  std::fflush(settings.stream);
 }
 
 void ConsoleReporter::PrintLine(const char* line) {
-  const bool failure = std::strncmp(line, failurePrefix, prefixLength) == 0;
-  const bool progress = std::strncmp(line, progressPrefix, prefixLength) == 0;
-  const char* text = (failure || progress) ? line + prefixLength : line;
-  EraseProgress();
-  if (settings.colour && (failure || progress)) {
-    std::fprintf(settings.stream, "%s%s%s\n", failure ? red : blue, text, plain);
-  } else {
-    std::fprintf(settings.stream, "%s\n", text);
+  const LogLine split = SplitLogLine(line);
+  if (settings.quiet) {
+    lastLine = line;
+    lastShown = split.kind == LineKind::failure;
+    if (!lastShown) return;
   }
-  std::fflush(settings.stream);
+  Print(split);
 }
 
 void ConsoleReporter::CountPage(PageWork work) {
-  if (work == PageWork::written) ++pagesWritten;
-  else ++pagesVerified;
+  if (work == PageWork::written) ++pages.written;
+  else ++pages.verified;
   if (settings.progress) DrawProgress();
 }

@@ -1,6 +1,5 @@
 #include "cli/flash_arguments.h"
 
-#include <cstring>
 
 const char flashUsage[] =
     "Использование:\n"
@@ -18,13 +17,26 @@ const char flashUsage[] =
     "      \\\\.\\COM12) или цифра 1-4 (COM1-COM4; в Linux переменная VELT_COMk\n"
     "      или /dev/ttyS{k-1}).\n"
     "\n"
+    "Несколько устройств сразу: --port можно повторить (до 32 разных портов;\n"
+    "save-coefficients - только с одним), задание идёт на всех одновременно. В\n"
+    "терминале у каждого устройства своя строка: порт, страницы, последнее\n"
+    "сообщение, секунды. Иначе каждая строка устройства, и в stderr тоже,\n"
+    "начинается с его порта и двоеточия. В конце - итог, строка на устройство:\n"
+    "порт, исход, код завершения, секунды.\n"
+    "\n"
     "Параметры:\n"
-    "  --port ПОРТ   последовательный порт устройства\n"
-    "  --list-ports  порты компьютера: имя для --port, затем описание\n"
-    "  --force       save-coefficients: заменить существующий файл\n"
-    "  --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
-    "  --help        эта справка\n"
-    "  --version     версия программы\n"
+    "  -p, --port ПОРТ   последовательный порт устройства (можно несколько раз)\n"
+    "  --list-ports      порты компьютера: имя для --port, затем описание\n"
+    "  --force           save-coefficients: заменить существующий файл\n"
+    "  -v, --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
+    "  -q, --quiet       выводить только ошибки и итог\n"
+    "  --color=КОГДА     цвет и обновление строк на месте: auto (по умолчанию:\n"
+    "                    только в терминале, если не задана переменная NO_COLOR\n"
+    "                    и TERM не dumb), always или never\n"
+    "  --record ФАЙЛ     дописывать в ФАЙЛ строку о задании каждого устройства\n"
+    "                    (таблица для Excel и LibreOffice: UTF-8, \";\")\n"
+    "  -h, --help        эта справка\n"
+    "  -V, --version     версия программы\n"
     "\n"
     "Коды завершения:\n"
     "  0    проверено, приложение запущено (\"Запуск.\")\n"
@@ -33,8 +45,11 @@ const char flashUsage[] =
     "  3    проверено, но запуск не подтверждён (загрузчик всё ещё отвечает)\n"
     "  4    порт не открывается\n"
     "  5    файл коэффициентов отклонён\n"
+    "  6    журнал работ (--record) недоступен\n"
     "  64   ошибка в командной строке\n"
     "  130  прервано (Ctrl-C) между двумя шагами\n"
+    "С несколькими портами: 0, если у всех устройств 0, иначе код первого по\n"
+    "порядку --port устройства, чей код не 0.\n"
     "\n"
     "verify и save-coefficients только читают: не стирают, не пишут и не меняют\n"
     "управляющий байт.\n"
@@ -49,15 +64,28 @@ const char flashUsage[] =
 namespace {
 
 constexpr char optionPrefix[] = "--";
+constexpr char colourOption[] = "--color";
+constexpr char portOption[] = "--port";
+constexpr char recordOption[] = "--record";
+
+struct JobWord {
+  const char* word;
+  FlashJob job;
+};
+
+constexpr JobWord jobWords[] = {
+    {"firmware", FlashJob::firmware}, {"write", FlashJob::write},
+    {"reset", FlashJob::reset},       {"verify", FlashJob::verify},
+    {"save-coefficients", FlashJob::saveCoefficients},
+};
 
 bool TakeJob(const std::string& word, FlashJob* job) {
-  if (word == "firmware") *job = FlashJob::firmware;
-  else if (word == "write") *job = FlashJob::write;
-  else if (word == "reset") *job = FlashJob::reset;
-  else if (word == "verify") *job = FlashJob::verify;
-  else if (word == "save-coefficients") *job = FlashJob::saveCoefficients;
-  else return false;
-  return true;
+  for (const JobWord& known : jobWords) {
+    if (word != known.word) continue;
+    *job = known.job;
+    return true;
+  }
+  return false;
 }
 
 // Everything that is not an option, in order: the job, then its file.
@@ -78,11 +106,119 @@ int TakePositional(const std::string& word, FlashArguments* arguments, std::stri
   return -1;
 }
 
+int TakePort(const std::string& port, FlashArguments* arguments, std::string* error) {
+  if (port.empty()) {
+    *error = "пустое имя порта";
+    return -1;
+  }
+  arguments->ports.push_back(port);
+  return 0;
+}
+
+// --color alone means always, as in the tools that have it.
+int TakeColour(const std::string& word, FlashArguments* arguments, std::string* error) {
+  const std::string value = word == colourOption ? "always" : word.substr(sizeof colourOption);
+  if (value == "auto") arguments->colour = ColourChoice::automatic;
+  else if (value == "always") arguments->colour = ColourChoice::always;
+  else if (value == "never") arguments->colour = ColourChoice::never;
+  else {
+    *error = "неизвестное значение --color \"" + value + "\" (auto, always или never)";
+    return -1;
+  }
+  return 0;
+}
+
+int TakeRecord(int argc, const char* const* argv, int* i, FlashArguments* arguments,
+               std::string* error) {
+  const std::string word = argv[*i];
+  if (word == recordOption && *i + 1 >= argc) {
+    *error = "после --record нужен файл";
+    return -1;
+  }
+  arguments->recordPath = word == recordOption ? argv[++*i] : word.substr(sizeof recordOption);
+  if (!arguments->recordPath.empty()) return 0;
+  *error = "пустое имя файла журнала";
+  return -1;
+}
+
+// The options that are one letter: several may share one dash (-qv), and
+// -p takes the rest of its word or the next word as the port.
+int TakeShortOptions(int argc, const char* const* argv, int* i, FlashArguments* arguments,
+                     std::string* error) {
+  const std::string word = argv[*i];
+  for (std::size_t at = 1; at < word.size(); ++at) {
+    switch (word[at]) {
+      case 'h': arguments->help = true; break;
+      case 'V': arguments->version = true; break;
+      case 'q': arguments->quiet = true; break;
+      case 'v': arguments->trace = true; break;
+      case 'p':
+        if (at + 1 < word.size()) return TakePort(word.substr(at + 1), arguments, error);
+        if (*i + 1 >= argc) {
+          *error = "после -p нужен порт";
+          return -1;
+        }
+        return TakePort(argv[++*i], arguments, error);
+      default:
+        *error = "неизвестный параметр \"-" + std::string(1, word[at]) + "\"";
+        if (word.size() > 2) *error += " в \"" + word + "\"";
+        return -1;
+    }
+  }
+  return 0;
+}
+
+int TakeLongOption(int argc, const char* const* argv, int* i, FlashArguments* arguments,
+                   std::string* error) {
+  const std::string word = argv[*i];
+  if (word == "--help") arguments->help = true;
+  else if (word == "--version") arguments->version = true;
+  else if (word == "--list-ports") arguments->listPorts = true;
+  else if (word == "--force") arguments->force = true;
+  else if (word == "--trace") arguments->trace = true;
+  else if (word == "--quiet") arguments->quiet = true;
+  else if (word == colourOption || word.rfind(std::string(colourOption) + "=", 0) == 0) {
+    return TakeColour(word, arguments, error);
+  } else if (word == portOption) {
+    if (*i + 1 >= argc) {
+      *error = "после --port нужен порт";
+      return -1;
+    }
+    return TakePort(argv[++*i], arguments, error);
+  } else if (word.rfind(std::string(portOption) + "=", 0) == 0) {
+    return TakePort(word.substr(sizeof portOption), arguments, error);
+  } else if (word == recordOption || word.rfind(std::string(recordOption) + "=", 0) == 0) {
+    return TakeRecord(argc, argv, i, arguments, error);
+  } else {
+    *error = "неизвестный параметр \"" + word + "\"";
+    return -1;
+  }
+  return 0;
+}
+
+int CheckPorts(const FlashArguments& arguments, std::string* error) {
+  if (arguments.ports.size() > static_cast<std::size_t>(maxPorts)) {
+    *error = "портов больше " + std::to_string(maxPorts);
+    return -1;
+  }
+  for (const std::string& port : arguments.ports) {
+    if (port.size() == 1 && !IsPortDigit(port)) {
+      *error = "порт цифрой: от 1 до 4";
+      return -1;
+    }
+  }
+  if (arguments.job == FlashJob::saveCoefficients && arguments.ports.size() > 1) {
+    *error = "save-coefficients читает одно устройство: задайте один порт";
+    return -1;
+  }
+  return CheckPortsDistinct(arguments.ports, arguments.ports, error);
+}
+
 int CheckComplete(const FlashArguments& arguments, std::string* error) {
   if (arguments.help || arguments.version || arguments.listPorts) return 0;
   if (arguments.job == FlashJob::none) {
     *error = "не задано задание (firmware, write, reset, verify или save-coefficients)";
-  } else if (arguments.port.empty()) {
+  } else if (arguments.ports.empty()) {
     *error = "не задан порт (--port)";
   } else if (arguments.job == FlashJob::write && arguments.file.empty()) {
     *error = "для write нужен файл коэффициентов";
@@ -90,18 +226,36 @@ int CheckComplete(const FlashArguments& arguments, std::string* error) {
     *error = "для save-coefficients нужно имя файла";
   } else if (arguments.force && arguments.job != FlashJob::saveCoefficients) {
     *error = "--force только для save-coefficients";
-  } else if (arguments.port.size() == 1 && !IsPortDigit(arguments.port)) {
-    *error = "порт цифрой: от 1 до 4";
   } else {
-    return 0;
+    return CheckPorts(arguments, error);
   }
   return -1;
 }
 
 }  // namespace
 
+const char* FlashJobName(FlashJob job) {
+  for (const JobWord& known : jobWords) {
+    if (job == known.job) return known.word;
+  }
+  return "";
+}
+
 bool IsPortDigit(const std::string& port) {
   return port.size() == 1 && port[0] >= '1' && port[0] <= '4';
+}
+
+int CheckPortsDistinct(const std::vector<std::string>& names, const std::vector<std::string>& shown,
+                       std::string* error) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (std::size_t j = 0; j < i; ++j) {
+      if (names[i] != names[j]) continue;
+      *error = shown[i] == shown[j] ? "порт \"" + shown[i] + "\" задан дважды"
+                                    : "\"" + shown[j] + "\" и \"" + shown[i] + "\" - один порт";
+      return -1;
+    }
+  }
+  return 0;
 }
 
 int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* arguments,
@@ -111,37 +265,17 @@ int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* argum
   for (int i = 1; i < argc; ++i) {
     const std::string word = argv[i];
     const bool isOption = !optionsEnded && word.size() > 1 && word[0] == '-';
+    int result = 0;
     if (!isOption) {
-      if (TakePositional(word, arguments, error) != 0) return -1;
-      continue;
-    }
-    if (word == optionPrefix) {
+      result = TakePositional(word, arguments, error);
+    } else if (word == optionPrefix) {
       optionsEnded = true;
-    } else if (word == "--help" || word == "-h") {
-      arguments->help = true;
-    } else if (word == "--version") {
-      arguments->version = true;
-    } else if (word == "--list-ports") {
-      arguments->listPorts = true;
-    } else if (word == "--force") {
-      arguments->force = true;
-    } else if (word == "--trace") {
-      arguments->trace = true;
-    } else if (word == "--port" || word.rfind("--port=", 0) == 0) {
-      const std::size_t equals = word.find('=');
-      if (equals == std::string::npos && i + 1 >= argc) {
-        *error = "после --port нужен порт";
-        return -1;
-      }
-      arguments->port = equals == std::string::npos ? argv[++i] : word.substr(equals + 1);
-      if (arguments->port.empty()) {
-        *error = "пустое имя порта";
-        return -1;
-      }
+    } else if (word.rfind(optionPrefix, 0) == 0) {
+      result = TakeLongOption(argc, argv, &i, arguments, error);
     } else {
-      *error = "неизвестный параметр \"" + word + "\"";
-      return -1;
+      result = TakeShortOptions(argc, argv, &i, arguments, error);
     }
+    if (result != 0) return -1;
   }
   return CheckComplete(*arguments, error);
 }

@@ -2,15 +2,26 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "cli/colour_rules.h"
 
 enum class FlashJob { none, firmware, write, reset, verify, saveCoefficients };
 
+// Devices one velt-flash drives at once: a station's bench, not a whole hall.
+constexpr int maxPorts = 32;
+
 struct FlashArguments {
-  std::string port;  // a device path, a listed port's name, or a port digit 1..4
+  // Each a device path, a listed port's name, or a port digit 1..4, in the
+  // order given; several run the job on all of them at once.
+  std::vector<std::string> ports;
   FlashJob job = FlashJob::none;
   std::string file;  // the coefficient file of the write and save-coefficients jobs
   bool force = false;  // save-coefficients may replace an existing file
   bool trace = false;
+  bool quiet = false;  // only failures and the result
+  ColourChoice colour = ColourChoice::automatic;
+  std::string recordPath;  // --record: the job record's file; "" keeps none
   bool help = false;
   bool version = false;
   bool listPorts = false;  // --list-ports: print the ports, run no job
@@ -20,7 +31,15 @@ struct FlashArguments {
 int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* arguments,
                         std::string* error);
 
+// The job's word on the command line: "firmware", "write", ...; "" for none.
+const char* FlashJobName(FlashJob job);
+
 // The port argument names one of the ports 1..4 by its digit.
 bool IsPortDigit(const std::string& port);
+
+// Two of `names` are the same: returns 0, or -1 naming the one given twice
+// (as `shown` has it) in *error.
+int CheckPortsDistinct(const std::vector<std::string>& names, const std::vector<std::string>& shown,
+                       std::string* error);
 
 extern const char flashUsage[];

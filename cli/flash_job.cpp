@@ -1,19 +1,22 @@
 #include "cli/flash_job.h"
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <string>
 
+#include "cli/colour_rules.h"
 #include "cli/console_report.h"
+#include "cli/device_job.h"
+#include "cli/exit_rule.h"
 #include "cli/exit_status.h"
+#include "cli/flash_record.h"
 #include "cli/reading_jobs.h"
+#include "cli/station.h"
+#include "cli/station_summary.h"
+#include "cli/station_view_lines.h"
+#include "cli/station_view_rows.h"
 #include "cli/terminal.h"
-#include "cli/tracing_line.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/rejection_reason.h"
-#include "link/boot_link.h"
-#include "link/com_port.h"
 #include "link/printable_text.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedures.h"
@@ -23,22 +26,6 @@ namespace {
 // The address ranges the procedures move, for the progress line's totals.
 constexpr uint32_t controller1FirmwareEnd = coefficientPagesStart;
 constexpr uint32_t applicationEnd = 0x8000;
-constexpr int deviceNameSize = 256;
-
-// One device's line, from the port up: what a job on it touches and nothing
-// else does.
-struct DeviceLine {
-  explicit DeviceLine(std::FILE* traceStream)
-      : tracing(&port, traceStream), link(&tracing), run(link) {}
-  ComPort port;
-  TracingLine tracing;
-  BootLink link;
-  RunContext run;
-  uint8_t coefficients[coefficientPagesSize] = {};  // what save-coefficients reads
-};
-
-// The job a stop signal stops; set while it runs.
-std::atomic<RunContext*> interruptible{nullptr};
 
 // Pages the job writes, and reads back again.
 int PagesOf(FlashJob job) {
@@ -56,128 +43,125 @@ int PagesOf(FlashJob job) {
                            coefficientBase);
 }
 
-int OpenPort(ComPort& port, const std::string& name) {
-  const bool digit = IsPortDigit(name);
-  if ((digit ? port.Open(name[0]) : port.OpenDevice(name.c_str())) == 0) return 0;
-  std::string shown = name;
-  if (digit) {
-    char device[deviceNameSize];
-    PortDeviceName(name[0], device, sizeof device);
-    shown += std::string(" (") + device + ")";
+bool ReadsOnly(FlashJob job) {
+  return job == FlashJob::verify || job == FlashJob::saveCoefficients;
+}
+
+void ToStandardError(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+}
+
+// The file is judged before any port is touched: a bad file sends nothing.
+int CheckCoefficientFile(const FlashArguments& arguments) {
+  int badLine = 0;
+  const int result = ReadCoefficientFile(arguments.file.c_str(), &badLine);
+  if (result == coefficientFileOk) return 0;
+  std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
+               PrintableText(arguments.file).c_str(),
+               CoefficientFileProblem(result, badLine).c_str());
+  return exitFileRejected;
+}
+
+int RunOneDevice(const FlashArguments& arguments, const DevicePort& port, FlashRecord& record) {
+  const bool terminal = IsTerminal(stdout);
+  const bool colour = UseColour(arguments.colour, terminal, CurrentColourEnvironment());
+  // A trace on the same terminal would tear the progress line apart.
+  const bool progress =
+      terminal && !arguments.quiet && !(arguments.trace && IsTerminal(stderr));
+  const int pages = PagesOf(arguments.job);
+  TerminalWidth width(stdout);
+  ConsoleReporter console({stdout, colour, progress, ReadsOnly(arguments.job) ? 0 : pages, pages,
+                           arguments.quiet, [&width] { return width.Size().columns; }});
+  ReportSinks sinks;
+  console.Attach(&sinks);
+  DeviceReports reports;
+  reports.log = sinks.log;
+  reports.page = sinks.page;
+  reports.ended = [&console] { console.End(); };
+  reports.error = ToStandardError;
+  if (!arguments.quiet || arguments.trace) reports.trace = ToStandardError;
+  if (arguments.trace) reports.frames = ToStandardError;
+
+  StopSignals stops;
+  uint8_t coefficients[coefficientPagesSize] = {};
+  DeviceJobSetup setup;
+  setup.job = arguments.job;
+  setup.stops = &stops;
+  setup.coefficients = coefficients;
+  DeviceResult result = RunDeviceJob(port, setup, reports);
+  if (arguments.job == FlashJob::saveCoefficients) {
+    result.status = FinishSave(arguments, result.status, coefficients);
   }
-  std::fprintf(stderr, "velt-flash: порт %s не открылся: %s\n", PrintableText(shown).c_str(),
-               PortErrorText(port.LastError()));
-  return -1;
+  return record.Append(result, ToStandardError);
 }
 
-Outcome RunProcedure(FlashJob job, DeviceLine& line) {
-  switch (job) {
-    case FlashJob::firmware:
-      return LoadFirmware(line.run, BuiltInFirmwareTables());
-    case FlashJob::write:
-      return WriteCoefficients(line.run, coefficientTable);
-    case FlashJob::reset:
-      return ResetCoefficients(line.run, BuiltInFirmwareTables());
-    case FlashJob::verify:
-      return VerifyFirmware(line.run, BuiltInFirmwareTables());
-    case FlashJob::saveCoefficients:
-      return ReadCoefficients(line.run, line.coefficients);
-    case FlashJob::none:
-      break;  // the parser lets no run without a job through
+int StatusOfAll(const std::vector<DeviceResult>& results) {
+  std::vector<int> statuses;
+  for (const DeviceResult& result : results) statuses.push_back(result.status);
+  return StationExitStatus(statuses);
+}
+
+// Nothing was sent anywhere; each device still gets its row in the record
+// and, when there are several, its line in the summary.
+int RejectEveryDevice(const FlashArguments& arguments, const std::vector<DevicePort>& ports,
+                      FlashRecord& record) {
+  std::vector<DeviceResult> results;
+  for (const DevicePort& port : ports) {
+    DeviceResult result;
+    result.port = port.given;
+    result.job = arguments.job;
+    result.outcome = DeviceOutcome::fileRejected;
+    result.status = exitFileRejected;
+    result.started = std::chrono::system_clock::now();
+    result.status = record.Append(result, ToStandardError);
+    results.push_back(result);
   }
-  return Outcome::failed;
-}
-
-// "Не отвечает." alone leaves the operator guessing; what came back after
-// the last frame tells the wiring from the device. (Earlier answers do not
-// count: a line that dies after Launch once carried a whole load.)
-void ExplainNoAnswer(const LineCounts& counts) {
-  const char* hint = "ничего не пришло в ответ: проверьте кабель, порт и питание устройства";
-  if (counts.answered > 0) {
-    hint = "в ответ приходят посторонние байты: проверьте скорость линии и помехи";
-  } else if (counts.echoed > 0) {
-    hint = "приходит только эхо: линия исправна, но загрузчики не отвечают";
+  if (ports.size() > 1) {
+    PrintSummary(results,
+                 UseColour(arguments.colour, IsTerminal(stdout), CurrentColourEnvironment()),
+                 stdout);
   }
-  std::fprintf(stderr, "velt-flash: %s\n", hint);
+  return StatusOfAll(results);
 }
 
-// "Ошибка!!!." alone says only that something failed: name the step and
-// what came back.
-void ExplainFailure(FlashJob job, const RunContext& run) {
-  const std::string failure = DescribeFailure(run.failure);
-  if (!failure.empty()) std::fprintf(stderr, "velt-flash: не удалось: %s\n", failure.c_str());
-  if (job == FlashJob::verify) {
-    std::fprintf(stderr, "velt-flash: приложение не запущено: устройство осталось в "
-                         "загрузчике и готово к загрузке прошивки\n");
+int RunSeveralDevices(const FlashArguments& arguments, const std::vector<DevicePort>& ports,
+                      FlashRecord& record) {
+  // The row is on the disk before the device's status is shown.
+  const SettleResult settle = [&record](DeviceResult& result, const DeviceReports& reports) {
+    result.status = record.Append(result, reports.error);
+  };
+  StationOutputFacts facts;
+  facts.outTerminal = IsTerminal(stdout);
+  facts.errorTerminal = IsTerminal(stderr);
+  facts.colour = UseColour(arguments.colour, facts.outTerminal, CurrentColourEnvironment());
+  facts.quiet = arguments.quiet;
+  facts.trace = arguments.trace;
+  if (ChooseStationOutput(facts) == StationOutput::rows) {
+    const int pages = PagesOf(arguments.job);
+    PageProgress totals;
+    totals.toWrite = ReadsOnly(arguments.job) ? 0 : pages;
+    totals.toVerify = pages;
+    StationRowView view(ports, {stdout, stderr, facts.errorTerminal, arguments.trace, totals});
+    return StatusOfAll(RunStation(ports, arguments.job, settle, view));
   }
-}
-
-void ExplainEnd(FlashJob job, Outcome outcome, const DeviceLine& line) {
-  if (outcome == Outcome::noAnswer) ExplainNoAnswer(line.tracing.LastCounts());
-  if (outcome == Outcome::failed) ExplainFailure(job, line.run);
-  if (outcome == Outcome::startNotConfirmed) {
-    std::fprintf(stderr, "velt-flash: записано и проверено, но загрузчик всё ещё отвечает: "
-                         "запуск приложения не подтверждён\n");
-  }
-  if (outcome == Outcome::stopped) std::fprintf(stderr, "velt-flash: прервано\n");
-}
-
-// Ctrl-C and SIGTERM let the procedure end between two steps, so the device
-// never sees a frame cut in half and the port is closed on the way out.
-void StopOnSignal(int) {
-  if (RunContext* run = interruptible) run->stopRequested = true;
-}
-
-void CatchStopSignals(bool catchThem) {
-  const auto handler = catchThem ? StopOnSignal : SIG_DFL;
-  std::signal(SIGINT, handler);
-  std::signal(SIGTERM, handler);
+  StationLineView view(ports, {stdout, stderr, facts.colour, arguments.quiet, arguments.trace});
+  return StatusOfAll(RunStation(ports, arguments.job, settle, view));
 }
 
 }  // namespace
 
-int RunFlashJob(const FlashArguments& arguments) {
-  // The file is judged before the port is touched: a bad file sends nothing.
-  if (arguments.job == FlashJob::write) {
-    int badLine = 0;
-    const int result = ReadCoefficientFile(arguments.file.c_str(), &badLine);
-    if (result != coefficientFileOk) {
-      std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
-                   PrintableText(arguments.file).c_str(),
-                   CoefficientFileProblem(result, badLine).c_str());
-      return exitFileRejected;
-    }
+int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& ports) {
+  FlashRecord record;
+  if (const int status = record.Open(arguments.recordPath)) return status;
+  if (arguments.job == FlashJob::write && CheckCoefficientFile(arguments) != 0) {
+    record.Describe(RecordedRunOf(arguments, false));
+    return RejectEveryDevice(arguments, ports, record);
   }
+  record.Describe(RecordedRunOf(arguments, true));
   if (arguments.job == FlashJob::saveCoefficients) {
     if (const int status = CheckSaveTarget(arguments)) return status;
   }
-  DeviceLine line(arguments.trace ? stderr : nullptr);
-  if (OpenPort(line.port, arguments.port) != 0) return exitPortUnusable;
-
-  // A trace on the same terminal would tear the progress line apart.
-  const bool terminal = IsTerminal(stdout);
-  const bool progress = terminal && !(arguments.trace && IsTerminal(stderr));
-  const int pages = PagesOf(arguments.job);
-  const bool readsOnly =
-      arguments.job == FlashJob::verify || arguments.job == FlashJob::saveCoefficients;
-  ConsoleReporter console({stdout, terminal, progress, readsOnly ? 0 : pages, pages});
-  console.Attach(&line.run.reports);
-  DifferenceReport differences;
-  differences.Attach(&line.run.reports);
-  interruptible = &line.run;
-  CatchStopSignals(true);
-
-  const Outcome outcome = RunProcedure(arguments.job, line);
-
-  CatchStopSignals(false);
-  interruptible = nullptr;
-  console.End();
-  differences.Print(stderr);
-  line.tracing.Flush();
-  ExplainEnd(arguments.job, outcome, line);
-  line.port.Close();
-  if (arguments.job == FlashJob::saveCoefficients) {
-    return FinishSave(arguments, outcome, line.coefficients);
-  }
-  return ExitStatusOf(outcome);
+  if (ports.size() == 1) return RunOneDevice(arguments, ports.front(), record);
+  return RunSeveralDevices(arguments, ports, record);
 }

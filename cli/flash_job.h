@@ -1,8 +1,11 @@
-// One run of velt-flash: check the file, open the port, run the procedure
-// the window's button would run, close the port, and say how it went.
+// One run of velt-flash: check the file, then the job on each port, and say
+// how it went: one port straight on the console, several as a station.
 #pragma once
 
-#include "cli/flash_arguments.h"
+#include <vector>
 
-// Returns the exit status (cli/exit_status.h).
-int RunFlashJob(const FlashArguments& arguments);
+#include "cli/flash_arguments.h"
+#include "cli/port_listing.h"
+
+// Returns the exit status (cli/exit_status.h, cli/exit_rule.h).
+int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& ports);

@@ -4,12 +4,14 @@
 
 #include "cli/exit_status.h"
 #include "cli/flash_arguments.h"
+#include "link/com_port.h"
 #include "link/printable_text.h"
 
 namespace {
 
 // Between the name column and the description.
 constexpr int columnGap = 2;
+constexpr int deviceNameSize = 256;
 
 // Only a bare name is looked up, so that a path never costs a walk of the
 // machine's ports.
@@ -42,4 +44,17 @@ std::string PortDeviceFor(const std::string& port) {
   PortInfo found;
   if (LooksLikePortName(port) && FindPort(ListPorts(), port, &found)) return found.device;
   return port;
+}
+
+std::vector<DevicePort> DevicePortsFor(const std::vector<std::string>& given) {
+  std::vector<DevicePort> ports;
+  for (const std::string& word : given) ports.push_back({word, PortDeviceFor(word)});
+  return ports;
+}
+
+std::string OpenedName(const DevicePort& port) {
+  if (!IsPortDigit(port.device)) return port.device;
+  char device[deviceNameSize];
+  PortDeviceName(port.device[0], device, sizeof device);
+  return device;
 }

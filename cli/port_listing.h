@@ -16,3 +16,15 @@ int PrintPortList(const std::vector<PortInfo>& ports, std::FILE* out, std::FILE*
 // device ("ttyUSB0" -> "/dev/ttyUSB0"); a digit, a path or a name not listed
 // stays as given.
 std::string PortDeviceFor(const std::string& port);
+
+struct DevicePort {
+  std::string given;   // as on the command line
+  std::string device;  // what is opened: a listed name's device, else as given
+};
+
+// Each --port word with the device it opens, in order.
+std::vector<DevicePort> DevicePortsFor(const std::vector<std::string>& given);
+
+// The device's own name, to tell two words for one port apart: a digit's
+// mapped device (VELT_COMk, /dev/ttyS{k-1}, COMk), else the device.
+std::string OpenedName(const DevicePort& port);

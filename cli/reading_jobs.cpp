@@ -9,6 +9,8 @@
 
 namespace {
 
+constexpr int differenceLineSize = 320;  // bytes: the Cyrillic takes two each
+
 void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
   std::fprintf(stderr, "velt-flash: коэффициенты не сохранены в %s: %s%s\n",
                PrintableText(arguments.file).c_str(), PrintableText(report.reason).c_str(),
@@ -32,24 +34,24 @@ void DifferenceReport::Attach(ReportSinks* sinks) {
   };
 }
 
-void DifferenceReport::Print(std::FILE* stream) const {
+void DifferenceReport::Print(const std::function<void(const std::string& line)>& say) const {
+  char line[differenceLineSize];
   for (const PageDifference& d : shown) {
-    std::fprintf(stream,
-                 "velt-flash: контроллер %d, страница 0x%04X: отличаются %d из 64 байт, первый "
-                 "- смещение %d (0x%04X): ожидалось %02X, прочитано %02X\n",
-                 d.controller, static_cast<unsigned>(d.address), d.differingBytes, d.firstOffset,
-                 static_cast<unsigned>(d.address) + d.firstOffset, d.expected, d.found);
+    std::snprintf(line, sizeof line,
+                  "velt-flash: контроллер %d, страница 0x%04X: отличаются %d из 64 байт, первый "
+                  "- смещение %d (0x%04X): ожидалось %02X, прочитано %02X",
+                  d.controller, static_cast<unsigned>(d.address), d.differingBytes, d.firstOffset,
+                  static_cast<unsigned>(d.address) + d.firstOffset, d.expected, d.found);
+    say(line);
   }
   if (differingPages > differenceLinesShown) {
-    std::fprintf(stream, "velt-flash: и ещё страниц с отличиями: %d\n",
-                 differingPages - differenceLinesShown);
+    say("velt-flash: и ещё страниц с отличиями: " +
+        std::to_string(differingPages - differenceLinesShown));
   }
 }
 
-int FinishSave(const FlashArguments& arguments, Outcome outcome, const uint8_t* image) {
-  if (outcome != Outcome::started && outcome != Outcome::startNotConfirmed) {
-    return ExitStatusOf(outcome);
-  }
+int FinishSave(const FlashArguments& arguments, int status, const uint8_t* image) {
+  if (status != exitStarted && status != exitStartNotConfirmed) return status;
   const SaveReport report =
       SaveCoefficientFile(image, arguments.file.c_str(), arguments.force);
   if (report.fillerNotErased) std::fprintf(stderr, "velt-flash: внимание: %s\n", fillerWarning);
@@ -58,5 +60,5 @@ int FinishSave(const FlashArguments& arguments, Outcome outcome, const uint8_t* 
     return exitFileRejected;
   }
   std::printf("Коэффициенты сохранены в %s\n", PrintableText(arguments.file).c_str());
-  return ExitStatusOf(outcome);
+  return status;
 }

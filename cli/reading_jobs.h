@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "cli/flash_arguments.h"
@@ -21,14 +23,14 @@ class DifferenceReport {
  public:
   // Points the difference sink at this report.
   void Attach(ReportSinks* sinks);
-  // ... and prints them, once the progress line is gone.
-  void Print(std::FILE* stream) const;
+  // ... and tells them, a line each, once the progress line is gone.
+  void Print(const std::function<void(const std::string& line)>& say) const;
 
  private:
   std::vector<PageDifference> shown;
   int differingPages = 0;
 };
 
-// After save-coefficients' reading into `image`: writes the file when the
-// pages were read. Returns the exit status.
-int FinishSave(const FlashArguments& arguments, Outcome outcome, const uint8_t* image);
+// After save-coefficients' reading into `image`, which ended with `status`:
+// writes the file when the pages were read. Returns the exit status.
+int FinishSave(const FlashArguments& arguments, int status, const uint8_t* image);

@@ -2,15 +2,28 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
 constexpr double millisecondsPerSecond = 1000.0;
+constexpr int stampSize = 32;
+
+TraceLineSink LinesTo(std::FILE* stream) {
+  if (stream == nullptr) return {};
+  return [stream](const std::string& line) {
+    std::fprintf(stream, "%s\n", line.c_str());
+    std::fflush(stream);
+  };
+}
 
 }  // namespace
 
 TracingLine::TracingLine(SerialLine* innerLine, std::FILE* output)
-    : inner(innerLine), stream(output), start(std::chrono::steady_clock::now()),
+    : TracingLine(innerLine, LinesTo(output)) {}
+
+TracingLine::TracingLine(SerialLine* innerLine, TraceLineSink lineSink)
+    : inner(innerLine), sink(std::move(lineSink)), start(std::chrono::steady_clock::now()),
       pendingSince(start) {}
 
 TracingLine::~TracingLine() { Flush(); }
@@ -69,14 +82,18 @@ void TracingLine::Flush() {
   }
   pending.clear();
   direction = Direction::none;
-  if (stream != nullptr) std::fflush(stream);
 }
 
 void TracingLine::PrintBytes(char mark, const uint8_t* data, std::size_t count) {
-  if (stream == nullptr) return;
+  if (!sink) return;
   const double seconds =
       std::chrono::duration<double>(pendingSince - start).count();
-  std::fprintf(stream, "%10.3f %c", seconds * millisecondsPerSecond, mark);
-  for (std::size_t i = 0; i < count; ++i) std::fprintf(stream, " %02X", data[i]);
-  std::fputc('\n', stream);
+  char piece[stampSize];
+  std::snprintf(piece, sizeof piece, "%10.3f %c", seconds * millisecondsPerSecond, mark);
+  std::string line = piece;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::snprintf(piece, sizeof piece, " %02X", data[i]);
+    line += piece;
+  }
+  sink(line);
 }

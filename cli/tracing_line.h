@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "link/serial_line.h"
@@ -18,10 +20,15 @@ struct LineCounts {
   long answered = 0;  // received, and not the echo
 };
 
+// Takes one whole trace line, without its line feed.
+using TraceLineSink = std::function<void(const std::string& line)>;
+
 class TracingLine final : public SerialLine {
  public:
   // `stream` may be null: then the line only counts.
   TracingLine(SerialLine* inner, std::FILE* stream);
+  // An empty sink: the line only counts.
+  TracingLine(SerialLine* inner, TraceLineSink sink);
   ~TracingLine() override;
 
   void Write(int count, const uint8_t* data) override;
@@ -43,7 +50,7 @@ class TracingLine final : public SerialLine {
   void PrintBytes(char mark, const uint8_t* data, std::size_t count);
 
   SerialLine* inner;
-  std::FILE* stream;
+  TraceLineSink sink;
   std::chrono::steady_clock::time_point start;
   std::chrono::steady_clock::time_point pendingSince;
   Direction direction = Direction::none;

@@ -2,6 +2,7 @@
 // production lines and scripts.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/exit_status.h"
 #include "cli/flash_arguments.h"
@@ -12,15 +13,21 @@
 #include "record/job_identity.h"
 #include "link/printable_text.h"
 
+namespace {
+
+int UsageError(const std::string& error) {
+  std::fprintf(stderr, "velt-flash: %s\nСправка: velt-flash --help\n",
+               PrintableText(error).c_str());
+  return exitUsage;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   PrepareConsole();
   FlashArguments arguments;
   std::string error;
-  if (ParseFlashArguments(argc, argv, &arguments, &error) != 0) {
-    std::fprintf(stderr, "velt-flash: %s\nСправка: velt-flash --help\n",
-                 PrintableText(error).c_str());
-    return exitUsage;
-  }
+  if (ParseFlashArguments(argc, argv, &arguments, &error) != 0) return UsageError(error);
   if (arguments.help) {
     std::fputs(flashUsage, stdout);
     return exitStarted;
@@ -32,6 +39,10 @@ int main(int argc, char** argv) {
     return exitStarted;
   }
   if (arguments.listPorts) return PrintPortList(ListPorts(), stdout, stderr);
-  arguments.port = PortDeviceFor(arguments.port);
-  return RunFlashJob(arguments);
+  const std::vector<DevicePort> ports = DevicePortsFor(arguments.ports);
+  // Two words for one port (its listed name and its path) would fight over it.
+  std::vector<std::string> opened;
+  for (const DevicePort& port : ports) opened.push_back(OpenedName(port));
+  if (CheckPortsDistinct(opened, arguments.ports, &error) != 0) return UsageError(error);
+  return RunFlashJob(arguments, ports);
 }

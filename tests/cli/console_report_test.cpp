@@ -25,7 +25,7 @@ class ConsoleReport : public ::testing::Test {
 
   // A short run: two pages written and verified between the log lines.
   void Run(bool terminal) {
-    ConsoleReporter reporter({stream, terminal, terminal, 2, 2});
+    ConsoleReporter reporter({stream, terminal, terminal, 2, 2, false, {}});
     reporter.Attach(&sinks);
     sinks.log("@C4Запись коэффициентов.");
     sinks.page(PageWork::written, 0x7000);
@@ -51,16 +51,16 @@ TEST_F(ConsoleReport, ColoursLinesAndUpdatesProgressInPlaceOnATerminal) {
   const std::string erase = "\r\x1b[K";
   const std::string expected =
       "\x1b[34mЗапись коэффициентов.\x1b[0m\n" +
-      erase + "записано страниц: 1 из 2, проверено: 0 из 2" +
-      erase + "записано страниц: 2 из 2, проверено: 0 из 2" +
+      erase + "записано страниц: 1 из 2, проверено: 0 из 2, 25 %, 0 с" +
+      erase + "записано страниц: 2 из 2, проверено: 0 из 2, 50 %, 0 с" +
       erase + "\x1b[34mПроверка.\x1b[0m\n" +
-      erase + "записано страниц: 2 из 2, проверено: 1 из 2" +
+      erase + "записано страниц: 2 из 2, проверено: 1 из 2, 75 %, 0 с" +
       erase + "\x1b[31mОшибка!!!.\x1b[0m\n";
   EXPECT_EQ(Output(), expected);
 }
 
 TEST_F(ConsoleReport, EndingClearsTheProgressLineAndRemovesTheSinks) {
-  ConsoleReporter reporter({stream, true, true, 1, 1});
+  ConsoleReporter reporter({stream, true, true, 1, 1, false, {}});
   reporter.Attach(&sinks);
   sinks.page(PageWork::written, 0x2000);
   reporter.End();
@@ -68,6 +68,26 @@ TEST_F(ConsoleReport, EndingClearsTheProgressLineAndRemovesTheSinks) {
   EXPECT_FALSE(sinks.page);
   const std::string output = Output();
   EXPECT_EQ(output.substr(output.size() - 4), "\r\x1b[K") << "the progress line is wiped";
+}
+
+// NO_COLOR, TERM=dumb or --color=never on a terminal: the progress line is
+// overwritten with spaces, never erased by an escape.
+TEST_F(ConsoleReport, WithoutColourTheProgressLineIsBlankedWithSpaces) {
+  ConsoleReporter reporter({stream, false, true, 2, 0, false, [] { return 40; }});
+  reporter.Attach(&sinks);
+  sinks.page(PageWork::written, 0x7000);
+  sinks.page(PageWork::written, 0x7040);
+  sinks.log("@C4Коэффициенты прошились.");
+  reporter.End();
+  const std::string first = "записано страниц: 1 из 2, проверено: 0 из 0, 50 %, 0 с";
+  const std::string output = Output();
+  EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
+  // At 40 columns the long form does not fit; each line covers the last.
+  const std::string shortForm = "запись 1/2, проверка 0/0, 50 %, 0 с";
+  const std::string done = "запись 2/2, проверка 0/0, 100 %, 0 с";
+  EXPECT_EQ(output, "\r" + shortForm + "\r" + done + "\r" + std::string(36, ' ') + "\r" +
+                        "Коэффициенты прошились.\n");
+  EXPECT_EQ(output.find(first), std::string::npos);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST(FlashArguments, AcceptsTheThreeJobsInAnyOrderOfOptions) {
     FlashArguments arguments;
     std::string error;
     ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
-    EXPECT_EQ(arguments.port, c.port);
+    EXPECT_EQ(arguments.ports, std::vector<std::string>{c.port});
     EXPECT_EQ(arguments.job, c.job);
     EXPECT_EQ(arguments.file, c.file);
     EXPECT_EQ(arguments.trace, c.trace);
@@ -125,14 +125,121 @@ TEST(FlashArguments, OnlyASingleDigitOneToFourIsAPortNumber) {
   EXPECT_FALSE(IsPortDigit("/dev/ttyS1"));
 }
 
+TEST(FlashArguments, TakesShortOptionsPortsInOrderColourAndTheRecord) {
+  struct Case {
+    std::vector<const char*> words;
+    std::vector<std::string> ports;
+    bool trace;
+    bool quiet;
+    ColourChoice colour;
+    std::string record;
+  };
+  const ColourChoice automatic = ColourChoice::automatic;
+  const Case cases[] = {
+      {{"-p", "COM7", "reset"}, {"COM7"}, false, false, automatic, ""},
+      {{"-pCOM7", "reset"}, {"COM7"}, false, false, automatic, ""},
+      {{"-v", "-q", "-p", "1", "reset"}, {"1"}, true, true, automatic, ""},
+      {{"--quiet", "--port", "1", "reset"}, {"1"}, false, true, automatic, ""},
+      {{"-qv", "-p", "1", "reset"}, {"1"}, true, true, automatic, ""},
+      // The port is the next word, or the rest of this one; never an option.
+      {{"-vp", "2", "reset"}, {"2"}, true, false, automatic, ""},
+      {{"-qp/dev/ttyUSB0", "firmware"}, {"/dev/ttyUSB0"}, false, true, automatic, ""},
+      {{"-p", "-odd", "reset"}, {"-odd"}, false, false, automatic, ""},
+      {{"-p", "COM9", "--port", "3", "firmware", "--port=ttyS1", "-pCOM2"},
+       {"COM9", "3", "ttyS1", "COM2"}, false, false, automatic, ""},
+      {{"--color", "-p", "1", "reset"}, {"1"}, false, false, ColourChoice::always, ""},
+      {{"--color=never", "-p", "1", "reset"}, {"1"}, false, false, ColourChoice::never, ""},
+      {{"--color=never", "--color=auto", "-p", "1", "reset"}, {"1"}, false, false, automatic, ""},
+      {{"--record", "jobs.csv", "-p", "1", "reset"}, {"1"}, false, false, automatic, "jobs.csv"},
+      {{"-p", "1", "--record=Журнал.csv", "reset"}, {"1"}, false, false, automatic, "Журнал.csv"},
+  };
+  for (const Case& c : cases) {
+    FlashArguments arguments;
+    std::string error;
+    ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << c.words[0] << ": " << error;
+    EXPECT_EQ(arguments.ports, c.ports) << c.words[0];
+    EXPECT_EQ(arguments.trace, c.trace) << c.words[0];
+    EXPECT_EQ(arguments.quiet, c.quiet) << c.words[0];
+    EXPECT_EQ(arguments.colour, c.colour) << c.words[0];
+    EXPECT_EQ(arguments.recordPath, c.record) << c.words[0];
+  }
+  FlashArguments arguments;
+  std::string error;
+  ASSERT_EQ(Parse({"-hV"}, &arguments, &error), 0);
+  EXPECT_TRUE(arguments.help && arguments.version);
+  std::vector<std::string> names;
+  for (int n = 0; n < maxPorts; ++n) names.push_back("/dev/ttyUSB" + std::to_string(n));
+  std::vector<const char*> words = {"verify"};
+  for (const std::string& name : names) words.insert(words.end(), {"-p", name.c_str()});
+  ASSERT_EQ(Parse(words, &arguments, &error), 0) << error;
+  EXPECT_EQ(arguments.ports, names);
+  words.insert(words.end(), {"-p", "/dev/ttyACM0"});
+  EXPECT_EQ(Parse(words, &arguments, &error), -1);
+  EXPECT_NE(error.find("больше 32"), std::string::npos) << error;
+}
+
+TEST(FlashArguments, RejectsShortOptionsAndPortListsThatCannotBeRun) {
+  struct Case {
+    std::vector<const char*> words;
+    const char* reasonPart;
+  };
+  const Case cases[] = {
+      {{"reset", "-p"}, "после -p"},
+      {{"-x", "-p", "1", "reset"}, "\"-x\""},
+      {{"-qx", "-p", "1", "reset"}, "\"-x\" в \"-qx\""},
+      {{"-p", "", "reset"}, "пустое"},
+      {{"--color=sometimes", "-p", "1", "reset"}, "\"sometimes\""},
+      {{"--color", "never", "-p", "1", "reset"}, "\"never\""},  // not the option's value
+      {{"-p", "/dev/ttyUSB0", "-p", "/dev/ttyUSB0", "reset"}, "\"/dev/ttyUSB0\" задан дважды"},
+      {{"-p", "2", "-p", "1", "--port=2", "firmware"}, "\"2\" задан дважды"},
+      {{"-p", "1", "-p", "5", "reset"}, "1 до 4"},
+      {{"-p", "1", "-p", "2", "save-coefficients", "k.koeff"}, "одно устройство"},
+      {{"-p", "1", "reset", "--record"}, "после --record"},
+      {{"-p", "1", "reset", "--record="}, "пустое имя файла журнала"},
+  };
+  for (const Case& c : cases) {
+    FlashArguments arguments;
+    std::string error;
+    EXPECT_EQ(Parse(c.words, &arguments, &error), -1) << c.reasonPart;
+    EXPECT_NE(error.find(c.reasonPart), std::string::npos) << error;
+  }
+}
+
+TEST(FlashArguments, TwoWordsForOnePortAreNamedAsGiven) {
+  struct Case {
+    std::vector<std::string> opened;  // what each word opens
+    std::vector<std::string> given;
+    const char* reason;  // "" when they are distinct
+  };
+  const Case cases[] = {
+      {{"/dev/ttyUSB0", "/dev/ttyUSB1"}, {"ttyUSB0", "ttyUSB1"}, ""},
+      {{"/dev/ttyUSB0", "/dev/ttyUSB0"}, {"ttyUSB0", "/dev/ttyUSB0"},
+       "\"ttyUSB0\" и \"/dev/ttyUSB0\" - один порт"},
+      {{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS0"}, {"1", "2", "/dev/ttyS0"},
+       "\"1\" и \"/dev/ttyS0\" - один порт"},
+      {{"COM7", "COM7"}, {"COM7", "COM7"}, "порт \"COM7\" задан дважды"},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_EQ(CheckPortsDistinct(c.opened, c.given, &error), c.reason[0] == '\0' ? 0 : -1);
+    EXPECT_EQ(error, c.reason);
+  }
+}
+
 TEST(FlashArguments, UsageDocumentsEveryExitStatus) {
   const std::string usage = flashUsage;
-  for (const char* status : {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  64 ", "  130 "}) {
+  for (const char* status :
+       {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  6 ", "  64 ", "  130 "}) {
     EXPECT_NE(usage.find(status), std::string::npos) << status;
   }
   for (const char* job : {"verify", "save-coefficients", "--force"}) {
     EXPECT_NE(usage.find(job), std::string::npos) << job;
   }
+  for (const char* option : {"-p, --port", "-v, --trace", "-q, --quiet", "-h, --help",
+                             "-V, --version", "--color=", "NO_COLOR", "TERM", "--record"}) {
+    EXPECT_NE(usage.find(option), std::string::npos) << option;
+  }
+  EXPECT_NE(usage.find("иначе код первого"), std::string::npos) << "the station's exit rule";
 }
 
 }  // namespace

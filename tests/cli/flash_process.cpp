@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <thread>
 
 namespace {
@@ -46,8 +49,9 @@ std::string Rewound(int fd) {
 
 // Everything is prepared before fork: the simulator's thread runs in this
 // process, so the child may only call what is safe after a fork.
+// `dropped` names variables of this process the child does not inherit.
 pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-            int outFd, int errFd) {
+            int outFd, int errFd, const std::vector<std::string>& dropped = {}) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(VELT_FLASH_PROGRAM));
   for (const std::string& word : arguments) argv.push_back(const_cast<char*>(word.c_str()));
@@ -55,7 +59,13 @@ pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::st
   std::vector<char*> envp;
   // The first of two equal names wins, so the test's entries go first.
   for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
-  for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    bool drop = false;
+    for (const std::string& name : dropped) {
+      drop = drop || std::strncmp(*entry, (name + "=").c_str(), name.size() + 1) == 0;
+    }
+    if (!drop) envp.push_back(*entry);
+  }
   envp.push_back(nullptr);
 
   const pid_t child = fork();
@@ -87,15 +97,36 @@ FlashRun RunFlash(const std::vector<std::string>& arguments,
 }
 
 FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments, bool errorsToTerminal) {
+  TerminalRun terminal;
+  terminal.errorsToTerminal = errorsToTerminal;
+  return RunFlashOnTerminal(arguments, terminal);
+}
+
+FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments,
+                            const TerminalRun& terminal) {
   FlashRun run;
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) return run;
+  winsize size = {};
+  size.ws_col = static_cast<unsigned short>(terminal.columns);
+  size.ws_row = static_cast<unsigned short>(terminal.rows);
+  if (terminal.columns > 0) ioctl(master, TIOCSWINSZ, &size);
   const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
   const int errFd = TemporaryFile();
-  const pid_t child = Start(arguments, {}, slave, errorsToTerminal ? slave : errFd);
+  // What the machine's own terminal says of colour is not the test's business.
+  std::vector<std::string> environment = terminal.environment;
+  environment.push_back("TERM=xterm");
+  const pid_t child = Start(arguments, environment, slave,
+                            terminal.errorsToTerminal ? slave : errFd, {"NO_COLOR", "TERM"});
   close(slave);
   // Drained while the child runs: a full pty would stop it.
   std::thread reader([&] { run.out = ReadAll(master); });
+  if (terminal.resizeAfterMilliseconds > 0) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(terminal.resizeAfterMilliseconds));
+    size.ws_col = static_cast<unsigned short>(terminal.resizeColumns);
+    ioctl(master, TIOCSWINSZ, &size);
+    kill(child, SIGWINCH);  // the kernel would send it to the terminal's foreground group
+  }
   run.status = Wait(child);
   reader.join();
   close(master);
@@ -127,4 +158,20 @@ std::vector<std::string> Lines(const std::string& text) {
     start = end + 1;
   }
   return lines;
+}
+
+std::vector<std::string> DrawnPieces(const std::string& output) {
+  const std::string text = std::regex_replace(output, std::regex("\x1b\\[[0-9;]*[A-Za-z]"), "");
+  std::vector<std::string> pieces(1);
+  for (char byte : text) {
+    if (byte == '\r' || byte == '\n') pieces.emplace_back();
+    else pieces.back() += byte;
+  }
+  return pieces;
+}
+
+int Characters(const std::string& text) {
+  int count = 0;
+  for (unsigned char byte : text) count += (byte & 0xC0) != 0x80;
+  return count;
 }

@@ -21,9 +21,29 @@ FlashRun RunFlash(const std::vector<std::string>& arguments,
 FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments,
                             bool errorsToTerminal = false);
 
+// The pseudo-terminal of a run: its size, and a resize during the run. The
+// child sees TERM=xterm and no NO_COLOR unless `environment` says otherwise.
+struct TerminalRun {
+  int columns = 0;  // 0: the size is left unset, as a bare pty has it
+  int rows = 0;
+  std::vector<std::string> environment;
+  bool errorsToTerminal = false;
+  int resizeAfterMilliseconds = 0;  // 0: no resize; else to resizeColumns, with SIGWINCH
+  int resizeColumns = 0;
+};
+
+FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments,
+                            const TerminalRun& terminal);
+
 // Starts velt-flash, sends it `signal` after `delayMilliseconds`, waits.
 FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds,
                               int signal = SIGINT);
 
 // The output split into lines.
 std::vector<std::string> Lines(const std::string& text);
+
+// What a terminal shows of the output between two carriage returns or line
+// feeds, the control sequences taken out ...
+std::vector<std::string> DrawnPieces(const std::string& output);
+// ... and the columns a piece takes: one per character.
+int Characters(const std::string& text);

@@ -1,0 +1,10 @@
+#include "cli/exit_rule.h"
+
+#include "cli/exit_status.h"
+
+int StationExitStatus(const std::vector<int>& deviceStatuses) {
+  for (const int status : deviceStatuses) {
+    if (status != exitStarted) return status;
+  }
+  return exitStarted;
+}

@@ -1,0 +1,14 @@
+// The end of a station's run: one line per device, in --port order.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/device_result.h"
+
+// "ttyUSB3: итог: запущено, код 0, 41.3 с" (the port printable).
+std::string SummaryLine(const DeviceResult& result);
+
+// Blue for a device that ended with 0, red for the others, when `colour`.
+void PrintSummary(const std::vector<DeviceResult>& results, bool colour, std::FILE* stream);

@@ -1,0 +1,326 @@
+// velt-flash with several --port against one simulated device each, all in
+// this test process: a station's run as a production line sees it.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "loader/firmware/firmware_images.h"
+#include "record/job_identity.h"
+#include "record/job_record.h"
+#include "sim/simulator.h"
+#include "tests/cli/flash_process.h"
+#include "tests/support/file_text.h"
+#include "tests/support/image_bytes.h"
+
+namespace {
+
+using LogLines = std::vector<std::string>;
+using Fields = std::vector<std::string>;
+
+const LogLines firmwareLog = {
+    "Контроллер 1 - запись",  "Контроллер 2 - запись",  "Контроллер 3 - запись",
+    "Контроллеры загружены.", "Контроллер 1 - проверка", "Контроллер 2 - проверка",
+    "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
+
+enum Column { port = 2, job, outcome, exitStatus, seconds, written, verified, firmware,
+              coefficientsFile, coefficientsSha, version, lastLine, failure, columnCount };
+
+SimOptions Unpaced(const SimFaults& faults = {}) {
+  SimOptions options;
+  options.baud = 0;
+  options.faults = faults;
+  return options;
+}
+
+// Each line of a station's output is "PORT: text": the texts, by port.
+std::map<std::string, LogLines> ByPort(const std::string& output,
+                                       const std::vector<std::string>& ports) {
+  std::map<std::string, LogLines> lines;
+  for (const std::string& line : Lines(output)) {
+    bool known = false;
+    for (const std::string& port : ports) {
+      if (line.rfind(port + ": ", 0) != 0) continue;
+      lines[port].push_back(line.substr(port.size() + 2));
+      known = true;
+    }
+    EXPECT_TRUE(known) << "a line without its port: " << line;
+  }
+  return lines;
+}
+
+// The record's rows after its one header, by port (no field here is quoted).
+std::map<std::string, std::vector<Fields>> RecordRows(const std::string& path) {
+  std::map<std::string, std::vector<Fields>> rows;
+  const std::string text = FileText(path);
+  EXPECT_EQ(text.rfind(RecordHeader(), 0), 0u) << "BOM and header first";
+  for (std::string line : Lines(text.substr(std::min(text.size(), RecordHeader().size())))) {
+    EXPECT_EQ(line.back(), '\r') << "CR LF ends a row";
+    line.pop_back();
+    Fields fields;
+    for (size_t from = 0, semicolon = 0; semicolon != std::string::npos; from = semicolon + 1) {
+      semicolon = line.find(';', from);
+      fields.push_back(line.substr(from, semicolon - from));
+    }
+    EXPECT_EQ(fields.size(), static_cast<size_t>(columnCount)) << line;
+    if (fields.size() == static_cast<size_t>(columnCount)) rows[fields[port]].push_back(fields);
+  }
+  return rows;
+}
+
+bool Contains(const LogLines& lines, const std::string& part) {
+  for (const std::string& line : lines) {
+    if (line.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+void ExpectFirmwareLoaded(const Simulator& device) {
+  const FirmwareTables tables = BuiltInFirmwareTables();
+  const uint32_t ends[] = {0x7000, 0x8000, 0x8000};
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(MemoryBytesAtImage(device.Memory(c + 1), *tables[c], firmwareBase, ends[c],
+                                 firmwareBase),
+              ImageBytes(*tables[c], firmwareBase, ends[c], firmwareBase))
+        << "controller " << c + 1;
+  }
+  EXPECT_TRUE(device.ApplicationRunning());
+}
+
+std::string TemporaryFolder() {
+  char pattern[] = "/tmp/velt-station-XXXXXX";
+  return mkdtemp(pattern);
+}
+
+class Station : public ::testing::Test {
+ protected:
+  // One simulated device per entry, unpaced unless `paced`.
+  void Start(const std::vector<SimFaults>& faults, bool paced = false) {
+    for (const SimFaults& f : faults) {
+      SimOptions options = Unpaced(f);
+      if (paced) options.baud = SimOptions().baud;
+      devices.push_back(std::make_unique<Simulator>(options));
+      ASSERT_TRUE(devices.back()->Ok());
+      ports.push_back(devices.back()->DevicePath());
+    }
+  }
+  std::vector<std::string> With(std::vector<std::string> arguments) const {
+    for (const std::string& p : ports) arguments.insert(arguments.end(), {"-p", p});
+    return arguments;
+  }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+
+  std::vector<std::unique_ptr<Simulator>> devices;
+  std::vector<std::string> ports;
+  std::string folder = TemporaryFolder();
+};
+
+// One silent device, one whose line dies at a read, a port that is not
+// there, one with a bad page, two sound ones, traced and on record: each
+// ends as it would alone, and the others load as if the faulty ones were
+// not there.
+TEST_F(Station, EachDeviceEndsAsItWouldAloneAndTheFirstFailureIsTheExitStatus) {
+  struct Device {
+    SimFaults faults;
+    bool absent;           // no device behind the port
+    int status;
+    const char* outcome;   // the summary's word, and the record's
+    const char* recorded;
+    LogLines lastLines;    // of its log
+    const char* errorPart; // in its stderr lines and the record's failure
+    const char* pages;     // written and verified, in the record
+  };
+  SimFaults silent;
+  silent.silent = true;
+  SimFaults hangsUp;
+  hangsUp.hangUp = {{SimCommand::read, 10}};
+  SimFaults badPage;
+  badPage.badReadController = 2;
+  badPage.badReadPage = 0x2140;
+  const std::vector<Device> table = {
+      {{}, false, 0, "запущено", "started", firmwareLog, "cm.Sync() 3", "149;149"},
+      {silent, false, 2, "не отвечает", "noAnswer", {"Не отвечает."}, "ничего не пришло в ответ",
+       "0;0"},
+      {hangsUp, false, 1, "ошибка", "failed", {"Контроллер 1 - проверка", "Ошибка!!!."},
+       "чтение страницы 0x2240 контроллера 1: ", "149;9"},
+      {{}, true, 4, "порт не открылся", "portNotOpened", {}, "не открылся: порт не найден",
+       "0;0"},
+      {badPage, false, 1, "ошибка", "failed", {"Контроллер 2 - проверка", "Ошибка!!!."},
+       "проверка страницы 0x2140 контроллера 2: прочитано не то, что записано", "149;58"},
+      {{}, false, 0, "запущено", "started", firmwareLog, "cm.Sync() 3", "149;149"},
+  };
+  std::vector<SimFaults> faults;
+  for (const Device& device : table) faults.push_back(device.faults);
+  Start(faults);
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (table[i].absent) ports[i] = "/dev/velt-no-such-port";
+  }
+  const std::string record = folder + "/jobs.csv";
+  const FlashRun run = RunFlash(With({"-v", "--record", record, "firmware"}));
+
+  // Not the largest status (4), nor the smallest or the last (1).
+  EXPECT_EQ(run.status, 2) << "the silent device is the first that failed";
+  std::map<std::string, LogLines> out = ByPort(run.out, ports);
+  std::map<std::string, LogLines> errors = ByPort(run.err, ports);
+  std::map<std::string, std::vector<Fields>> rows = RecordRows(record);
+  const LogLines all = Lines(run.out);
+  ASSERT_GE(all.size(), ports.size());
+  const std::regex frame(R"( *\d+\.\d{3} [<>=]( [0-9A-F]{2})+)");
+  for (size_t i = 0; i < ports.size(); ++i) {
+    const Device& device = table[i];
+    SCOPED_TRACE(ports[i]);
+    // The summary closes the output, in --port order.
+    EXPECT_TRUE(std::regex_match(all[all.size() - ports.size() + i],
+                                 std::regex(ports[i] + ": итог: " + device.outcome + ", код " +
+                                            std::to_string(device.status) + R"(, \d+\.\d с)")))
+        << all[all.size() - ports.size() + i];
+    LogLines log = out[ports[i]];
+    ASSERT_GE(log.size(), device.lastLines.size() + 1);
+    log.pop_back();  // the summary
+    EXPECT_EQ(LogLines(log.end() - device.lastLines.size(), log.end()), device.lastLines);
+    // Its trace and what it says, all behind its port.
+    LogLines said;
+    for (const std::string& line : errors[ports[i]]) {
+      if (!std::regex_match(line, frame)) said.push_back(line);
+    }
+    EXPECT_TRUE(Contains(said, device.errorPart)) << ::testing::PrintToString(said);
+    EXPECT_EQ(said.size() < errors[ports[i]].size(), !device.absent) << "frames traced";
+
+    ASSERT_EQ(rows[ports[i]].size(), 1u);
+    const Fields& row = rows[ports[i]][0];
+    EXPECT_EQ(row[job], "firmware");
+    EXPECT_EQ(row[outcome], device.recorded);
+    EXPECT_EQ(row[exitStatus], std::to_string(device.status));
+    EXPECT_EQ(row[written] + ";" + row[verified], device.pages);
+    EXPECT_EQ(row[lastLine], device.lastLines.empty() ? "" : device.lastLines.back());
+    EXPECT_EQ(row[firmware], FirmwareSha256(BuiltInFirmwareTables()));
+    if (device.status == 0) {
+      EXPECT_EQ(log, firmwareLog);
+      ExpectFirmwareLoaded(*devices[i]);
+    } else if (device.status != 2) {  // "Не отвечает." names no step
+      EXPECT_NE(row[failure].find(device.errorPart), std::string::npos) << row[failure];
+    }
+  }
+  EXPECT_TRUE(devices[2]->HungUp());
+  EXPECT_TRUE(devices[3]->Transcript().empty());
+}
+
+TEST_F(Station, APortTwiceOrASaveOnSeveralIsAUsageErrorThatSendsNothing) {
+  Start({{}, {}});
+  std::vector<std::string> tooMany = {"reset"};
+  for (int n = 0; n <= 32; ++n) tooMany.insert(tooMany.end(), {"-p", "/dev/v" + std::to_string(n)});
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<std::string> environment;
+    std::string reason;
+  } cases[] = {
+      {With({"-p", ports[0], "firmware"}), {}, "задан дважды"},
+      {{"-p", "1", "-p", ports[0], "reset"}, {"VELT_COM1=" + ports[0]},
+       "\"1\" и \"" + ports[0] + "\" - один порт"},
+      {With({"save-coefficients", folder + "/k.koeff"}), {}, "одно устройство"},
+      {tooMany, {}, "больше 32"},
+  };
+  for (const auto& c : cases) {
+    const FlashRun run = RunFlash(c.arguments, c.environment);
+    EXPECT_EQ(run.status, 64) << run.err;
+    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty()) << run.out;
+  }
+  for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
+}
+
+TEST_F(Station, CtrlCStopsEveryDeviceBetweenTwoSteps) {
+  Start({{}, {}}, true);  // paced, so that the load still runs when the signal comes
+  const FlashRun run = RunFlashAndInterrupt(With({"firmware"}), 700);
+  EXPECT_EQ(run.status, 130) << run.err;
+  std::map<std::string, LogLines> out = ByPort(run.out, ports);
+  std::map<std::string, LogLines> errors = ByPort(run.err, ports);
+  for (const std::string& p : ports) {
+    ASSERT_FALSE(out[p].empty()) << p;
+    const std::regex stopped(R"(итог: прервано, код 130, \d+\.\d с)");
+    EXPECT_TRUE(std::regex_match(out[p].back(), stopped)) << out[p].back();
+    EXPECT_FALSE(Contains(out[p], "Ошибка")) << "a stop is no failure";
+    EXPECT_EQ(errors[p], LogLines{"velt-flash: прервано"}) << p;
+  }
+  EXPECT_EQ(RunFlash(With({"reset"})).status, 0) << "both ports let go";
+}
+
+TEST_F(Station, OnATerminalEachDeviceHasARowThatFitsAndStaysInPlace) {
+  Start({{}, {}, {}, {}});
+  TerminalRun terminal;
+  terminal.columns = 50;
+  terminal.rows = 4;  // two rows, one for the other two devices, the cursor's line
+  terminal.errorsToTerminal = true;
+  const FlashRun run = RunFlashOnTerminal(With({"firmware"}), terminal);
+  EXPECT_EQ(run.status, 0);
+  for (const std::string& piece : DrawnPieces(run.out)) EXPECT_LT(Characters(piece), 50) << piece;
+  const size_t lastFrame = run.out.rfind("\r\x1b[3A");  // back up to the first row
+  ASSERT_NE(lastFrame, std::string::npos);
+  const std::string finalRows = run.out.substr(lastFrame);
+  EXPECT_NE(finalRows.find("ещё устройств: 2, закончили 2"), std::string::npos) << finalRows;
+  EXPECT_NE(finalRows.find("100 %"), std::string::npos) << finalRows;
+  // Below the rows: what the devices said on stderr, then the summary.
+  const std::string plain =
+      std::regex_replace(finalRows, std::regex("\x1b\\[[0-9;]*[A-Za-z]|\r"), "");
+  for (size_t i = 0; i < ports.size(); ++i) {
+    EXPECT_NE(plain.find("\n" + ports[i] + ": cm.Sync() 3\n"), std::string::npos) << plain;
+    EXPECT_TRUE(std::regex_search(
+        plain, std::regex("\n" + ports[i] + ": итог: запущено, код 0, \\d+\\.\\d с\n")))
+        << plain;
+    ExpectFirmwareLoaded(*devices[i]);
+  }
+}
+
+// The record is opened before any port; a pipe opens and locks like a file
+// but takes no row, which makes each device's status 6 after its job.
+TEST_F(Station, ARecordThatCannotBeKeptIsStatusSix) {
+  Start({{}, {}});
+  const std::string missing = folder + "/none/jobs.csv";
+  const FlashRun unopened = RunFlash(With({"--record", missing, "reset"}));
+  EXPECT_EQ(unopened.status, 6);
+  EXPECT_EQ(unopened.err.rfind("velt-flash: журнал работ недоступен: " + missing + ": ", 0), 0u)
+      << unopened.err;
+  for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
+
+  const std::string pipe = folder + "/fifo.csv";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const FlashRun unwritten = RunFlash(With({"--record", pipe, "reset"}));
+  EXPECT_EQ(unwritten.status, 6);
+  for (const std::string& p : ports) {
+    EXPECT_TRUE(std::regex_search(unwritten.out, std::regex(p + ": итог: запущено, код 6, ")))
+        << unwritten.out;
+    EXPECT_NE(unwritten.err.find(p + ": velt-flash: журнал работ недоступен: " + pipe),
+              std::string::npos)
+        << unwritten.err;
+  }
+}
+
+// Judged once for all the ports; nothing is sent, and every device still
+// has its summary line and its row.
+TEST_F(Station, ARejectedFileIsSaidOnceAndEveryDeviceKeepsItsLineAndRow) {
+  Start({{}, {}});
+  const std::string file = folder + "/empty.koeff";
+  std::fclose(std::fopen(file.c_str(), "w"));
+  const std::string record = folder + "/jobs.csv";
+  const FlashRun run = RunFlash(With({"--record", record, "write", file}));
+  EXPECT_EQ(run.status, 5);
+  EXPECT_EQ(Lines(run.err),
+            LogLines{"velt-flash: файл коэффициентов " + file + " отклонён: файл пуст"});
+  std::map<std::string, std::vector<Fields>> rows = RecordRows(record);
+  for (size_t i = 0; i < ports.size(); ++i) {
+    EXPECT_EQ(Lines(run.out)[i], ports[i] + ": итог: файл отклонён, код 5, 0.0 с");
+    ASSERT_EQ(rows[ports[i]].size(), 1u);
+    EXPECT_EQ(rows[ports[i]][0][outcome], "fileRejected");
+    EXPECT_EQ(rows[ports[i]][0][coefficientsFile], file);
+    EXPECT_TRUE(devices[i]->Transcript().empty());
+  }
+}
+
+}  // namespace
