@@ -3,7 +3,8 @@
 // the device's answers and the protocol's own pauses make unavoidable. Then
 // says where the rest went: the pauses' overshoot, the simulator's lateness
 // against its own deadlines, and the remainder (the tool's wake-ups after
-// the answers, and the pty's).
+// the answers, and the pty's), and how much CPU time the host of a virtual
+// machine took from it meanwhile.
 //
 //   line_bench [--check]   --check: exit 1 when the firmware load's ratio is above target
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <functional>
 
+#include "bench/stolen_time.h"
 #include "coeff/device_float.h"
 #include "link/boot_link.h"
 #include "link/com_port.h"
@@ -99,6 +101,7 @@ double Run(const char* name, const std::function<Outcome(RunContext&)>& job,
   pauseTally = PauseTally{};
   RunContext run(link);
   run.reports.trace = nullptr;  // the table is the output
+  const double stolenBefore = StolenMilliseconds();
   const auto start = std::chrono::steady_clock::now();
   const Outcome outcome = job(run);
   const double wallMs =
@@ -124,9 +127,9 @@ double Run(const char* name, const std::function<Outcome(RunContext&)>& job,
   const Simulator::Pacing pacing = simulator.AnswerPacing();
   const double restMs = wallMs - unavoidableMs - pauseTally.overshootMs - pacing.lateMs;
   std::printf("%-22s beyond it: pauses' overshoot %6.1f ms (%d pauses)  simulator late %6.1f ms "
-              "(%d answers, worst %.2f ms)  the rest %6.1f ms\n",
+              "(%d answers, worst %.2f ms)  the rest %6.1f ms  (host took %.0f ms of CPU)\n",
               "", pauseTally.overshootMs, pauseTally.pauses, pacing.lateMs, pacing.answers,
-              pacing.worstLateMs, restMs);
+              pacing.worstLateMs, restMs, StolenMilliseconds() - stolenBefore);
   return outcome == Outcome::started ? ratio : -1;
 }
 
