@@ -4,9 +4,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "sim/device_names.h"
+
 const char simUsage[] =
     "Использование:\n"
     "  velt-sim [ПАРАМЕТРЫ]     имитировать ВЕЛТ на псевдотерминале\n"
+    "  velt-sim --devices N [ПАРАМЕТРЫ] [--device K ПАРАМЕТРЫ]...\n"
+    "                           станция из N устройств в одном процессе\n"
     "  velt-sim --help | --version\n"
     "\n"
     "Три загрузчика устройства на псевдотерминале: эхо каждого кадра, ответы в\n"
@@ -21,6 +25,8 @@ const char simUsage[] =
     "                           и frames.txt\n"
     "  --baud N                 отвечать в темпе N бод, 10 бит на байт (по умолчанию\n"
     "                           57600; 0 - без задержек)\n"
+    "  --fifo N                 отдавать ответы по N байт, как приёмный FIFO UART;\n"
+    "                           последние байты ответа не ждут (по умолчанию 1)\n"
     "  --fill БАЙТ              начальное содержимое памяти (по умолчанию 0xFF)\n"
     "  --erase-latency МС       задержка перед каждым ответом на стирание\n"
     "  --write-latency МС       задержка перед каждым ответом на запись\n"
@@ -43,10 +49,26 @@ const char simUsage[] =
     "ВИД: query, read, write, erase, control, null, select или launch. N считается\n"
     "от 1, СКОЛЬКО по умолчанию 1.\n"
     "\n"
+    "Станция:\n"
+    "  --devices N              имитировать N устройств (1-32), каждое на своём\n"
+    "                           псевдотерминале, со своей памятью, протоколом и\n"
+    "                           сбоями; печатает N путей по порядку\n"
+    "  --link КАТАЛОГ           ссылки КАТАЛОГ/dev1 - КАТАЛОГ/devN; КАТАЛОГ\n"
+    "                           создаётся, если его нет, и тогда удаляется при\n"
+    "                           выходе\n"
+    "  --link ШАБЛОН            с одним %d в нём: ссылки по ШАБЛОНУ, где вместо %d\n"
+    "                           номер устройства\n"
+    "  --dump КАТАЛОГ           дамп каждого устройства в КАТАЛОГ/dev1 -\n"
+    "                           КАТАЛОГ/devN\n"
+    "  --device K               параметры и сбои после него, до следующего --device,\n"
+    "                           только для устройства K; до первого --device - для\n"
+    "                           всех (там же --link, --dump и --devices)\n"
+    "\n"
     "Коды завершения:\n"
     "  0  остановлен сигналом\n"
-    "  1  не удалось создать псевдотерминал или ссылку, или записать дамп\n"
+    "  1  не создан псевдотерминал, ссылка или каталог ссылок, или не записан дамп\n"
     "  2  ошибка в командной строке\n";
+
 
 namespace {
 
@@ -54,6 +76,7 @@ constexpr long maxByte = 0xFF;
 constexpr long maxCount = 1000000;
 constexpr long maxLatencyMs = 60000;
 constexpr long maxBaud = 4000000;
+constexpr long maxFifoBytes = 256;
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
@@ -106,28 +129,42 @@ bool ParseBadRead(const std::string& text, SimFaults* faults) {
   return true;
 }
 
-// Applies one option that takes a value. Returns false when the value is bad.
-bool ApplyValue(const std::string& name, const std::string& value, SimProgramOptions* options) {
-  SimOptions& device = options->device;
-  SimFaults& faults = device.faults;
+// Whether the option concerns velt-sim as a whole rather than one device.
+bool IsProgramOption(const std::string& name) {
+  return name == "--link" || name == "--dump" || name == "--devices";
+}
+
+bool ApplyProgramValue(const std::string& name, const std::string& value,
+                       SimProgramOptions* options) {
+  long number = 0;
+  if (name == "--devices") {
+    if (!ParseNumber(value, 1, maxSimDevices, &number)) return false;
+    options->deviceCount = static_cast<int>(number);
+    return true;
+  }
+  std::string& target = name == "--link" ? options->linkPath : options->dumpDirectory;
+  target = value;
+  return !value.empty();
+}
+
+// Applies one device option that takes a value. Returns false when the value is bad.
+bool ApplyDeviceValue(const std::string& name, const std::string& value, SimOptions* device) {
+  SimFaults& faults = device->faults;
   long number = 0;
   SimFault fault{};
-  if (name == "--link") {
-    options->linkPath = value;
-    return !value.empty();
-  }
-  if (name == "--dump") {
-    options->dumpDirectory = value;
-    return !value.empty();
+  if (name == "--fifo") {
+    if (!ParseNumber(value, 1, maxFifoBytes, &number)) return false;
+    device->fifoBytes = static_cast<int>(number);
+    return true;
   }
   if (name == "--baud" || name == "--fill" || name == "--erase-latency" ||
       name == "--write-latency") {
     const long high = name == "--baud" ? maxBaud : name == "--fill" ? maxByte : maxLatencyMs;
     if (!ParseNumber(value, 0, high, &number)) return false;
-    if (name == "--baud") device.baud = static_cast<int>(number);
-    if (name == "--fill") device.fill = static_cast<uint8_t>(number);
-    if (name == "--erase-latency") device.eraseLatencyMs = static_cast<int>(number);
-    if (name == "--write-latency") device.writeLatencyMs = static_cast<int>(number);
+    if (name == "--baud") device->baud = static_cast<int>(number);
+    if (name == "--fill") device->fill = static_cast<uint8_t>(number);
+    if (name == "--erase-latency") device->eraseLatencyMs = static_cast<int>(number);
+    if (name == "--write-latency") device->writeLatencyMs = static_cast<int>(number);
     return true;
   }
   if (name == "--bad-read") return ParseBadRead(value, &faults);
@@ -143,21 +180,29 @@ bool ApplyValue(const std::string& name, const std::string& value, SimProgramOpt
 bool TakesValue(const std::string& name) {
   static const char* const names[] = {"--link",  "--dump",    "--baud",  "--fill",
                                       "--erase-latency", "--write-latency", "--drop",
-                                      "--corrupt", "--stray", "--hang-up", "--bad-read"};
+                                      "--corrupt", "--stray", "--hang-up", "--bad-read",
+                                      "--devices", "--device", "--fifo"};
   for (const char* known : names) {
     if (name == known) return true;
   }
   return false;
 }
 
-bool ApplyFlag(const std::string& name, SimProgramOptions* options) {
-  SimFaults& faults = options->device.faults;
+bool ApplyProgramFlag(const std::string& name, SimProgramOptions* options) {
   if (name == "--help" || name == "-h") {
     options->help = true;
   } else if (name == "--version" || name == "-V") {
     options->version = true;
-  } else if (name == "--stay-launched") {
-    options->device.stayLaunched = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ApplyDeviceFlag(const std::string& name, SimOptions* device) {
+  SimFaults& faults = device->faults;
+  if (name == "--stay-launched") {
+    device->stayLaunched = true;
   } else if (name == "--silent") {
     faults.silent = true;
   } else if (name == "--echo-only") {
@@ -170,10 +215,36 @@ bool ApplyFlag(const std::string& name, SimProgramOptions* options) {
   return true;
 }
 
+// Exactly one %d and no other %: the name is built by hand, never by printf.
+bool LinkPatternIsSound(const std::string& path) {
+  const size_t at = path.find("%d");
+  return at != std::string::npos && path.find('%', at + 2) == std::string::npos &&
+         path.find('%') == at;
+}
+
+// Where the options after --device K go. Returns false with a reason.
+bool EnterDeviceSection(const std::string& value, SimProgramOptions* options, SimOptions** target,
+                        std::string* error) {
+  long number = 0;
+  if (options->deviceCount == 0) {
+    *error = "--device без --devices N перед ним";
+    return false;
+  }
+  if (!ParseNumber(value, 1, options->deviceCount, &number)) {
+    *error = "неверное значение --device: \"" + value + "\" (от 1 до " +
+             std::to_string(options->deviceCount) + ")";
+    return false;
+  }
+  if (options->devices.empty()) options->devices.assign(options->deviceCount, options->device);
+  *target = &options->devices[number - 1];
+  return true;
+}
+
 }  // namespace
 
 int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* options,
                       std::string* error) {
+  SimOptions* target = &options->device;  // the device options' destination
   for (int i = 1; i < argc; ++i) {
     std::string name = argv[i];
     std::string value;
@@ -184,22 +255,42 @@ int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* opti
       name = name.substr(0, equals);
       hasValue = true;
     }
-    if (TakesValue(name)) {
-      if (!hasValue) {
-        if (i + 1 >= argc) {
-          *error = "после " + name + " нужно значение";
-          return -1;
-        }
-        value = argv[++i];
-      }
-      if (!ApplyValue(name, value, options)) {
-        *error = "неверное значение " + name + ": \"" + value + "\"";
+    if (!TakesValue(name)) {
+      if (hasValue || !(ApplyProgramFlag(name, options) || ApplyDeviceFlag(name, target))) {
+        *error = "неизвестный параметр \"" + std::string(argv[i]) + "\"";
         return -1;
       }
-    } else if (hasValue || !ApplyFlag(name, options)) {
-      *error = "неизвестный параметр \"" + std::string(argv[i]) + "\"";
+      continue;
+    }
+    if (!hasValue) {
+      if (i + 1 >= argc) {
+        *error = "после " + name + " нужно значение";
+        return -1;
+      }
+      value = argv[++i];
+    }
+    if (name == "--device") {
+      if (!EnterDeviceSection(value, options, &target, error)) return -1;
+      continue;
+    }
+    if (IsProgramOption(name) && target != &options->device) {
+      *error = name + " относится ко всем устройствам: укажите его до первого --device";
       return -1;
     }
+    const bool applied = IsProgramOption(name) ? ApplyProgramValue(name, value, options)
+                                               : ApplyDeviceValue(name, value, target);
+    if (!applied) {
+      *error = "неверное значение " + name + ": \"" + value + "\"";
+      return -1;
+    }
+  }
+  if (options->deviceCount > 0 && IsLinkPattern(options->linkPath) &&
+      !LinkPatternIsSound(options->linkPath)) {
+    *error = "неверное значение --link: \"" + options->linkPath + "\" (один %d, других % нет)";
+    return -1;
+  }
+  if (options->devices.empty()) {
+    options->devices.assign(options->deviceCount > 0 ? options->deviceCount : 1, options->device);
   }
   return 0;
 }

@@ -31,6 +31,9 @@ struct SimFaults {
 
 struct SimOptions {
   int baud = 57600;  // pace of the answers; 0 = as fast as possible
+  // Answer bytes the computer's receiver hands over at once, as a UART's
+  // receive FIFO does; the last bytes of an answer are never held back.
+  int fifoBytes = 1;
   uint8_t fill = 0xFF;
   int eraseLatencyMs = 0;
   int writeLatencyMs = 0;

@@ -1,6 +1,7 @@
 // The simulated device on a pseudo-terminal: tests and velt-sim open its
 // DevicePath() with the real serial code. A background thread echoes, answers
-// and paces; everything here may be called from any thread.
+// and paces, either its own or one that serves several devices (SimRunner);
+// everything here may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +11,14 @@
 
 #include "sim/sim_types.h"
 
+class SimRunner;
+
 class Simulator {
  public:
   explicit Simulator(const SimOptions& options = {});
-  ~Simulator();  // stops the thread, closes the pty
+  // Served by `runner`, which must outlive it.
+  Simulator(const SimOptions& options, SimRunner& runner);
+  ~Simulator();  // leaves its thread, closes the pty
   Simulator(const Simulator&) = delete;
   Simulator& operator=(const Simulator&) = delete;
 
@@ -36,6 +41,15 @@ class Simulator {
 
   int EchoedBytes() const;
   int AnsweredBytes() const;
+
+  // How precisely the answers kept to the line's pace: how late the last
+  // byte of each left against its deadline, summed and at worst.
+  struct Pacing {
+    int answers = 0;
+    double lateMs = 0;
+    double worstLateMs = 0;
+  };
+  Pacing AnswerPacing() const;
 
   struct State;
 

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "sim/device_names.h"
+
 namespace {
 
 int Parse(std::vector<const char*> args, SimProgramOptions* options, std::string* error) {
@@ -50,6 +52,8 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
        [](const SimProgramOptions& o) {
          return o.device.faults.badReadController == 2 && o.device.faults.badReadPage == 0x2040;
        }},
+      {{"--fifo", "8"}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 8; }},
+      {{}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 1; }},
       {{"--help"}, [](const SimProgramOptions& o) { return o.help && !o.version; }},
       {{"-h"}, [](const SimProgramOptions& o) { return o.help; }},
       {{"--version"}, [](const SimProgramOptions& o) { return o.version && !o.help; }},
@@ -84,12 +88,126 @@ TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
       {"--version=1"},
       {"-v"},
       {"--link", ""},
+      {"--fifo", "0"},
+      {"--fifo", "257"},
   };
   for (const auto& args : cases) {
     SimProgramOptions options;
     std::string error;
     EXPECT_EQ(Parse(args, &options, &error), -1) << args[0];
     EXPECT_FALSE(error.empty()) << args[0];
+  }
+}
+
+
+TEST(SimArgumentsTest, StationOptionsGoToEveryDeviceOrToTheOneNamed) {
+  struct Case {
+    std::vector<const char*> args;
+    std::function<bool(const SimProgramOptions&)> holds;
+  };
+  const Case cases[] = {
+      {{"--echo-only"},
+       [](const SimProgramOptions& o) {
+         return o.deviceCount == 0 && o.devices.size() == 1 && o.devices[0].faults.echoOnly;
+       }},
+      {{"--devices=32"}, [](const SimProgramOptions& o) { return o.devices.size() == 32; }},
+      {{"--baud", "0", "--devices", "3", "--device", "2", "--silent"},
+       [](const SimProgramOptions& o) {
+         return o.devices[0].baud == 0 && o.devices[1].baud == 0 && o.devices[2].baud == 0 &&
+                !o.devices[0].faults.silent && o.devices[1].faults.silent &&
+                !o.devices[2].faults.silent;
+       }},
+      // A device's own list adds to the one every device has.
+      {{"--devices", "2", "--drop", "read:1", "--device", "1", "--drop", "erase:2"},
+       [](const SimProgramOptions& o) {
+         const auto& first = o.devices[0].faults.dropAnswer;
+         const auto& second = o.devices[1].faults.dropAnswer;
+         return first.size() == 2 && first[0].kind == SimCommand::read &&
+                first[1].kind == SimCommand::erase && second.size() == 1 &&
+                second[0].kind == SimCommand::read;
+       }},
+      {{"--devices", "3", "--device", "3", "--fill", "0", "--device", "1", "--bad-read", "2:0x2040",
+        "--device", "3", "--ignore-launch"},
+       [](const SimProgramOptions& o) {
+         return o.devices[2].fill == 0 && o.devices[2].faults.ignoreLaunch &&
+                o.devices[0].faults.badReadController == 2 && o.devices[0].fill == 0xFF &&
+                o.devices[1].fill == 0xFF && o.devices[1].faults.badReadController == 0;
+       }},
+      {{"--devices", "2", "--device=2", "--hang-up", "write:3"},
+       [](const SimProgramOptions& o) {
+         return o.devices[0].faults.hangUp.empty() && o.devices[1].faults.hangUp.size() == 1;
+       }},
+      {{"--devices", "4", "--link", "/tmp/velt-%d", "--dump", "/tmp/d"},
+       [](const SimProgramOptions& o) { return o.linkPath == "/tmp/velt-%d" && o.dumpDirectory == "/tmp/d"; }},
+      // Without --devices a link is a path like any other, % or not.
+      {{"--link", "/tmp/100%"}, [](const SimProgramOptions& o) { return o.linkPath == "/tmp/100%"; }},
+  };
+  for (const Case& c : cases) {
+    SimProgramOptions options;
+    std::string error;
+    std::string joined;
+    for (const char* arg : c.args) joined += std::string(arg) + " ";
+    ASSERT_EQ(Parse(c.args, &options, &error), 0) << joined << error;
+    EXPECT_TRUE(c.holds(options)) << joined;
+  }
+}
+
+TEST(SimArgumentsTest, RejectsAStationThatDoesNotAddUp) {
+  const std::vector<std::vector<const char*>> cases = {
+      {"--devices", "0"},
+      {"--devices", "33"},
+      {"--devices", "two"},
+      {"--device", "1", "--silent"},
+      {"--devices", "2", "--device", "3"},
+      {"--devices", "2", "--device", "0"},
+      {"--devices", "2", "--device"},
+      {"--devices", "2", "--device", "1", "--link", "/tmp/l"},
+      {"--devices", "2", "--device", "1", "--dump", "/tmp/d"},
+      {"--devices", "2", "--device", "1", "--devices", "4"},
+      {"--devices", "2", "--device", "1", "--drop", "sideways:1"},
+      {"--devices", "2", "--link", "/tmp/velt-%s"},
+      {"--devices", "2", "--link", "/tmp/velt-%d-%d"},
+      {"--devices", "2", "--link", "/tmp/100%-%d"},
+      {"--devices", "2", "--link", "/tmp/velt-%"},
+  };
+  for (const auto& args : cases) {
+    SimProgramOptions options;
+    std::string error;
+    std::string joined;
+    for (const char* arg : args) joined += std::string(arg) + " ";
+    EXPECT_EQ(Parse(args, &options, &error), -1) << joined;
+    EXPECT_FALSE(error.empty()) << joined;
+  }
+}
+
+TEST(SimDeviceNamesTest, EachDeviceOfAStationGetsItsOwnLinkAndDump) {
+  struct Case {
+    std::vector<const char*> args;
+    std::vector<std::string> links;
+    std::vector<std::string> dumps;
+  };
+  const Case cases[] = {
+      {{"--link", "/tmp/com1", "--dump", "/tmp/d"}, {"/tmp/com1"}, {"/tmp/d"}},
+      {{}, {""}, {""}},
+      {{"--devices", "2", "--link", "/tmp/st", "--dump", "/tmp/d"},
+       {"/tmp/st/dev1", "/tmp/st/dev2"},
+       {"/tmp/d/dev1", "/tmp/d/dev2"}},
+      {{"--devices", "3", "--link", "/tmp/velt-%d.tty"},
+       {"/tmp/velt-1.tty", "/tmp/velt-2.tty", "/tmp/velt-3.tty"},
+       {"", "", ""}},
+      {{"--devices", "1", "--link", "%d"}, {"1"}, {""}},
+  };
+  for (const Case& c : cases) {
+    SimProgramOptions options;
+    std::string error;
+    ASSERT_EQ(Parse(c.args, &options, &error), 0) << error;
+    std::vector<std::string> links, dumps;
+    for (const DeviceNames& names : DeviceNamesOf(options)) {
+      links.push_back(names.link);
+      dumps.push_back(names.dump);
+    }
+    EXPECT_EQ(links, c.links);
+    EXPECT_EQ(dumps, c.dumps);
   }
 }
 

@@ -169,6 +169,94 @@ TEST_F(VeltSimProcessTest, RefusesToReplaceAFileThatIsNotItsLink) {
   EXPECT_EQ(FileText(linkPath), "keep me");
 }
 
+std::vector<std::string> ReadLines(int fd, int count) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < count; ++i) lines.push_back(ReadLine(fd));
+  return lines;
+}
+
+// Talks to the device behind `path` as the programs do; returns Sync's verdict.
+int SyncThrough(const std::string& path, uint32_t writeAddress = 0, const std::vector<uint8_t>& page = {}) {
+  ComPort port;
+  if (port.OpenDevice(path.c_str()) != 0) return -1000;
+  BootLink link(&port);
+  link.SelectController3();
+  const int verdict = link.Sync();
+  if (verdict == 0 && !page.empty()) {
+    if (link.ErasePage(writeAddress) != 0 || link.WritePage(writeAddress, page.data()) != 0) return -1001;
+  }
+  return verdict;
+}
+
+TEST_F(VeltSimProcessTest, StationServesEachDeviceThroughItsLinkWithItsOwnFaultsAndDump) {
+  const std::string links = directory + "/station";  // made by velt-sim, and removed
+  const std::string dumpPath = directory + "/dump";
+  child = Spawn({"--baud", "0", "--devices", "3", "--link", links, "--dump", dumpPath,
+                 "--device", "2", "--echo-only", "--device", "3", "--fill", "0x00"});
+  const std::vector<std::string> paths = ReadLines(child.output, 3);
+  for (int k = 0; k < 3; ++k) {
+    ASSERT_EQ(paths[k].rfind("/dev/pts/", 0), 0u) << paths[k];
+    char target[256] = {};
+    const std::string link = links + "/dev" + std::to_string(k + 1);
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0) << link;
+    EXPECT_EQ(paths[k], target);
+  }
+  EXPECT_NE(paths[0], paths[1]);
+
+  const std::vector<uint8_t> page = CountingPage(0x30);
+  EXPECT_EQ(SyncThrough(links + "/dev1", 0x2000, page), 0);
+  EXPECT_EQ(SyncThrough(links + "/dev2"), syncEchoOnly);
+  EXPECT_EQ(SyncThrough(links + "/dev3"), 0);
+
+  ASSERT_EQ(kill(child.pid, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  EXPECT_FALSE(Exists(links)) << "the folder it made goes with its links";
+
+  const std::string memory1 = FileText(dumpPath + "/dev1/controller3.bin");
+  ASSERT_EQ(memory1.size(), simMemorySize);
+  EXPECT_EQ(std::vector<uint8_t>(memory1.begin() + 0x2000, memory1.begin() + 0x2040), page);
+  EXPECT_EQ(FileText(dumpPath + "/dev2/controller3.bin"), std::string(simMemorySize, '\xff'));
+  EXPECT_EQ(FileText(dumpPath + "/dev3/controller3.bin"), std::string(simMemorySize, '\0'))
+      << "--fill reached device 3 alone";
+  EXPECT_NE(FileText(dumpPath + "/dev1/frames.txt").find(" write 1 erase 1 "), std::string::npos);
+  EXPECT_NE(FileText(dumpPath + "/dev3/frames.txt").find("query 1 read 0 write 0 erase 0 "),
+            std::string::npos);
+  EXPECT_NE(FileText(dumpPath + "/dev2/transcript.txt").find("controller 3 command 0 query"),
+            std::string::npos);
+}
+
+TEST_F(VeltSimProcessTest, StationLinksFollowAPatternAndAFolderThatExistsStays) {
+  child = Spawn({"--baud", "0", "--devices", "2", "--link", directory + "/velt-%d.tty",
+                 "--device", "1", "--silent"});
+  ReadLines(child.output, 2);
+  EXPECT_EQ(SyncThrough(directory + "/velt-1.tty"), syncSilent);
+  EXPECT_EQ(SyncThrough(directory + "/velt-2.tty"), 0);
+  ASSERT_EQ(kill(child.pid, SIGINT), 0);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  EXPECT_FALSE(Exists(directory + "/velt-1.tty"));
+  EXPECT_FALSE(Exists(directory + "/velt-2.tty"));
+
+  close(child.output);
+  child = Spawn({"--baud", "0", "--devices", "2", "--link", directory});
+  ReadLines(child.output, 2);
+  EXPECT_EQ(SyncThrough(directory + "/dev2"), 0);
+  ASSERT_EQ(kill(child.pid, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  EXPECT_TRUE(Exists(directory)) << "not velt-sim's to remove";
+  EXPECT_FALSE(Exists(directory + "/dev1"));
+}
+
+TEST_F(VeltSimProcessTest, StationRefusesToReplaceAFileAndLeavesNoLinkBehind) {
+  const std::string links = directory + "/station";
+  ASSERT_EQ(mkdir(links.c_str(), 0755), 0);
+  { std::ofstream(links + "/dev2") << "keep me"; }
+  child = Spawn({"--devices", "3", "--link", links});
+  EXPECT_EQ(WaitExit(child.pid), 1);
+  EXPECT_EQ(FileText(links + "/dev2"), "keep me");
+  EXPECT_FALSE(Exists(links + "/dev1")) << "made before the refusal, removed with it";
+  EXPECT_FALSE(Exists(links + "/dev3"));
+}
+
 TEST_F(VeltSimProcessTest, HelpVersionAndBadArguments) {
   struct Case {
     std::vector<std::string> args;
@@ -185,6 +273,8 @@ TEST_F(VeltSimProcessTest, HelpVersionAndBadArguments) {
       {{"--drop", "sideways:1"}, true,
        "velt-sim: неверное значение --drop: \"sideways:1\"\nСправка: velt-sim --help\n", exitUsage},
       {{"--version=2"}, true, "velt-sim: неизвестный параметр \"--version=2\"\n", exitUsage},
+      {{"--devices", "2", "--device", "3"}, true,
+       "velt-sim: неверное значение --device: \"3\" (от 1 до 2)\n", exitUsage},
   };
   for (const Case& c : cases) {
     child = Spawn(c.args, c.withErrors);

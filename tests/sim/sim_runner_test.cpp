@@ -1,0 +1,126 @@
+// Several simulated devices served by one runner thread, each over its own
+// pty, real serial port and bootloader link.
+#include "sim/sim_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "link/boot_link.h"
+#include "link/com_port.h"
+#include "sim/simulator.h"
+#include "tests/sim/sim_frames.h"
+
+namespace {
+
+constexpr int stationSize = 3;
+
+SimOptions Unpaced(const SimFaults& faults = {}) {
+  SimOptions options;
+  options.baud = 0;
+  options.faults = faults;
+  return options;
+}
+
+// One device of the station with the tool's end of its line.
+struct Device {
+  Device(const SimOptions& options, SimRunner& runner) : sim(options, runner), link(&port) {
+    opened = sim.Ok() ? port.OpenDevice(sim.DevicePath().c_str()) : -1;
+  }
+  Simulator sim;
+  ComPort port;
+  BootLink link;
+  int opened = -1;
+};
+
+std::vector<uint8_t> Page(const Simulator& sim, int controller, uint32_t address) {
+  const std::vector<uint8_t> memory = sim.Memory(controller);
+  return {memory.begin() + address, memory.begin() + address + pageSize};
+}
+
+class SimRunnerTest : public ::testing::Test {
+ protected:
+  void Start(const std::vector<SimOptions>& options) {
+    ASSERT_TRUE(runner.Ok());
+    for (const SimOptions& device : options) {
+      devices.emplace_back(new Device(device, runner));
+      ASSERT_EQ(devices.back()->opened, 0) << devices.back()->sim.DevicePath();
+    }
+  }
+  SimRunner runner;
+  std::vector<std::unique_ptr<Device>> devices;
+};
+
+TEST_F(SimRunnerTest, EachDeviceHasItsOwnMemoryTranscriptAndFaults) {
+  SimFaults echoOnly;
+  echoOnly.echoOnly = true;
+  Start({Unpaced(), Unpaced(echoOnly), Unpaced()});
+  EXPECT_EQ(devices[0]->link.Sync(), 0);
+  EXPECT_EQ(devices[1]->link.Sync(), syncEchoOnly);
+  EXPECT_EQ(devices[2]->link.Sync(), 0);
+
+  const std::vector<uint8_t> page = CountingPage(0x10);
+  ASSERT_EQ(devices[0]->link.ErasePage(0x2000), 0);
+  ASSERT_EQ(devices[0]->link.WritePage(0x2000, page.data()), 0);
+  EXPECT_EQ(Page(devices[0]->sim, 3, 0x2000), page);
+  EXPECT_EQ(Page(devices[2]->sim, 3, 0x2000), std::vector<uint8_t>(pageSize, 0xFF));
+
+  EXPECT_EQ(devices[0]->sim.FramesReceived(SimCommand::write), 1);
+  EXPECT_EQ(devices[2]->sim.FramesReceived(SimCommand::write), 0);
+  EXPECT_EQ(devices[1]->sim.Transcript().size(), static_cast<size_t>(syncAttempts));
+  EXPECT_EQ(devices[2]->sim.Transcript().size(), 1u);
+}
+
+TEST_F(SimRunnerTest, OneDeviceHangingUpLeavesTheOthersServing) {
+  SimFaults hangUp;
+  hangUp.hangUp.push_back({SimCommand::erase, 1});
+  Start({Unpaced(), Unpaced(hangUp), Unpaced()});
+  EXPECT_EQ(devices[1]->link.ErasePage(0x2000), -1);
+  EXPECT_TRUE(devices[1]->sim.HungUp());
+  for (int k : {0, 2}) {
+    EXPECT_FALSE(devices[k]->sim.HungUp()) << k;
+    EXPECT_EQ(devices[k]->link.Sync(), 0) << k;
+    EXPECT_EQ(devices[k]->link.ErasePage(0x2000), 0) << k;
+  }
+  EXPECT_EQ(devices[1]->link.Sync(), syncSilent);
+}
+
+TEST_F(SimRunnerTest, ADeviceLeavingTheRunnerLeavesTheOthersServing) {
+  Start({Unpaced(), Unpaced(), Unpaced()});
+  ASSERT_EQ(devices[1]->link.Sync(), 0);
+  devices.erase(devices.begin() + 1);
+  // A device joining later is served too, whatever descriptor it reuses.
+  devices.emplace_back(new Device(Unpaced(), runner));
+  ASSERT_EQ(devices.back()->opened, 0);
+  for (const std::unique_ptr<Device>& device : devices) {
+    EXPECT_EQ(device->link.Sync(), 0) << device->sim.DevicePath();
+  }
+}
+
+TEST_F(SimRunnerTest, PacedDevicesAnswerAtOnceEachAtItsOwnPace) {
+  Start(std::vector<SimOptions>(stationSize, SimOptions{}));  // 57600 baud
+  const std::vector<uint8_t> page = CountingPage(0x20);
+  for (const std::unique_ptr<Device>& device : devices) {
+    device->sim.SetMemory(3, 0x2040, page);
+  }
+  std::vector<int> results(stationSize, -1);
+  std::vector<std::vector<uint8_t>> readBack(stationSize);
+  std::vector<std::thread> tools;
+  for (int k = 0; k < stationSize; ++k) {
+    tools.emplace_back([&, k] {
+      uint8_t answer[linkBufferSize];
+      results[k] = devices[k]->link.ReadPage(0x2040, answer);
+      readBack[k].assign(answer + readAnswerHeaderLength, answer + readAnswerHeaderLength + pageSize);
+    });
+  }
+  for (std::thread& tool : tools) tool.join();
+  for (int k = 0; k < stationSize; ++k) {
+    EXPECT_EQ(results[k], 0) << k;
+    EXPECT_EQ(readBack[k], page) << k;
+    EXPECT_EQ(devices[k]->sim.AnswerPacing().answers, 1) << k;
+  }
+}
+
+}  // namespace
