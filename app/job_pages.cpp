@@ -2,18 +2,13 @@
 
 #include "app/operations.h"
 #include "coeff/coefficient_file.h"
-#include "link/boot_link.h"
-#include "loader/firmware/firmware_images.h"
-#include "loader/procedure_steps.h"
+#include "loader/procedures.h"
 
 PageProgress JobPages(WindowJob job) {
   int pages = 0;
   switch (job) {
     case WindowJob::loadFirmware:
-      for (size_t k = 0; k < firmwareTables.size(); ++k) {
-        pages += CountPresentPages(*firmwareTables[k], firmwareBase,
-                                   firmwareControllers[k].rangeEnd, firmwareBase);
-      }
+      pages = CountFirmwarePages(firmwareTables);
       break;
     case WindowJob::writeCoefficients:
       pages = CountPresentPages(coefficientTable, coefficientPagesStart, coefficientPagesEnd,
@@ -25,7 +20,7 @@ PageProgress JobPages(WindowJob job) {
       break;
     case WindowJob::saveCoefficients:
       // Only read: both pages, whatever they hold.
-      return {0, coefficientPagesSize / pageSize, 0, 0};
+      return {0, coefficientPageCount, 0, 0};
   }
   return {pages, pages, 0, 0};
 }

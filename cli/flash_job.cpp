@@ -23,22 +23,14 @@
 
 namespace {
 
-// The address ranges the procedures move, for the progress line's totals.
-constexpr uint32_t controller1FirmwareEnd = coefficientPagesStart;
-constexpr uint32_t applicationEnd = 0x8000;
-
 // Pages the job writes, and reads back again.
 int PagesOf(FlashJob job) {
   const FirmwareTables tables = BuiltInFirmwareTables();
-  if (job == FlashJob::firmware || job == FlashJob::verify) {
-    return CountPresentPages(*tables[0], firmwareBase, controller1FirmwareEnd, firmwareBase) +
-           CountPresentPages(*tables[1], firmwareBase, applicationEnd, firmwareBase) +
-           CountPresentPages(*tables[2], firmwareBase, applicationEnd, firmwareBase);
-  }
+  if (job == FlashJob::firmware || job == FlashJob::verify) return CountFirmwarePages(tables);
   if (job == FlashJob::reset) {
-    return CountPresentPages(*tables[0], coefficientBase, coefficientPagesEnd, firmwareBase);
+    return CountPresentPages(*tables[0], coefficientPagesStart, coefficientPagesEnd, firmwareBase);
   }
-  if (job == FlashJob::saveCoefficients) return coefficientPagesSize / pageSize;
+  if (job == FlashJob::saveCoefficients) return coefficientPageCount;
   return CountPresentPages(coefficientTable, coefficientBase, coefficientPagesEnd,
                            coefficientBase);
 }

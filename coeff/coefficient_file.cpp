@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int readChunkSize = 4096;
-constexpr int coefficientPageSize = 64;
 constexpr int fillerOffset = coefficientCount * 4;
 constexpr uint8_t fillerByte = 0xFF;
 
@@ -90,7 +89,7 @@ int WalkFile(std::FILE* file, LineWalk& walk) {
   return walk.Finish();
 }
 
-const uint8_t* coefficientPages[2] = {nullptr, nullptr};
+const uint8_t* coefficientPages[coefficientPageCount] = {};
 
 }  // namespace
 
@@ -128,8 +127,9 @@ int ReadCoefficientFile(const char* path, int* badLine) {
 
   std::memset(walk.image + fillerOffset, fillerByte, coefficientImageSize - fillerOffset);
   std::memcpy(coefficientImage, walk.image, coefficientImageSize);
-  coefficientPages[0] = coefficientImage;
-  coefficientPages[1] = coefficientImage + coefficientPageSize;
-  coefficientTable = PageTable{coefficientPages, 2};
+  for (int k = 0; k < coefficientPageCount; ++k) {
+    coefficientPages[k] = coefficientImage + k * pageSize;
+  }
+  coefficientTable = PageTable{coefficientPages, coefficientPageCount};
   return coefficientFileOk;
 }

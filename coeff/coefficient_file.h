@@ -1,12 +1,12 @@
 // The operator's coefficient file (28 lines, one number each) and the
-// two-page image it becomes in controller 1 at 0x7000.
+// image it becomes in controller 1's coefficient pages.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 
+#include "loader/device_layout.h"
 #include "loader/page_table.h"
-#include "loader/procedures.h"
 
 constexpr int coefficientCount = 28;
 constexpr int coefficientImageSize = coefficientPagesSize;
@@ -24,7 +24,8 @@ constexpr int coefficientFileTooShort = -5;
 constexpr int coefficientFileSpacedNumber = -6;
 
 extern uint8_t coefficientImage[coefficientImageSize];
-// Two entries over coefficientImage once a file has been read; empty before.
+// coefficientPageCount entries over coefficientImage once a file has been
+// read; empty before.
 extern PageTable coefficientTable;
 // A file has been read and not yet used up by a write that reached the device.
 extern std::atomic<int> coefficientsLoaded;

@@ -1,5 +1,6 @@
 #include "coeff/coefficient_saving.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "coeff/coefficient_file.h"
@@ -14,6 +15,16 @@ const char folderWord[] = "это папка";
 
 namespace {
 
+constexpr int reasonSize = 160;
+
+std::string AllErasedText() {
+  char text[reasonSize];
+  std::snprintf(text, sizeof text,
+                "; все байты FF FF FF FF: страницы 0x%04X и 0x%04X, похоже, стёрты",
+                unsigned(coefficientPagesStart), unsigned(coefficientPagesStart + pageSize));
+  return text;
+}
+
 std::string NanReason(const uint8_t* image, const std::vector<int>& numbers) {
   bool allErased = true;
   std::string list;
@@ -24,9 +35,8 @@ std::string NanReason(const uint8_t* image, const std::vector<int>& numbers) {
   std::string reason = (numbers.size() == 1 ? "коэффициент " : "коэффициенты ") + list +
                        " не число (NaN), такое значение в файл не записать";
   if (allErased) {
-    reason += numbers.size() == size_t(coefficientCount)
-                  ? "; все байты FF FF FF FF: страницы 0x7000 и 0x7040, похоже, стёрты"
-                  : "; байты FF FF FF FF: похоже на стёртую память";
+    const bool all = numbers.size() == size_t(coefficientCount);
+    reason += all ? AllErasedText() : "; байты FF FF FF FF: похоже на стёртую память";
   }
   return reason;
 }

@@ -91,7 +91,7 @@ int BootLink::Exchange(int command, unsigned length, uint32_t address, const uin
     if (counted && ++polls > answer.pollLimit + 1) {
       last.reply = JudgeReply(rxBuffer, received, txFrame, frameLength, answer.payloadLength,
                               answer.code);
-      return -1;
+      return exchangeUnanswered;
     }
     pauseCutShort = port->WaitForData(pollPauseMilliseconds);
   }

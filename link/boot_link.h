@@ -15,6 +15,10 @@ constexpr int syncEchoOnly = -1;
 constexpr int syncSilent = -2;
 constexpr int syncGarbage = -8;
 
+// What an acknowledged command (control byte, erase, write, read) returns
+// besides 0: no valid answer came within its poll budget.
+constexpr int exchangeUnanswered = -1;
+
 constexpr int syncAttempts = 11;
 constexpr int syncAnswerWaitMilliseconds = 40;
 

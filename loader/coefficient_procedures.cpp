@@ -1,7 +1,6 @@
 // Writing controller 1's two coefficient pages, from a file's image or from
 // the built-in defaults; then verifying them and starting the application.
 #include "link/boot_link.h"
-#include "loader/firmware/firmware_images.h"
 #include "loader/procedure_steps.h"
 
 namespace {
@@ -19,7 +18,7 @@ struct CoefficientJob {
 };
 
 int WriteAndVerify(RunContext& run, const CoefficientJob& job) {
-  if (const int result = SelectChannelStep(run, channelController1)) return result;
+  if (const int result = SelectControllerStep(run, coefficientController)) return result;
   if (const int result = ControlByteStep(run, controlByteBeforeWrite)) return result;
   if (const int result = NullCommandStep(run, job.nullCommandPause)) return result;
   if (const int result = WritePageRange(run, *job.table, coefficientPagesStart,
@@ -29,7 +28,7 @@ int WriteAndVerify(RunContext& run, const CoefficientJob& job) {
   if (const int result = SyncStep(run)) return result;
   Log(run, job.writtenLine);
   Log(run, "@C4Проверка.");
-  if (const int result = SelectChannelStep(run, channelController1)) return result;
+  if (const int result = SelectControllerStep(run, coefficientController)) return result;
   if (const int result = VerifyPageRange(run, *job.table, coefficientPagesStart,
                                          coefficientPagesEnd, job.base)) {
     return result;

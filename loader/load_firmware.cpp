@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "link/boot_link.h"
-#include "loader/firmware/firmware_images.h"
 #include "loader/procedure_steps.h"
 
 namespace {
@@ -14,57 +13,60 @@ void LogStage(RunContext& run, const char* format, int number) {
   Log(run, line);
 }
 
-int WriteController(RunContext& run, const FirmwareController& controller,
+// A controller without a control byte is asked for its presence once its
+// pages are done instead.
+int WriteController(RunContext& run, const ControllerLayout& controller,
                     const PageTable& table) {
   LogStage(run, "@C4Контроллер %d - запись", controller.number);
-  if (controller.channel == 0) {
-    if (const int result = SelectController3Step(run)) return result;
-    if (const int result =
-            WritePageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase)) {
-      return result;
-    }
-    return SyncStep(run);
+  if (const int result = SelectControllerStep(run, controller)) return result;
+  if (controller.controlByte) {
+    if (const int result = ControlByteStep(run, controlByteBeforeWrite)) return result;
+    if (const int result = NullCommandStep(run, 0)) return result;
   }
-  if (const int result = SelectChannelStep(run, controller.channel)) return result;
-  if (const int result = ControlByteStep(run, controlByteBeforeWrite)) return result;
-  if (const int result = NullCommandStep(run, 0)) return result;
-  return WritePageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase);
-}
-
-int VerifyController(RunContext& run, const FirmwareController& controller,
-                     const PageTable& table) {
-  LogStage(run, "@C4Контроллер %d - проверка", controller.number);
-  if (controller.channel == 0) {
-    if (const int result = SelectController3Step(run)) return result;
-    Trace(run, "cm.Sync() 3");
-    if (const int result =
-            VerifyPageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase)) {
-      return result;
-    }
-    return SyncStep(run);
-  }
-  if (const int result = SelectChannelStep(run, controller.channel)) return result;
   if (const int result =
-          VerifyPageRange(run, table, firmwareBase, controller.rangeEnd, firmwareBase)) {
+          WritePageRange(run, table, firmwareBase, controller.firmwareEnd, firmwareBase)) {
     return result;
   }
+  return controller.controlByte ? 0 : SyncStep(run);
+}
+
+int VerifyController(RunContext& run, const ControllerLayout& controller,
+                     const PageTable& table) {
+  LogStage(run, "@C4Контроллер %d - проверка", controller.number);
+  if (const int result = SelectControllerStep(run, controller)) return result;
+  // The trace names the query that followed controller 3's own selection.
+  if (controller.selection == ControllerSelection::ownCommand) Trace(run, "cm.Sync() 3");
+  if (const int result =
+          VerifyPageRange(run, table, firmwareBase, controller.firmwareEnd, firmwareBase)) {
+    return result;
+  }
+  if (!controller.controlByte) return SyncStep(run);
   if (const int result = ControlByteStep(run, controlByteAfterVerify)) return result;
   return NullCommandStep(run, 0);
 }
 
 }  // namespace
 
+int CountFirmwarePages(const FirmwareTables& tables) {
+  int pages = 0;
+  for (int k = 0; k < controllerCount; ++k) {
+    pages += CountPresentPages(*tables[k], firmwareBase, controllerLayouts[k].firmwareEnd,
+                               firmwareBase);
+  }
+  return pages;
+}
+
 Outcome LoadFirmware(RunContext& run, const FirmwareTables& tables) {
   BeginJob(run);
   if (const int result = MakeContact(run)) return NoContact(run, result);
-  for (int k = 0; k < 3; ++k) {
-    if (const int result = WriteController(run, firmwareControllers[k], *tables[k])) {
+  for (int k = 0; k < controllerCount; ++k) {
+    if (const int result = WriteController(run, controllerLayouts[k], *tables[k])) {
       return Abandon(run, result);
     }
   }
   Log(run, "@C4Контроллеры загружены.");
-  for (int k = 0; k < 3; ++k) {
-    if (const int result = VerifyController(run, firmwareControllers[k], *tables[k])) {
+  for (int k = 0; k < controllerCount; ++k) {
+    if (const int result = VerifyController(run, controllerLayouts[k], *tables[k])) {
       return Abandon(run, result);
     }
   }

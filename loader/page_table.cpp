@@ -2,13 +2,9 @@
 
 #include <cstring>
 
-#include "link/boot_link.h"
 #include "loader/run_context.h"
 
 namespace {
-
-constexpr int pageMismatch = -1;
-constexpr int pageOutsideTable = -1;
 
 // Null when the table has nothing for the page at `address`.
 const uint8_t* PageAt(const PageTable& table, uint32_t address, uint32_t base) {
@@ -20,43 +16,61 @@ bool InsideTable(const PageTable& table, uint32_t address, uint32_t base) {
   return address >= base && address / pageSize - base / pageSize < uint32_t(table.pageCount);
 }
 
+// The first and the last address a walk over [start, end) stops at are
+// enough: the entry index grows with the address.
+bool RangeInsideTable(const PageTable& table, uint32_t start, uint32_t end, uint32_t base) {
+  if (start >= end) return true;
+  const uint32_t last = start + (end - 1 - start) / pageSize * pageSize;
+  return InsideTable(table, start, base) && InsideTable(table, last, base);
+}
+
 }  // namespace
 
-int WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
-                   uint32_t base) {
-  for (uint32_t address = start; address < end; address += pageSize) {
-    if (!InsideTable(table, address, base)) return pageOutsideTable;
+int ForEachPresentPage(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+                       uint32_t base, PageWork work, const PageVisit& visit) {
+  if (!RangeInsideTable(table, start, end, base)) return pageOutsideTable;
+  // Counted wider than an address, so that a range at the top of the address
+  // space ends.
+  for (uint64_t wide = start; wide < end; wide += pageSize) {
+    const uint32_t address = uint32_t(wide);
     const uint8_t* page = PageAt(table, address, base);
     if (page == nullptr) continue;
     if (StopRequested(run)) return stepStopped;
     run.step.address = address;
-    run.step.kind = StepKind::erase;
-    if (const int result = run.link.ErasePage(address)) return result;
-    run.step.kind = StepKind::write;
-    if (const int result = run.link.WritePage(address, page)) return result;
-    ReportPage(run, PageWork::written, address);
+    if (const int result = visit(address, page)) return result;
+    ReportPage(run, work, address);
   }
   return 0;
+}
+
+int WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+                   uint32_t base) {
+  return ForEachPresentPage(run, table, start, end, base, PageWork::written,
+                            [&run](uint32_t address, const uint8_t* page) {
+                              run.step.kind = StepKind::erase;
+                              if (const int result = run.link.ErasePage(address)) return result;
+                              run.step.kind = StepKind::write;
+                              return run.link.WritePage(address, page);
+                            });
 }
 
 int VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                     uint32_t base) {
-  for (uint32_t address = start; address < end; address += pageSize) {
-    if (!InsideTable(table, address, base)) return pageOutsideTable;
-    const uint8_t* page = PageAt(table, address, base);
-    if (page == nullptr) continue;
-    if (StopRequested(run)) return stepStopped;
-    run.step.address = address;
-    run.step.kind = StepKind::read;
-    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
-    run.step.kind = StepKind::compare;
-    if (std::memcmp(run.readBuffer + readAnswerHeaderLength, page, pageSize) != 0) {
-      return pageMismatch;
-    }
-    ReportPage(run, PageWork::verified, address);
-  }
-  return 0;
+  return ForEachPresentPage(run, table, start, end, base, PageWork::verified,
+                            [&run](uint32_t address, const uint8_t* page) {
+                              if (const int result = ReadPageStep(run, address)) return result;
+                              run.step.kind = StepKind::compare;
+                              const bool same = std::memcmp(PageRead(run), page, pageSize) == 0;
+                              return same ? 0 : pageMismatch;
+                            });
 }
+
+int ReadPageStep(RunContext& run, uint32_t address) {
+  run.step.kind = StepKind::read;
+  return run.link.ReadPage(address, run.readBuffer);
+}
+
+const uint8_t* PageRead(const RunContext& run) { return run.readBuffer + readAnswerHeaderLength; }
 
 const uint8_t* PresentPage(const PageTable& table, uint32_t address, uint32_t base) {
   return InsideTable(table, address, base) ? PageAt(table, address, base) : nullptr;
@@ -64,8 +78,8 @@ const uint8_t* PresentPage(const PageTable& table, uint32_t address, uint32_t ba
 
 int CountPresentPages(const PageTable& table, uint32_t start, uint32_t end, uint32_t base) {
   int count = 0;
-  for (uint32_t address = start; address < end; address += pageSize) {
-    if (PresentPage(table, address, base) != nullptr) ++count;
+  for (uint64_t address = start; address < end; address += pageSize) {
+    if (PresentPage(table, uint32_t(address), base) != nullptr) ++count;
   }
   return count;
 }

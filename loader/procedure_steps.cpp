@@ -2,15 +2,7 @@
 
 #include "link/boot_link.h"
 
-const FirmwareController firmwareControllers[3] = {
-    {1, channelController1, coefficientPagesStart},
-    {2, channelController2, 0x8000},
-    {3, 0, 0x8000},
-};
-
 namespace {
-
-constexpr int controller3 = 3;
 
 void Enter(RunContext& run, StepKind kind) {
   run.step.kind = kind;
@@ -22,7 +14,14 @@ void EnterSelection(RunContext& run, int controller) {
   run.step.controller = controller;
 }
 
-int ControllerOfChannel(int channel) { return channel == channelController1 ? 1 : 2; }
+void Select(BootLink& link, const ControllerLayout& controller) {
+  if (controller.selection == ControllerSelection::ownCommand) {
+    link.SelectController3();
+    return;
+  }
+  link.SelectChannel(controller.channel);
+  link.Delay(channelSettleMilliseconds);
+}
 
 }  // namespace
 
@@ -49,18 +48,10 @@ int SyncStep(RunContext& run) {
   return run.link.Sync();
 }
 
-int SelectChannelStep(RunContext& run, int channel) {
+int SelectControllerStep(RunContext& run, const ControllerLayout& controller) {
   if (StopRequested(run)) return stepStopped;
-  EnterSelection(run, ControllerOfChannel(channel));
-  run.link.SelectChannel(channel);
-  run.link.Delay(channelSettleMilliseconds);
-  return run.link.Sync();
-}
-
-int SelectController3Step(RunContext& run) {
-  if (StopRequested(run)) return stepStopped;
-  EnterSelection(run, controller3);
-  run.link.SelectController3();
+  EnterSelection(run, controller.number);
+  Select(run.link, controller);
   return run.link.Sync();
 }
 

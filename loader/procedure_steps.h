@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "loader/device_layout.h"
 #include "loader/procedures.h"
 #include "loader/run_context.h"
 
@@ -17,14 +18,6 @@ constexpr int launchSettleMilliseconds = 1;
 constexpr uint8_t controlByteBeforeWrite = 0xFF;
 constexpr uint8_t controlByteAfterVerify = 0x00;
 
-// How the firmware load and the verify address each controller.
-struct FirmwareController {
-  int number;         // as the log names it
-  int channel;        // SelectChannel's argument, or 0 for SelectController3
-  uint32_t rangeEnd;  // controller 1 stops short of its coefficient pages
-};
-extern const FirmwareController firmwareControllers[3];
-
 // A procedure's first step: noContact, the step and the failure of the
 // previous job are cleared.
 void BeginJob(RunContext& run);
@@ -35,10 +28,8 @@ int MakeContact(RunContext& run);
 Outcome NoContact(RunContext& run, int result);
 // Sync, unless a stop has been requested.
 int SyncStep(RunContext& run);
-// SelectChannel, the pause the line needs to switch, Sync.
-int SelectChannelStep(RunContext& run, int channel);
-// SelectController3, Sync.
-int SelectController3Step(RunContext& run);
+// Switches the line to the controller as the layout says, then Sync.
+int SelectControllerStep(RunContext& run, const ControllerLayout& controller);
 // WriteControlByte, Sync.
 int ControlByteStep(RunContext& run, uint8_t value);
 // SendNullCommand, an optional pause, Sync.

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "loader/device_layout.h"
 #include "loader/page_table.h"
 #include "loader/run_context.h"
 
@@ -21,12 +22,15 @@ enum class Outcome {
 };
 
 // Controllers 1, 2 and 3, each a table with base firmwareBase.
-using FirmwareTables = std::array<const PageTable*, 3>;
+using FirmwareTables = std::array<const PageTable*, controllerCount>;
 
 Outcome LoadFirmware(RunContext& run, const FirmwareTables& tables);
 Outcome WriteCoefficients(RunContext& run, const PageTable& table);
 Outcome ResetCoefficients(RunContext& run, const FirmwareTables& tables);
 Outcome StartApplication(RunContext& run);
+
+// The pages the firmware load writes and reads back (verify reads the same).
+int CountFirmwarePages(const FirmwareTables& tables);
 
 // The two jobs that only read: nothing is erased or written, and no control
 // byte (nor the null command that follows one) is sent.
@@ -39,12 +43,7 @@ Outcome StartApplication(RunContext& run);
 // bootloader, ready for a load.
 Outcome VerifyFirmware(RunContext& run, const FirmwareTables& tables);
 
-// Controller 1's two coefficient pages, [coefficientPagesStart, coefficientPagesEnd).
-constexpr uint32_t coefficientPagesStart = 0x7000;
-constexpr int coefficientPagesSize = 128;
-constexpr uint32_t coefficientPagesEnd = coefficientPagesStart + coefficientPagesSize;
-
-// Reads controller 1's two coefficient pages (0x7000, 0x7040) into `image`,
+// Reads controller 1's two coefficient pages into `image`,
 // coefficientPagesSize bytes. The image is complete when the outcome is
 // started or startNotConfirmed.
 Outcome ReadCoefficients(RunContext& run, uint8_t* image);

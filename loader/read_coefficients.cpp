@@ -8,17 +8,19 @@
 namespace {
 
 int ReadPages(RunContext& run, uint8_t* image) {
-  for (uint32_t address = coefficientPagesStart; address < coefficientPagesEnd;
-       address += pageSize) {
-    if (StopRequested(run)) return stepStopped;
-    run.step.kind = StepKind::read;
-    run.step.address = address;
-    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
-    std::memcpy(image + (address - coefficientPagesStart),
-                run.readBuffer + readAnswerHeaderLength, pageSize);
-    ReportPage(run, PageWork::verified, address);
-  }
-  return 0;
+  // Every page is read, whatever it holds: a table over the image itself
+  // makes each one present.
+  const uint8_t* slots[coefficientPageCount];
+  for (int k = 0; k < coefficientPageCount; ++k) slots[k] = image + k * pageSize;
+  const PageTable pages{slots, coefficientPageCount};
+  return ForEachPresentPage(run, pages, coefficientPagesStart, coefficientPagesEnd,
+                            coefficientPagesStart, PageWork::verified,
+                            [&](uint32_t address, const uint8_t*) {
+                              if (const int result = ReadPageStep(run, address)) return result;
+                              std::memcpy(image + (address - coefficientPagesStart), PageRead(run),
+                                          pageSize);
+                              return 0;
+                            });
 }
 
 }  // namespace
@@ -27,7 +29,9 @@ Outcome ReadCoefficients(RunContext& run, uint8_t* image) {
   BeginJob(run);
   if (const int result = MakeContact(run)) return NoContact(run, result);
   Log(run, "@C4Чтение коэффициентов.");
-  if (const int result = SelectChannelStep(run, channelController1)) return Abandon(run, result);
+  if (const int result = SelectControllerStep(run, coefficientController)) {
+    return Abandon(run, result);
+  }
   if (const int result = ReadPages(run, image)) return Abandon(run, result);
   return StartApplication(run);
 }

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "link/boot_link.h"
-#include "loader/firmware/firmware_images.h"
 #include "loader/procedure_steps.h"
 
 namespace {
@@ -23,37 +22,34 @@ bool Compare(const uint8_t* expected, const uint8_t* found, PageDifference* diff
   return difference->differingBytes > 0;
 }
 
-// Reads every present page of the controller's range. Returns 0 or the
-// failing read's result; *differs tells whether any page differed.
-int ComparePages(RunContext& run, const FirmwareController& controller, const PageTable& table,
+// Reads every present page of the controller's range. Returns what the walk
+// returns (a difference does not end it); *differs tells whether any page
+// differed.
+int ComparePages(RunContext& run, const ControllerLayout& controller, const PageTable& table,
                  bool* differs) {
-  for (uint32_t address = firmwareBase; address < controller.rangeEnd; address += pageSize) {
-    const uint8_t* expected = PresentPage(table, address, firmwareBase);
-    if (expected == nullptr) continue;
-    if (StopRequested(run)) return stepStopped;
-    run.step.kind = StepKind::read;
-    run.step.address = address;
-    if (const int result = run.link.ReadPage(address, run.readBuffer)) return result;
-    PageDifference difference{controller.number, address, 0, 0, 0, 0};
-    if (Compare(expected, run.readBuffer + readAnswerHeaderLength, &difference)) {
-      *differs = true;
-      ReportDifference(run, difference);
-    }
-    ReportPage(run, PageWork::verified, address);
-  }
-  return 0;
+  return ForEachPresentPage(
+      run, table, firmwareBase, controller.firmwareEnd, firmwareBase, PageWork::verified,
+      [&](uint32_t address, const uint8_t* expected) {
+        if (const int result = ReadPageStep(run, address)) return result;
+        PageDifference difference{controller.number, address, 0, 0, 0, 0};
+        if (Compare(expected, PageRead(run), &difference)) {
+          *differs = true;
+          ReportDifference(run, difference);
+        }
+        return 0;
+      });
 }
 
-int CheckController(RunContext& run, const FirmwareController& controller,
+int CheckController(RunContext& run, const ControllerLayout& controller,
                     const PageTable& table, bool* differs) {
   char line[96];
   std::snprintf(line, sizeof line, "@C4Контроллер %d - проверка", controller.number);
   Log(run, line);
-  const int selected = controller.channel == 0 ? SelectController3Step(run)
-                                               : SelectChannelStep(run, controller.channel);
-  if (selected != 0) return selected;
+  if (const int result = SelectControllerStep(run, controller)) return result;
   if (const int result = ComparePages(run, controller, table, differs)) return result;
-  return controller.channel == 0 ? SyncStep(run) : 0;
+  // As in the firmware load, a controller without a control byte ends with a
+  // query; the others' closing control byte is what verify leaves out.
+  return controller.controlByte ? 0 : SyncStep(run);
 }
 
 }  // namespace
@@ -62,9 +58,9 @@ Outcome VerifyFirmware(RunContext& run, const FirmwareTables& tables) {
   BeginJob(run);
   if (const int result = MakeContact(run)) return NoContact(run, result);
   bool anyDiffers = false;
-  for (int k = 0; k < 3; ++k) {
+  for (int k = 0; k < controllerCount; ++k) {
     bool differs = false;
-    if (const int result = CheckController(run, firmwareControllers[k], *tables[k], &differs)) {
+    if (const int result = CheckController(run, controllerLayouts[k], *tables[k], &differs)) {
       return Abandon(run, result);
     }
     if (differs) Log(run, "@C1Ошибка!!!.");

@@ -4,12 +4,11 @@
 
 #include <cstdint>
 
+#include "loader/device_layout.h"
 #include "loader/page_table.h"
 #include "loader/procedures.h"
 
-constexpr uint32_t firmwareBase = 0x2000;
-constexpr int firmwareTableEntries = 384;  // 0x2000 up to 0x8000
-
+// Each with base firmwareBase and firmwareTableEntries entries.
 extern const PageTable controller1Image;
 extern const PageTable controller2Image;
 extern const PageTable controller3Image;

@@ -21,12 +21,11 @@ namespace {
 constexpr int erasedByte = 0xFF;
 
 // The pages each controller's firmware occupies, from firmwareBase on.
-constexpr int firmwarePageCount[3] = {53, 41, 55};
+constexpr int firmwarePageCount[controllerCount] = {53, 41, 55};
 
 // Controller 1's default coefficients: 1.0 at these positions (1-based), 0.0
 // elsewhere, then the filler words.
 constexpr int defaultCoefficientOnes[] = {7, 11, 20, 28};
-constexpr uint32_t defaultCoefficientAddress = 0x7000;
 
 using Page = std::vector<uint8_t>;
 using Pages = std::vector<std::pair<int, Page>>;  // (table entry, contents)
@@ -84,9 +83,11 @@ void AddDefaultCoefficients(Pages& pages) {
     const DeviceFloat bytes = ToDeviceFloat(value);
     for (int i = 0; i < 4; ++i) image[4 * (n - 1) + i] = bytes.bytes[i];
   }
-  const int firstEntry = int((defaultCoefficientAddress - firmwareBase) / pageSize);
-  pages.emplace_back(firstEntry, Page(image.begin(), image.begin() + pageSize));
-  pages.emplace_back(firstEntry + 1, Page(image.begin() + pageSize, image.end()));
+  const int firstEntry = int((coefficientPagesStart - firmwareBase) / pageSize);
+  for (int k = 0; k < coefficientPageCount; ++k) {
+    const auto from = image.begin() + k * pageSize;
+    pages.emplace_back(firstEntry + k, Page(from, from + pageSize));
+  }
 }
 
 void Emit(std::ostream& out, int controller, const Pages& pages) {

@@ -90,6 +90,21 @@ TEST(FirmwareImages, BuiltInTablesAreTheThreeControllersInOrder) {
   EXPECT_EQ(tables[2], &controller3Image);
 }
 
+// A page in no job's range never reaches the device; one in two is a load overwriting coefficients.
+TEST(FirmwareImages, EachPresentPageLiesInTheRangeOfExactlyOneJob) {
+  const FirmwareTables tables = BuiltInFirmwareTables();
+  for (int k = 0; k < controllerCount; ++k) {
+    const auto count = [&](uint32_t start, uint32_t end) {
+      return CountPresentPages(*tables[k], start, end, firmwareBase);
+    };
+    const bool keepsCoefficients = &controllerLayouts[k] == &coefficientController;
+    const int reset = keepsCoefficients ? count(coefficientPagesStart, coefficientPagesEnd) : 0;
+    EXPECT_EQ(count(firmwareBase, controllerLayouts[k].firmwareEnd) + reset,
+              count(firmwareBase, applicationEnd)) << "controller " << k + 1;
+  }
+  EXPECT_EQ(CountFirmwarePages(tables), 149) << "the firmware load's progress total";
+}
+
 TEST(IntelHex, ReadsDataAcrossAddressRecords) {
   HexImage image;
   std::string error;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 #include <vector>
 
 #include "link/boot_link.h"
@@ -106,8 +107,71 @@ TEST_F(PageRange, CoefficientRangeUsesEntriesByItsBase) {
 
 TEST_F(PageRange, RangeBeyondTheTableIsRefusedWithoutTraffic) {
   TestTable table(2, {0, 1});
-  EXPECT_EQ(WritePageRange(device.run, table.table, base + 128, base + 192, base), -1);
+  EXPECT_EQ(WritePageRange(device.run, table.table, base + 128, base + 192, base), pageOutsideTable);
   EXPECT_TRUE(device.simulator.Transcript().empty());
+}
+
+// What ended a transfer, from its result alone (the fresh device holds no page).
+TEST(PageRangeResult, SaysWhichOfTheFailuresHappened) {
+  const struct {
+    const char* what;
+    bool verify;
+    std::vector<SimFault> dropAnswer;
+    int rangePages;
+    bool stop;
+    int result;
+    StepKind step;  // what the failure report names
+  } cases[] = {
+      {"no answer to an erase", false, {{SimCommand::erase, 1}}, 2, false, pageNoAnswer, StepKind::erase},
+      {"no answer to a read", true, {{SimCommand::read, 1}}, 2, false, pageNoAnswer, StepKind::read},
+      {"a page that reads back different", true, {}, 2, false, pageMismatch, StepKind::compare},
+      {"a range beyond the table", false, {}, 3, false, pageOutsideTable, StepKind::none},
+      {"a stop before the first page", true, {}, 2, true, stepStopped, StepKind::none},
+  };
+  const std::set<int> distinct = {0, pageNoAnswer, pageMismatch, pageOutsideTable, stepStopped};
+  EXPECT_EQ(distinct.size(), 5u) << "no two endings share a result";
+  for (const auto& c : cases) {
+    TestTable table(2, {0, 1});
+    SimOptions options = SimulatedDevice::Unpaced();
+    options.faults.dropAnswer = c.dropAnswer;
+    SimulatedDevice device(options);
+    device.run.stopRequested = c.stop;
+    const auto transfer = c.verify ? VerifyPageRange : WritePageRange;
+    EXPECT_EQ(transfer(device.run, table.table, base, base + c.rangePages * 64, base), c.result)
+        << c.what;
+    EXPECT_EQ(device.run.step.kind, c.step) << c.what;
+  }
+}
+
+// The walk alone, no traffic: 8 entries with pages at 1, 3 and 4.
+TEST(PageWalk, VisitsThePresentPagesOfTheRangeOrRefusesItWhole) {
+  constexpr uint32_t top = 0xFFFFFE00;  // the table's last entry ends the address space
+  const struct {
+    const char* what;
+    uint32_t tableBase, start, end;
+    int result;
+    std::vector<uint32_t> visited;
+  } cases[] = {
+      {"the whole table", base, base, base + 8 * 64, 0, {0x2040, 0x20C0, 0x2100}},
+      {"an empty range", base, base + 64, base + 64, 0, {}},
+      {"start after end", base, base + 3 * 64, base + 64, 0, {}},
+      {"only empty entries", base, base + 5 * 64, base + 8 * 64, 0, {}},
+      {"one page beyond the table", base, base, base + 9 * 64, pageOutsideTable, {}},
+      {"at the top of the address space", top, top, 0xFFFFFFFF, 0, {top + 64, top + 192, top + 256}},
+  };
+  for (const auto& c : cases) {
+    TestTable table(8, {1, 3, 4});
+    BootLink link{nullptr};  // a visit here sends nothing
+    RunContext run{link};
+    std::vector<uint32_t> visited;
+    const auto visit = [&](uint32_t address, const uint8_t*) { visited.push_back(address); return 0; };
+    EXPECT_EQ(ForEachPresentPage(run, table.table, c.start, c.end, c.tableBase, PageWork::written, visit),
+              c.result) << c.what;
+    EXPECT_EQ(visited, c.visited) << c.what;
+    if (c.result == 0) {  // the count promises the pages the loops will touch
+      EXPECT_EQ(CountPresentPages(table.table, c.start, c.end, c.tableBase), int(visited.size()));
+    }
+  }
 }
 
 }  // namespace
