@@ -5,6 +5,7 @@
 
 #include "cli/console_report.h"
 #include "loader/report.h"
+#include "tests/support/file_stream.h"
 
 namespace {
 
@@ -13,15 +14,7 @@ class ConsoleReport : public ::testing::Test {
   void SetUp() override { ASSERT_NE(stream, nullptr); }
   void TearDown() override { std::fclose(stream); }
 
-  std::string Output() {
-    std::fflush(stream);
-    std::rewind(stream);
-    std::string text;
-    char buffer[1024];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
-    return text;
-  }
+  std::string Output() { return StreamText(stream); }
 
   // A short run: two pages written and verified between the log lines.
   void Run(bool terminal) {

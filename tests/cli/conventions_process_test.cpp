@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "sim/simulator.h"
@@ -12,19 +13,10 @@
 
 namespace {
 
-using LogLines = std::vector<std::string>;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
-SimOptions Unpaced() {
-  SimOptions options;
-  options.baud = 0;
-  return options;
-}
-
-class Conventions : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(device.Ok()); }
-  Simulator device{Unpaced()};
-};
+class Conventions : public OneDevice {};
 
 TEST_F(Conventions, ColourAndEscapesFollowTheTerminalNoColorTermAndTheOption) {
   struct Case {
@@ -57,7 +49,7 @@ TEST_F(Conventions, ColourAndEscapesFollowTheTerminalNoColorTermAndTheOption) {
     EXPECT_EQ(run.status, 0) << what;
     EXPECT_EQ(run.out.find('\x1b') != std::string::npos, c.escapes) << what;
     EXPECT_EQ(run.out.find("\x1b[34mЗапуск.\x1b[0m") != std::string::npos, c.escapes) << what;
-    EXPECT_NE(run.out.find("Запуск."), std::string::npos) << what;
+    EXPECT_THAT(run.out, HasSubstr("Запуск.")) << what;
   }
 }
 
@@ -74,12 +66,10 @@ TEST_F(Conventions, QuietPrintsOnlyFailuresAndTheResult) {
   const FlashRun failed = RunFlash({"-q", "-p", device.DevicePath(), "reset"});
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(Lines(failed.out), LogLines{"Ошибка!!!."});
-  EXPECT_NE(failed.err.find("не удалось: проверка страницы 0x7040 контроллера 1"),
-            std::string::npos)
-      << failed.err;
+  EXPECT_THAT(failed.err, HasSubstr("не удалось: проверка страницы 0x7040 контроллера 1"));
 
   const FlashRun onTerminal = RunFlashOnTerminal({"-q", "-p", device.DevicePath(), "reset"});
-  EXPECT_EQ(onTerminal.out.find("записано"), std::string::npos) << "no progress line";
+  EXPECT_THAT(onTerminal.out, Not(HasSubstr("записано"))) << "no progress line";
 }
 
 TEST_F(Conventions, TheProgressLineNeverReachesTheLastColumnOfANarrowTerminal) {

@@ -5,16 +5,9 @@
 #include "cli/progress_text.h"
 #include "cli/station_rows.h"
 #include "cli/text_columns.h"
+#include "tests/support/line_columns.h"
 
 namespace {
-
-// Columns as a terminal counts them for these texts: one per character,
-// counted independently of the code under test.
-int Characters(const std::string& text) {
-  int count = 0;
-  for (unsigned char byte : text) count += (byte & 0xC0) != 0x80;
-  return count;
-}
 
 bool IsWholeUtf8(const std::string& text) {
   int expected = 0;

@@ -45,12 +45,14 @@ Bytes PagePayload(int length) {
   return payload;
 }
 
-class BootLinkTest : public ::testing::Test {
- protected:
-  void SetUp() override { line.Attach(link); }
+// A link bound to a scripted line of its own.
+struct Scripted {
+  Scripted() { line.Attach(link); }
   ScriptedLine line;
   BootLink link{nullptr};
 };
+
+class BootLinkTest : public ::testing::Test, protected Scripted {};
 
 TEST_F(BootLinkTest, QueryIsEncodedOnceAtConstruction) {
   EXPECT_EQ(link.queryLength, 6);
@@ -86,15 +88,13 @@ TEST_F(BootLinkTest, SyncVerdictsFollowTheLastAttempt) {
        syncGarbage},
   };
   for (const Case& c : cases) {
-    ScriptedLine fresh;
-    BootLink other(nullptr);
-    fresh.Attach(other);
-    for (int i = 0; i < 10; ++i) fresh.reads.push_back(queryEcho);
-    fresh.reads.push_back(c.last.empty() ? Bytes{} : c.last);
-    EXPECT_EQ(other.Sync(), c.verdict) << c.what;
-    EXPECT_EQ(fresh.Count("write"), 11) << c.what;
-    EXPECT_EQ(fresh.Count("clear"), 11) << c.what;
-    EXPECT_EQ(fresh.Count("pause 40"), 11) << c.what;
+    Scripted fresh;
+    for (int i = 0; i < 10; ++i) fresh.line.reads.push_back(queryEcho);
+    fresh.line.reads.push_back(c.last.empty() ? Bytes{} : c.last);
+    EXPECT_EQ(fresh.link.Sync(), c.verdict) << c.what;
+    EXPECT_EQ(fresh.line.Count("write"), 11) << c.what;
+    EXPECT_EQ(fresh.line.Count("clear"), 11) << c.what;
+    EXPECT_EQ(fresh.line.Count("pause 40"), 11) << c.what;
   }
 }
 
@@ -133,13 +133,11 @@ TEST_F(BootLinkTest, EveryAcknowledgedCommandGivesUpAfterExactlyItsBudget) {
       {"read", [&](BootLink& l) { return l.ReadPage(0x2000, destination); }, readPollLimit},
   };
   for (const Case& c : cases) {
-    ScriptedLine silent;
-    BootLink other(nullptr);
-    silent.Attach(other);
-    EXPECT_EQ(c.run(other), -1) << c.what;
-    EXPECT_EQ(silent.readCalls, c.pollLimit + 2) << c.what;
-    EXPECT_EQ(silent.PauseCount(), c.pollLimit + 1) << c.what;
-    EXPECT_EQ(silent.Count("pause 1"), c.pollLimit + 1) << c.what;
+    Scripted silent;
+    EXPECT_EQ(c.run(silent.link), -1) << c.what;
+    EXPECT_EQ(silent.line.readCalls, c.pollLimit + 2) << c.what;
+    EXPECT_EQ(silent.line.PauseCount(), c.pollLimit + 1) << c.what;
+    EXPECT_EQ(silent.line.Count("pause 1"), c.pollLimit + 1) << c.what;
   }
 }
 
@@ -174,14 +172,12 @@ TEST_F(BootLinkTest, AFailedExchangeSaysWhatCameBack) {
       {"a write's answer", Concat({echo, writeAck}), Reply::otherCommand},
   };
   for (const auto& c : cases) {
-    ScriptedLine scripted;
-    BootLink other(nullptr);
-    scripted.Attach(other);
-    scripted.reads = {c.received};
-    EXPECT_EQ(other.ErasePage(0x2040), -1) << c.what;
-    EXPECT_EQ(other.last.operation, LinkOperation::erase) << c.what;
-    EXPECT_EQ(other.last.address, 0x2040u) << c.what;
-    EXPECT_EQ(other.last.reply, c.reply) << c.what;
+    Scripted scripted;
+    scripted.line.reads = {c.received};
+    EXPECT_EQ(scripted.link.ErasePage(0x2040), -1) << c.what;
+    EXPECT_EQ(scripted.link.last.operation, LinkOperation::erase) << c.what;
+    EXPECT_EQ(scripted.link.last.address, 0x2040u) << c.what;
+    EXPECT_EQ(scripted.link.last.reply, c.reply) << c.what;
   }
   line.reads = {Concat({echo, eraseAck})};
   EXPECT_EQ(link.ErasePage(0x2040), 0);
@@ -215,11 +211,9 @@ TEST_F(BootLinkTest, ReadPageNeedsSixtyNinePayloadBytes) {
   EXPECT_EQ(link.ReadPage(0x2040, destination), 0);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(destination[5 + i], static_cast<uint8_t>(0x10 + i));
 
-  ScriptedLine shortLine;
-  BootLink other(nullptr);
-  shortLine.Attach(other);
-  shortLine.reads = {Concat({Frame(1, 64, 0x2040), Answer(PagePayload(68))})};
-  EXPECT_EQ(other.ReadPage(0x2040, destination), -1);
+  Scripted shortAnswer;
+  shortAnswer.line.reads = {Concat({Frame(1, 64, 0x2040), Answer(PagePayload(68))})};
+  EXPECT_EQ(shortAnswer.link.ReadPage(0x2040, destination), -1);
 }
 
 TEST_F(BootLinkTest, ReceivesAtMost256Bytes) {

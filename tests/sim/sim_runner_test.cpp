@@ -12,17 +12,11 @@
 #include "link/com_port.h"
 #include "sim/simulator.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/line_unpaced.h"
 
 namespace {
 
 constexpr int stationSize = 3;
-
-SimOptions Unpaced(const SimFaults& faults = {}) {
-  SimOptions options;
-  options.baud = 0;
-  options.faults = faults;
-  return options;
-}
 
 // One device of the station with the tool's end of its line.
 struct Device {

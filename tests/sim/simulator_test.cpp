@@ -11,18 +11,13 @@
 #include "link/com_port.h"
 #include "sim/answer_frame.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/line_unpaced.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr int pageBufferSize = linkBufferSize;
-
-SimOptions Unpaced() {
-  SimOptions options;
-  options.baud = 0;
-  return options;
-}
 
 // Reads whatever arrives within `milliseconds`.
 std::vector<uint8_t> Drain(ComPort* port, int milliseconds) {
