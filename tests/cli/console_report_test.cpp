@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <string>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cli/console_report.h"
@@ -8,6 +9,9 @@
 #include "tests/support/file_stream.h"
 
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 class ConsoleReport : public ::testing::Test {
  protected:
@@ -74,13 +78,13 @@ TEST_F(ConsoleReport, WithoutColourTheProgressLineIsBlankedWithSpaces) {
   reporter.End();
   const std::string first = "записано страниц: 1 из 2, проверено: 0 из 0, 50 %, 0 с";
   const std::string output = Output();
-  EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
+  EXPECT_THAT(output, Not(HasSubstr("\x1b")));
   // At 40 columns the long form does not fit; each line covers the last.
   const std::string shortForm = "запись 1/2, проверка 0/0, 50 %, 0 с";
   const std::string done = "запись 2/2, проверка 0/0, 100 %, 0 с";
   EXPECT_EQ(output, "\r" + shortForm + "\r" + done + "\r" + std::string(36, ' ') + "\r" +
                         "Коэффициенты прошились.\n");
-  EXPECT_EQ(output.find(first), std::string::npos);
+  EXPECT_THAT(output, Not(HasSubstr(first)));
 }
 
 }  // namespace

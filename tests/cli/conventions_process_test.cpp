@@ -10,6 +10,7 @@
 
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
+#include "tests/support/line_faults.h"
 
 namespace {
 
@@ -59,10 +60,7 @@ TEST_F(Conventions, QuietPrintsOnlyFailuresAndTheResult) {
   EXPECT_EQ(Lines(done.out), LogLines{"Запуск."});
   EXPECT_EQ(done.err, "") << "not even the trace line";
 
-  SimFaults badPage;
-  badPage.badReadController = 1;
-  badPage.badReadPage = 0x7040;
-  device.SetFaults(badPage);
+  device.SetFaults(Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x7040; }));
   const FlashRun failed = RunFlash({"-q", "-p", device.DevicePath(), "reset"});
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(Lines(failed.out), LogLines{"Ошибка!!!."});

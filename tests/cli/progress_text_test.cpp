@@ -1,5 +1,6 @@
 #include <string>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cli/progress_text.h"
@@ -78,7 +79,7 @@ TEST(StationRows, ARowNeverTakesMoreThanTheTerminalHasAndPortsLineUp) {
     ASSERT_NE(longRow.lead.find('['), std::string::npos) << columns;
     EXPECT_EQ(Characters(longRow.lead.substr(0, longRow.lead.find('['))),
               Characters(shortRow.lead.substr(0, shortRow.lead.find('['))));
-    EXPECT_NE(longRow.lead.find(" 66 %"), std::string::npos) << longRow.lead;
+    EXPECT_THAT(longRow.lead, ::testing::HasSubstr(" 66 %"));
   }
   EXPECT_EQ(LayOutRow(row, portColumns, 49).lead.find('['), std::string::npos);
 }

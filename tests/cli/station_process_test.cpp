@@ -19,6 +19,7 @@
 #include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/line_faults.h"
 
 namespace {
 
@@ -119,13 +120,10 @@ TEST_F(Station, EachDeviceEndsAsItWouldAloneAndTheFirstFailureIsTheExitStatus) {
     const char* errorPart; // in its stderr lines and the record's failure
     const char* pages;     // written and verified, in the record
   };
-  SimFaults silent;
-  silent.silent = true;
-  SimFaults hangsUp;
-  hangsUp.hangUp = {{SimCommand::read, 10}};
-  SimFaults badPage;
-  badPage.badReadController = 2;
-  badPage.badReadPage = 0x2140;
+  const SimFaults silent = Faults([](SimFaults& f) { f.silent = true; });
+  const SimFaults hangsUp = Faults([](SimFaults& f) { f.hangUp = {{SimCommand::read, 10}}; });
+  const SimFaults badPage =
+      Faults([](SimFaults& f) { f.badReadController = 2; f.badReadPage = 0x2140; });
   const std::vector<Device> table = {
       {{}, false, 0, "запущено", "started", firmwareLog, "cm.Sync() 3", "149;149"},
       {silent, false, 2, "не отвечает", "noAnswer", {"Не отвечает."}, "ничего не пришло в ответ",

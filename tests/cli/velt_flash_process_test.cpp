@@ -16,6 +16,7 @@
 #include "tests/cli/flash_process.h"
 #include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
+#include "tests/support/line_faults.h"
 
 namespace {
 
@@ -159,24 +160,17 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
     LogLines lastLines;
     const char* hint;  // on stderr
   };
-  SimFaults silent;
-  silent.silent = true;
-  SimFaults echoOnly;
-  echoOnly.echoOnly = true;
-  SimFaults garbled;
-  garbled.corruptChecksum = {{SimCommand::query, 1, 1000}};
-  SimFaults keepsAnswering;
-  keepsAnswering.ignoreLaunch = true;
-  SimFaults badPage;
-  badPage.badReadController = 1;
-  badPage.badReadPage = 0x7040;
   const Case cases[] = {
-      {"silent", silent, 2, {"Не отвечает."}, "ничего не пришло"},
-      {"echo only", echoOnly, 2, {"Не отвечает."}, "только эхо"},
-      {"garbled", garbled, 2, {"Не отвечает."}, "посторонние байты"},
-      {"start not confirmed", keepsAnswering, 3, {"Проверка.", "Проверка прошла."},
-       "запуск приложения не подтверждён"},
-      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."},
+      {"silent", Faults([](SimFaults& f) { f.silent = true; }), 2, {"Не отвечает."},
+       "ничего не пришло"},
+      {"echo only", Faults([](SimFaults& f) { f.echoOnly = true; }), 2, {"Не отвечает."},
+       "только эхо"},
+      {"garbled", Faults([](SimFaults& f) { f.corruptChecksum = {{SimCommand::query, 1, 1000}}; }),
+       2, {"Не отвечает."}, "посторонние байты"},
+      {"start not confirmed", Faults([](SimFaults& f) { f.ignoreLaunch = true; }), 3,
+       {"Проверка.", "Проверка прошла."}, "запуск приложения не подтверждён"},
+      {"mismatch", Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x7040; }),
+       1, {"Проверка.", "Ошибка!!!."},
        "не удалось: проверка страницы 0x7040 контроллера 1: прочитано не то, что записано"},
   };
   for (const Case& c : cases) {

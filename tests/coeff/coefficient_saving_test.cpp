@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "coeff/coefficient_file.h"
@@ -52,6 +53,9 @@ extern "C" int fsync(int fd) {
 }
 
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr TemporaryName unnamed = TemporaryName::noneWherePossible;
 constexpr TemporaryName named = TemporaryName::alwaysOne;  // as where files cannot be unnamed
@@ -190,8 +194,8 @@ TEST_F(CoefficientSaving, RefusalsLeaveNothingBehindAndSayWhy) {
     if (c.otherNan) Set(5, std::numeric_limits<float>::quiet_NaN());
     const SaveReport report = SaveCoefficientFile(image, path.c_str(), true);
     EXPECT_EQ(report.result, SaveResult::notANumber);
-    EXPECT_NE(report.reason.find(c.reasonHas), std::string::npos) << report.reason;
-    EXPECT_EQ(report.reason.find(c.reasonLacks), std::string::npos) << report.reason;
+    EXPECT_THAT(report.reason, HasSubstr(c.reasonHas));
+    EXPECT_THAT(report.reason, Not(HasSubstr(c.reasonLacks)));
     EXPECT_TRUE(Names().empty());
   }
   SetUp();

@@ -4,6 +4,7 @@
 
 #include "link/frame_codec.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/line_faults.h"
 
 namespace {
 
@@ -310,9 +311,7 @@ TEST_F(DeviceModelTest, CountedFaultsHitTheirFramesOnly) {
 }
 
 TEST_F(DeviceModelTest, SilentDeviceGivesNothingAndObeysNothing) {
-  SimFaults faults;
-  faults.silent = true;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.silent = true; }));
   for (const std::vector<uint8_t>& frame :
        {QueryFrame(), EraseFrame(0x2000), WriteFrame(0x2000, CountingPage(0))}) {
     const Heard heard = Send(&model, frame);
@@ -323,9 +322,7 @@ TEST_F(DeviceModelTest, SilentDeviceGivesNothingAndObeysNothing) {
 }
 
 TEST_F(DeviceModelTest, EchoOnlyLineEchoesButNoBootloaderActs) {
-  SimFaults faults;
-  faults.echoOnly = true;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.echoOnly = true; }));
   const Heard heard = Send(&model, QueryFrame());
   EXPECT_EQ(heard.echo, QueryFrame());
   EXPECT_TRUE(heard.answer.empty());
@@ -334,9 +331,7 @@ TEST_F(DeviceModelTest, EchoOnlyLineEchoesButNoBootloaderActs) {
 }
 
 TEST_F(DeviceModelTest, HangUpStopsEverythingAtTheChosenFrame) {
-  SimFaults faults;
-  faults.hangUp.push_back({SimCommand::write, 2});
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.hangUp = {{SimCommand::write, 2}}; }));
   EXPECT_FALSE(Send(&model, WriteFrame(0x2000, CountingPage(0))).hangUp);
   const Heard second = Send(&model, WriteFrame(0x2040, CountingPage(0)));
   EXPECT_TRUE(second.hangUp);
@@ -348,10 +343,8 @@ TEST_F(DeviceModelTest, HangUpStopsEverythingAtTheChosenFrame) {
 }
 
 TEST_F(DeviceModelTest, BadReadFlipsOneByteOfOnePageOfOneController) {
-  SimFaults faults;
-  faults.badReadController = 1;
-  faults.badReadPage = 0x2040;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model,
+                  Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x2040; }));
   auto readBack = [this](uint32_t address) {
     const std::vector<uint8_t> payload = Payload(Send(&model, ReadFrame(address)).answer);
     return std::vector<uint8_t>(payload.begin() + 5, payload.end());
@@ -370,9 +363,7 @@ TEST_F(DeviceModelTest, BadReadFlipsOneByteOfOnePageOfOneController) {
 }
 
 TEST_F(DeviceModelTest, IgnoreLaunchKeepsTheBootloadersAnswering) {
-  SimFaults faults;
-  faults.ignoreLaunch = true;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
   Send(&model, LaunchFrame());
   EXPECT_FALSE(model.launched);
   EXPECT_EQ(Send(&model, QueryFrame()).answer, queryAnswer);

@@ -11,6 +11,7 @@
 #include "link/com_port.h"
 #include "sim/answer_frame.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/line_faults.h"
 #include "tests/support/line_unpaced.h"
 
 namespace {
@@ -186,10 +187,7 @@ TEST_F(SimulatorTest, FrameWithBadChecksumComesBackAsEchoOnly) {
 }
 
 TEST_F(SimulatorTest, BadReadFaultShowsInTheReadBackOnly) {
-  SimFaults faults;
-  faults.badReadController = 3;
-  faults.badReadPage = 0x2000;
-  sim.SetFaults(faults);
+  sim.SetFaults(Faults([](SimFaults& f) { f.badReadController = 3; f.badReadPage = 0x2000; }));
   const std::vector<uint8_t> page = CountingPage(0x40);
   ASSERT_EQ(link().ErasePage(0x2000), 0);
   ASSERT_EQ(link().WritePage(0x2000, page.data()), 0);
@@ -211,9 +209,7 @@ TEST_F(SimulatorTest, LaunchLeavesOnlyTheEchoUntilTheNextSelectController3) {
 }
 
 TEST_F(SimulatorTest, IgnoredLaunchKeepsTheBootloaderAnswering) {
-  SimFaults faults;
-  faults.ignoreLaunch = true;
-  sim.SetFaults(faults);
+  sim.SetFaults(Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
   link().Launch();
   link().Delay(1);
   EXPECT_EQ(link().Sync(), 0);
@@ -221,9 +217,7 @@ TEST_F(SimulatorTest, IgnoredLaunchKeepsTheBootloaderAnswering) {
 }
 
 TEST_F(SimulatorTest, HangUpInTheMiddleOfAWriteLeavesThePortDeadNotHanging) {
-  SimFaults faults;
-  faults.hangUp.push_back({SimCommand::write, 2});
-  sim.SetFaults(faults);
+  sim.SetFaults(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::write, 2}}; }));
   const std::vector<uint8_t> page = CountingPage(0);
   ASSERT_EQ(link().ErasePage(0x2000), 0);
   EXPECT_EQ(link().WritePage(0x2000, page.data()), 0);
