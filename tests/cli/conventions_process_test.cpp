@@ -10,7 +10,7 @@
 
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
-#include "tests/support/line_faults.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
@@ -90,9 +90,8 @@ TEST_F(Conventions, TheProgressLineNeverReachesTheLastColumnOfANarrowTerminal) {
 // Made narrower in the middle of a load, the terminal gets a progress line
 // that fits it from the next page on.
 TEST(ConventionsResize, TheProgressLineFollowsTheTerminalsNewWidth) {
-  SimOptions slow = Unpaced();
-  slow.writeLatencyMs = 8;  // long enough a load to be resized in it
-  Simulator device(slow);
+  // Long enough a load to be resized in it.
+  Simulator device(Changed(Unpaced(), [](SimOptions& o) { o.writeLatencyMs = 8; }));
   ASSERT_TRUE(device.Ok());
   TerminalRun terminal;
   terminal.columns = 100;

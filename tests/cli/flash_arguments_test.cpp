@@ -226,10 +226,10 @@ TEST(FlashArguments, TwoWordsForOnePortAreNamedAsGiven) {
 TEST(FlashArguments, UsageDocumentsEveryExitStatus) {
   const std::string usage = flashUsage;
   // The exit statuses, the reading jobs, the options.
-  for (const char* part : {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  6 ", "  64 ", "  130 ",
-                           "verify", "save-coefficients", "--force", "-p, --port", "-v, --trace",
-                           "-q, --quiet", "-h, --help", "-V, --version", "--color=", "NO_COLOR",
-                           "TERM", "--record"}) {
+  for (const char* part :
+       {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  6 ", "  64 ", "  130 ", "verify",
+        "save-coefficients", "--force", "-p, --port", "-v, --trace", "-q, --quiet", "-h, --help",
+        "-V, --version", "--color=", "NO_COLOR", "TERM", "--record"}) {
     EXPECT_THAT(usage, HasSubstr(part));
   }
   EXPECT_THAT(usage, HasSubstr("иначе код первого")) << "the station's exit rule";

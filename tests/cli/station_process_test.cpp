@@ -19,7 +19,7 @@
 #include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
 #include "tests/support/image_bytes.h"
-#include "tests/support/line_faults.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 

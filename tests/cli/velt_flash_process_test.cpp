@@ -16,7 +16,7 @@
 #include "tests/cli/flash_process.h"
 #include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
-#include "tests/support/line_faults.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
@@ -190,9 +190,7 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
 
 // The line dies right after the first Launch: no confirmed start, so not 0.
 TEST(VeltFlashDeadLine, AfterLaunchIsNoAnswerWithStatusTwo) {
-  SimOptions options = Unpaced();
-  options.faults.hangUp = {{SimCommand::launch, 1}};
-  Simulator device(options);
+  Simulator device(Unpaced(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::launch, 1}}; })));
   ASSERT_TRUE(device.Ok());
   const FlashRun run = RunFlash({"--port", device.DevicePath(), "reset"});
   EXPECT_EQ(run.status, 2) << run.err;

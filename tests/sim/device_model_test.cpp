@@ -4,7 +4,7 @@
 
 #include "link/frame_codec.h"
 #include "tests/sim/sim_frames.h"
-#include "tests/support/line_faults.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
@@ -121,9 +121,7 @@ TEST_F(DeviceModelTest, WriteOnlyClearsBitsUntilThePageIsErased) {
 }
 
 TEST_F(DeviceModelTest, FillOptionSetsTheStartingMemory) {
-  SimOptions options;
-  options.fill = 0x5A;
-  InitDeviceModel(&model, options);
+  InitDeviceModel(&model, Changed(SimOptions{}, [](SimOptions& o) { o.fill = 0x5A; }));
   for (int c = 1; c <= simControllerCount; ++c) {
     EXPECT_EQ(model.memory[c - 1], std::vector<uint8_t>(simMemorySize, 0x5A));
   }
@@ -216,9 +214,7 @@ TEST_F(DeviceModelTest, LaunchLeavesOnlyTheEchoUntilController3IsSelectedAgain) 
 }
 
 TEST_F(DeviceModelTest, StayLaunchedKeepsTheApplicationRunning) {
-  SimOptions options;
-  options.stayLaunched = true;
-  InitDeviceModel(&model, options);
+  InitDeviceModel(&model, Changed(SimOptions{}, [](SimOptions& o) { o.stayLaunched = true; }));
   Send(&model, LaunchFrame());
   Send(&model, SelectController3Frame());
   EXPECT_TRUE(model.launched);
@@ -226,10 +222,10 @@ TEST_F(DeviceModelTest, StayLaunchedKeepsTheApplicationRunning) {
 }
 
 TEST_F(DeviceModelTest, LatenciesApplyToEraseAndWriteOnly) {
-  SimOptions options;
-  options.eraseLatencyMs = 7;
-  options.writeLatencyMs = 3;
-  InitDeviceModel(&model, options);
+  InitDeviceModel(&model, Changed(SimOptions{}, [](SimOptions& o) {
+                    o.eraseLatencyMs = 7;
+                    o.writeLatencyMs = 3;
+                  }));
   EXPECT_EQ(Send(&model, EraseFrame(0x2000)).latencyMs, 7);
   EXPECT_EQ(Send(&model, WriteFrame(0x2000, CountingPage(0))).latencyMs, 3);
   EXPECT_EQ(Send(&model, ReadFrame(0x2000)).latencyMs, 0);

@@ -12,7 +12,7 @@
 #include "link/com_port.h"
 #include "sim/simulator.h"
 #include "tests/sim/sim_frames.h"
-#include "tests/support/line_faults.h"
+#include "tests/support/line_settings.h"
 #include "tests/support/line_unpaced.h"
 
 namespace {

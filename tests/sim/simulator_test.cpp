@@ -11,7 +11,7 @@
 #include "link/com_port.h"
 #include "sim/answer_frame.h"
 #include "tests/sim/sim_frames.h"
-#include "tests/support/line_faults.h"
+#include "tests/support/line_settings.h"
 #include "tests/support/line_unpaced.h"
 
 namespace {
@@ -230,13 +230,11 @@ TEST_F(SimulatorTest, HangUpInTheMiddleOfAWriteLeavesThePortDeadNotHanging) {
 
 class SlowFlashSimulatorTest : public SimulatorTest {
  protected:
-  static SimOptions Slow() {
-    SimOptions options = Unpaced();
-    options.eraseLatencyMs = 30;
-    options.writeLatencyMs = 20;
-    return options;
-  }
-  SlowFlashSimulatorTest() : SimulatorTest(Slow()) {}
+  SlowFlashSimulatorTest()
+      : SimulatorTest(Changed(Unpaced(), [](SimOptions& o) {
+          o.eraseLatencyMs = 30;
+          o.writeLatencyMs = 20;
+        })) {}
 };
 
 TEST_F(SlowFlashSimulatorTest, EraseAndWriteAnswersWaitForTheirLatency) {
@@ -284,12 +282,8 @@ TEST_F(PacedSimulatorTest, AnswersLeaveNoFasterThanTheLineRate) {
 class FifoSimulatorTest : public SimulatorTest {
  protected:
   static constexpr int fifo = 8;
-  static SimOptions WithFifo() {
-    SimOptions options;
-    options.fifoBytes = fifo;
-    return options;
-  }
-  FifoSimulatorTest() : SimulatorTest(WithFifo()) {}
+  FifoSimulatorTest()
+      : SimulatorTest(Changed(SimOptions{}, [](SimOptions& o) { o.fifoBytes = fifo; })) {}
 };
 
 TEST_F(FifoSimulatorTest, AnswersComeAFifoAtATimeAndTheirTailsWhole) {

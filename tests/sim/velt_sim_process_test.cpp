@@ -193,7 +193,8 @@ TEST_F(VeltSimProcessTest, StationServesEachDeviceThroughItsLinkWithItsOwnFaults
   EXPECT_EQ(FileText(dumpPath + "/dev3/controller3.bin"), std::string(simMemorySize, '\0'))
       << "--fill reached device 3 alone";
   EXPECT_THAT(FileText(dumpPath + "/dev1/frames.txt"), HasSubstr(" write 1 erase 1 "));
-  EXPECT_THAT(FileText(dumpPath + "/dev3/frames.txt"), HasSubstr("query 1 read 0 write 0 erase 0 "));
+  EXPECT_THAT(FileText(dumpPath + "/dev3/frames.txt"),
+              HasSubstr("query 1 read 0 write 0 erase 0 "));
   EXPECT_THAT(FileText(dumpPath + "/dev2/transcript.txt"),
               HasSubstr("controller 3 command 0 query"));
 }

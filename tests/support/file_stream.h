@@ -10,6 +10,8 @@ inline std::string StreamText(std::FILE* stream) {
   std::rewind(stream);
   std::string text;
   char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) text.append(buffer, got);
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) {
+    text.append(buffer, got);
+  }
   return text;
 }

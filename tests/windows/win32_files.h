@@ -37,8 +37,10 @@ inline std::string TempPath() {
 inline std::string TempFolder(const std::string& prefix) {
   const std::string base = TempPath();
   const std::string folder = base + prefix + "-" + std::to_string(GetCurrentProcessId());
-  const bool made = CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-  return !base.empty() && made ? folder : "";
+  if (base.empty()) return "";
+  const bool made =
+      CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  return made ? folder : "";
 }
 
 // wine lets a second handle open a serial port that the first holds without
