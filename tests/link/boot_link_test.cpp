@@ -14,6 +14,7 @@ const Bytes queryAnswer = {0x0F, 0x0F, 0x00, 0x02, 0x05, 0x04, 0xFA, 0x04};
 const Bytes eraseAck = {0x0F, 0x0F, 0x03, 0xFD, 0x04};
 const Bytes writeAck = {0x0F, 0x0F, 0x02, 0xFE, 0x04};
 const Bytes controlAck = {0x0F, 0x0F, 0x05, 0x05, 0xFB, 0x04};
+const uint8_t page[64] = {};  // what the write commands send
 
 Bytes Frame(int command, unsigned length, uint32_t address, const Bytes& data = {}) {
   Bytes frame(MaxFrameLength(static_cast<int>(length)));
@@ -124,7 +125,6 @@ TEST_F(BootLinkTest, EveryAcknowledgedCommandGivesUpAfterExactlyItsBudget) {
     std::function<int(BootLink&)> run;
     int pollLimit;
   };
-  static const uint8_t page[64] = {};
   uint8_t destination[linkBufferSize];
   const Case cases[] = {
       {"control byte", [](BootLink& l) { return l.WriteControlByte(0xFF); }, controlBytePollLimit},
@@ -195,7 +195,6 @@ TEST_F(BootLinkTest, ControlByteThresholdCountsTheEscapedCode) {
 
 TEST_F(BootLinkTest, AnswerArrivingInPiecesIsDecodedAgainUntilComplete) {
   line.reads = {Frame(2, 64, 0x2000, Bytes(64, 0)), {0x0F, 0x0F}, {}, {0x02, 0xFE}, {0x04}};
-  static const uint8_t page[64] = {};
   EXPECT_EQ(link.WritePage(0x2000, page), 0);
   EXPECT_EQ(line.readCalls, 5);
 }
@@ -218,7 +217,6 @@ TEST_F(BootLinkTest, ReadPageNeedsSixtyNinePayloadBytes) {
 
 TEST_F(BootLinkTest, ReceivesAtMost256Bytes) {
   for (int i = 0; i < 4; ++i) line.reads.push_back(Bytes(200, 0x55));
-  static const uint8_t page[64] = {};
   EXPECT_EQ(link.WritePage(0x2000, page), -1);
   ASSERT_GE(line.readCounts.size(), 4u);
   EXPECT_EQ(line.readCounts[0], 256);
