@@ -44,7 +44,7 @@ std::vector<uint8_t> Coefficients(const Simulator& device) {
   return Slice(device.Memory(1), coefficientPages, coefficientBytes);
 }
 
-// ... and as they hold the values 1 to 28 of `value`, erased filler after them.
+// ... and as they hold value(n) for coefficient n, the filler after them erased.
 template <typename Value>
 std::vector<uint8_t> CoefficientPages(Value value) {
   std::vector<uint8_t> bytes;
