@@ -241,30 +241,25 @@ TEST_F(DeviceModelTest, CountedFaultsHitTheirFramesOnly) {
     SimCommand kind;
     std::vector<Effect> expected;  // per frame sent, in order
   };
-  auto with = [](std::vector<SimFault> SimFaults::*list, SimFault fault) {
-    SimFaults faults;
-    (faults.*list).push_back(fault);
-    return faults;
-  };
   const Case cases[] = {
       {"drop queries 1-2",
-       with(&SimFaults::dropAnswer, {SimCommand::query, 1, 2}),
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, 2}}; }),
        SimCommand::query,
        {Effect::none, Effect::none, Effect::answered, Effect::answered}},
       {"drop third erase",
-       with(&SimFaults::dropAnswer, {SimCommand::erase, 3}),
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::erase, 3}}; }),
        SimCommand::erase,
        {Effect::answered, Effect::answered, Effect::none, Effect::answered}},
       {"drop aimed at another kind",
-       with(&SimFaults::dropAnswer, {SimCommand::read, 1, 5}),
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::read, 1, 5}}; }),
        SimCommand::erase,
        {Effect::answered, Effect::answered}},
       {"corrupt second erase",
-       with(&SimFaults::corruptChecksum, {SimCommand::erase, 2}),
+       Faults([](SimFaults& f) { f.corruptChecksum = {{SimCommand::erase, 2}}; }),
        SimCommand::erase,
        {Effect::answered, Effect::damaged, Effect::answered}},
       {"stray before first query",
-       with(&SimFaults::strayBytes, {SimCommand::query, 1}),
+       Faults([](SimFaults& f) { f.strayBytes = {{SimCommand::query, 1}}; }),
        SimCommand::query,
        {Effect::stray, Effect::answered}},
   };

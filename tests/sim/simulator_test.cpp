@@ -135,20 +135,18 @@ TEST_F(SimulatorTest, SyncVerdictFollowsTheLineFault) {
     int verdict;
     int queriesHeard;
   };
-  SimFaults echoOnly, silent, firstTwoDropped, allDropped, strayFirst;
-  echoOnly.echoOnly = true;
-  silent.silent = true;
-  firstTwoDropped.dropAnswer.push_back({SimCommand::query, 1, 2});
-  allDropped.dropAnswer.push_back({SimCommand::query, 1, syncAttempts});
-  strayFirst.strayBytes.push_back({SimCommand::query, 1});
   const Case cases[] = {
       {"healthy", SimFaults{}, 0, 1},
-      {"echo only", echoOnly, syncEchoOnly, syncAttempts},
-      {"silent", silent, syncSilent, syncAttempts},
-      {"contact at the third attempt", firstTwoDropped, 0, 3},
-      {"every query dropped", allDropped, syncEchoOnly, syncAttempts},
+      {"echo only", Faults([](SimFaults& f) { f.echoOnly = true; }), syncEchoOnly, syncAttempts},
+      {"silent", Faults([](SimFaults& f) { f.silent = true; }), syncSilent, syncAttempts},
+      {"contact at the third attempt",
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, 2}}; }), 0, 3},
+      {"every query dropped",
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, syncAttempts}}; }),
+       syncEchoOnly, syncAttempts},
       // Sync looks at the last 8 bytes it read, so junk ahead does no harm.
-      {"stray bytes before the answer", strayFirst, 0, 1},
+      {"stray bytes before the answer",
+       Faults([](SimFaults& f) { f.strayBytes = {{SimCommand::query, 1}}; }), 0, 1},
   };
   for (const Case& c : cases) {
     sim.SetFaults(c.faults);
