@@ -1,27 +1,24 @@
 #include <cstdio>
 #include <string>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cli/console_report.h"
 #include "loader/report.h"
+#include "tests/support/file_stream.h"
 
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 class ConsoleReport : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_NE(stream, nullptr); }
   void TearDown() override { std::fclose(stream); }
 
-  std::string Output() {
-    std::fflush(stream);
-    std::rewind(stream);
-    std::string text;
-    char buffer[1024];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
-    return text;
-  }
+  std::string Output() { return StreamText(stream); }
 
   // A short run: two pages written and verified between the log lines.
   void Run(bool terminal) {
@@ -81,13 +78,13 @@ TEST_F(ConsoleReport, WithoutColourTheProgressLineIsBlankedWithSpaces) {
   reporter.End();
   const std::string first = "записано страниц: 1 из 2, проверено: 0 из 0, 50 %, 0 с";
   const std::string output = Output();
-  EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
+  EXPECT_THAT(output, Not(HasSubstr("\x1b")));
   // At 40 columns the long form does not fit; each line covers the last.
   const std::string shortForm = "запись 1/2, проверка 0/0, 50 %, 0 с";
   const std::string done = "запись 2/2, проверка 0/0, 100 %, 0 с";
   EXPECT_EQ(output, "\r" + shortForm + "\r" + done + "\r" + std::string(36, ' ') + "\r" +
                         "Коэффициенты прошились.\n");
-  EXPECT_EQ(output.find(first), std::string::npos);
+  EXPECT_THAT(output, Not(HasSubstr(first)));
 }
 
 }  // namespace

@@ -5,26 +5,19 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
-using LogLines = std::vector<std::string>;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
-SimOptions Unpaced() {
-  SimOptions options;
-  options.baud = 0;
-  return options;
-}
-
-class Conventions : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(device.Ok()); }
-  Simulator device{Unpaced()};
-};
+class Conventions : public OneDevice {};
 
 TEST_F(Conventions, ColourAndEscapesFollowTheTerminalNoColorTermAndTheOption) {
   struct Case {
@@ -57,7 +50,7 @@ TEST_F(Conventions, ColourAndEscapesFollowTheTerminalNoColorTermAndTheOption) {
     EXPECT_EQ(run.status, 0) << what;
     EXPECT_EQ(run.out.find('\x1b') != std::string::npos, c.escapes) << what;
     EXPECT_EQ(run.out.find("\x1b[34mЗапуск.\x1b[0m") != std::string::npos, c.escapes) << what;
-    EXPECT_NE(run.out.find("Запуск."), std::string::npos) << what;
+    EXPECT_THAT(run.out, HasSubstr("Запуск.")) << what;
   }
 }
 
@@ -67,19 +60,14 @@ TEST_F(Conventions, QuietPrintsOnlyFailuresAndTheResult) {
   EXPECT_EQ(Lines(done.out), LogLines{"Запуск."});
   EXPECT_EQ(done.err, "") << "not even the trace line";
 
-  SimFaults badPage;
-  badPage.badReadController = 1;
-  badPage.badReadPage = 0x7040;
-  device.SetFaults(badPage);
+  device.SetFaults(Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x7040; }));
   const FlashRun failed = RunFlash({"-q", "-p", device.DevicePath(), "reset"});
   EXPECT_EQ(failed.status, 1);
   EXPECT_EQ(Lines(failed.out), LogLines{"Ошибка!!!."});
-  EXPECT_NE(failed.err.find("не удалось: проверка страницы 0x7040 контроллера 1"),
-            std::string::npos)
-      << failed.err;
+  EXPECT_THAT(failed.err, HasSubstr("не удалось: проверка страницы 0x7040 контроллера 1"));
 
   const FlashRun onTerminal = RunFlashOnTerminal({"-q", "-p", device.DevicePath(), "reset"});
-  EXPECT_EQ(onTerminal.out.find("записано"), std::string::npos) << "no progress line";
+  EXPECT_THAT(onTerminal.out, Not(HasSubstr("записано"))) << "no progress line";
 }
 
 TEST_F(Conventions, TheProgressLineNeverReachesTheLastColumnOfANarrowTerminal) {
@@ -102,9 +90,8 @@ TEST_F(Conventions, TheProgressLineNeverReachesTheLastColumnOfANarrowTerminal) {
 // Made narrower in the middle of a load, the terminal gets a progress line
 // that fits it from the next page on.
 TEST(ConventionsResize, TheProgressLineFollowsTheTerminalsNewWidth) {
-  SimOptions slow = Unpaced();
-  slow.writeLatencyMs = 8;  // long enough a load to be resized in it
-  Simulator device(slow);
+  // Long enough a load to be resized in it.
+  Simulator device(Changed(Unpaced(), [](SimOptions& o) { o.writeLatencyMs = 8; }));
   ASSERT_TRUE(device.Ok());
   TerminalRun terminal;
   terminal.columns = 100;

@@ -1,15 +1,32 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cli/flash_arguments.h"
 
 namespace {
 
+using ::testing::HasSubstr;
+
 int Parse(std::vector<const char*> words, FlashArguments* arguments, std::string* error) {
   words.insert(words.begin(), "velt-flash");
   return ParseFlashArguments(static_cast<int>(words.size()), words.data(), arguments, error);
+}
+
+struct Refusal {
+  std::vector<const char*> words;
+  const char* reasonPart;
+};
+
+void ExpectRefused(const std::vector<Refusal>& cases) {
+  for (const Refusal& c : cases) {
+    FlashArguments arguments;
+    std::string error;
+    EXPECT_EQ(Parse(c.words, &arguments, &error), -1) << c.reasonPart;
+    EXPECT_THAT(error, HasSubstr(c.reasonPart));
+  }
 }
 
 TEST(FlashArguments, AcceptsTheThreeJobsInAnyOrderOfOptions) {
@@ -59,15 +76,11 @@ TEST(FlashArguments, ListPortsNeedsNoJobAndNoPort) {
   EXPECT_EQ(arguments.job, FlashJob::none);
   ASSERT_EQ(Parse({"--port", "1", "reset"}, &arguments, &error), 0);
   EXPECT_FALSE(arguments.listPorts);
-  EXPECT_NE(std::string(flashUsage).find("--list-ports"), std::string::npos);
+  EXPECT_THAT(flashUsage, HasSubstr("--list-ports"));
 }
 
 TEST(FlashArguments, RejectsWhatCannotBeRun) {
-  struct Case {
-    std::vector<const char*> words;
-    const char* reasonPart;
-  };
-  const Case cases[] = {
+  ExpectRefused({
       {{}, "задание"},
       {{"--port", "1"}, "задание"},
       {{"firmware"}, "--port"},
@@ -84,13 +97,7 @@ TEST(FlashArguments, RejectsWhatCannotBeRun) {
       {{"--port", "1", "verify", "a.koeff"}, "\"a.koeff\""},
       {{"--port", "1", "--force", "write", "a.koeff"}, "--force"},
       {{"--port", "1", "save-coefficients", "a.koeff", "b.koeff"}, "\"b.koeff\""},
-  };
-  for (const Case& c : cases) {
-    FlashArguments arguments;
-    std::string error;
-    EXPECT_EQ(Parse(c.words, &arguments, &error), -1) << c.reasonPart;
-    EXPECT_NE(error.find(c.reasonPart), std::string::npos) << error;
-  }
+  });
 }
 
 TEST(FlashArguments, TakesTheReadingJobsAndForceOnlyForSaving) {
@@ -175,15 +182,11 @@ TEST(FlashArguments, TakesShortOptionsPortsInOrderColourAndTheRecord) {
   EXPECT_EQ(arguments.ports, names);
   words.insert(words.end(), {"-p", "/dev/ttyACM0"});
   EXPECT_EQ(Parse(words, &arguments, &error), -1);
-  EXPECT_NE(error.find("больше 32"), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr("больше 32"));
 }
 
 TEST(FlashArguments, RejectsShortOptionsAndPortListsThatCannotBeRun) {
-  struct Case {
-    std::vector<const char*> words;
-    const char* reasonPart;
-  };
-  const Case cases[] = {
+  ExpectRefused({
       {{"reset", "-p"}, "после -p"},
       {{"-x", "-p", "1", "reset"}, "\"-x\""},
       {{"-qx", "-p", "1", "reset"}, "\"-x\" в \"-qx\""},
@@ -196,13 +199,7 @@ TEST(FlashArguments, RejectsShortOptionsAndPortListsThatCannotBeRun) {
       {{"-p", "1", "-p", "2", "save-coefficients", "k.koeff"}, "одно устройство"},
       {{"-p", "1", "reset", "--record"}, "после --record"},
       {{"-p", "1", "reset", "--record="}, "пустое имя файла журнала"},
-  };
-  for (const Case& c : cases) {
-    FlashArguments arguments;
-    std::string error;
-    EXPECT_EQ(Parse(c.words, &arguments, &error), -1) << c.reasonPart;
-    EXPECT_NE(error.find(c.reasonPart), std::string::npos) << error;
-  }
+  });
 }
 
 TEST(FlashArguments, TwoWordsForOnePortAreNamedAsGiven) {
@@ -228,18 +225,14 @@ TEST(FlashArguments, TwoWordsForOnePortAreNamedAsGiven) {
 
 TEST(FlashArguments, UsageDocumentsEveryExitStatus) {
   const std::string usage = flashUsage;
-  for (const char* status :
-       {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  6 ", "  64 ", "  130 "}) {
-    EXPECT_NE(usage.find(status), std::string::npos) << status;
+  // The exit statuses, the reading jobs, the options.
+  for (const char* part :
+       {"  0 ", "  1 ", "  2 ", "  3 ", "  4 ", "  5 ", "  6 ", "  64 ", "  130 ", "verify",
+        "save-coefficients", "--force", "-p, --port", "-v, --trace", "-q, --quiet", "-h, --help",
+        "-V, --version", "--color=", "NO_COLOR", "TERM", "--record"}) {
+    EXPECT_THAT(usage, HasSubstr(part));
   }
-  for (const char* job : {"verify", "save-coefficients", "--force"}) {
-    EXPECT_NE(usage.find(job), std::string::npos) << job;
-  }
-  for (const char* option : {"-p, --port", "-v, --trace", "-q, --quiet", "-h, --help",
-                             "-V, --version", "--color=", "NO_COLOR", "TERM", "--record"}) {
-    EXPECT_NE(usage.find(option), std::string::npos) << option;
-  }
-  EXPECT_NE(usage.find("иначе код первого"), std::string::npos) << "the station's exit rule";
+  EXPECT_THAT(usage, HasSubstr("иначе код первого")) << "the station's exit rule";
 }
 
 }  // namespace

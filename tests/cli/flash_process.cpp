@@ -15,22 +15,9 @@
 #include <regex>
 #include <thread>
 
-namespace {
+#include "tests/support/process_child.h"
 
-std::string ReadAll(int fd) {
-  std::string text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got > 0) {
-      text.append(buffer, static_cast<size_t>(got));
-    } else if (got < 0 && errno == EINTR) {
-      continue;
-    } else {
-      return text;  // end of file, or EIO once a pty's other side has gone
-    }
-  }
-}
+namespace {
 
 // A file that vanishes once closed, for one of the child's outputs.
 int TemporaryFile() {
@@ -52,10 +39,7 @@ std::string Rewound(int fd) {
 // `dropped` names variables of this process the child does not inherit.
 pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
             int outFd, int errFd, const std::vector<std::string>& dropped = {}) {
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(VELT_FLASH_PROGRAM));
-  for (const std::string& word : arguments) argv.push_back(const_cast<char*>(word.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = Argv(VELT_FLASH_PROGRAM, arguments);
   std::vector<char*> envp;
   // The first of two equal names wins, so the test's entries go first.
   for (const std::string& entry : environment) envp.push_back(const_cast<char*>(entry.c_str()));
@@ -83,17 +67,21 @@ int Wait(pid_t child) {
   return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
 }
 
+FlashRun Finish(pid_t child, int outFd, int errFd) {
+  FlashRun run;
+  run.status = Wait(child);
+  run.out = Rewound(outFd);
+  run.err = Rewound(errFd);
+  return run;
+}
+
 }  // namespace
 
 FlashRun RunFlash(const std::vector<std::string>& arguments,
                   const std::vector<std::string>& environment) {
   const int outFd = TemporaryFile();
   const int errFd = TemporaryFile();
-  FlashRun run;
-  run.status = Wait(Start(arguments, environment, outFd, errFd));
-  run.out = Rewound(outFd);
-  run.err = Rewound(errFd);
-  return run;
+  return Finish(Start(arguments, environment, outFd, errFd), outFd, errFd);
 }
 
 FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments, bool errorsToTerminal) {
@@ -141,11 +129,7 @@ FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int del
   const pid_t child = Start(arguments, {}, outFd, errFd);
   std::this_thread::sleep_for(std::chrono::milliseconds(delayMilliseconds));
   kill(child, signal);
-  FlashRun run;
-  run.status = Wait(child);
-  run.out = Rewound(outFd);
-  run.err = Rewound(errFd);
-  return run;
+  return Finish(child, outFd, errFd);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -168,10 +152,4 @@ std::vector<std::string> DrawnPieces(const std::string& output) {
     else pieces.back() += byte;
   }
   return pieces;
-}
-
-int Characters(const std::string& text) {
-  int count = 0;
-  for (unsigned char byte : text) count += (byte & 0xC0) != 0x80;
-  return count;
 }

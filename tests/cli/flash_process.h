@@ -1,9 +1,16 @@
-// Runs velt-flash as a child process and collects what it said.
+// Runs velt-flash as a child process, against simulated devices, and
+// collects what it said.
 #pragma once
 
 #include <csignal>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sim/simulator.h"
+#include "tests/support/line_columns.h"
+#include "tests/support/line_unpaced.h"
 
 struct FlashRun {
   int status = -1;  // exit status, or -1 when it did not exit normally
@@ -43,7 +50,20 @@ FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int del
 std::vector<std::string> Lines(const std::string& text);
 
 // What a terminal shows of the output between two carriage returns or line
-// feeds, the control sequences taken out ...
+// feeds, the control sequences taken out; Characters() gives its columns.
 std::vector<std::string> DrawnPieces(const std::string& output);
-// ... and the columns a piece takes: one per character.
-int Characters(const std::string& text);
+
+using LogLines = std::vector<std::string>;
+
+// What a firmware load logs from start to end.
+const LogLines firmwareLog = {
+    "Контроллер 1 - запись",  "Контроллер 2 - запись",  "Контроллер 3 - запись",
+    "Контроллеры загружены.", "Контроллер 1 - проверка", "Контроллер 2 - проверка",
+    "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
+
+// A test against one unpaced simulated device.
+class OneDevice : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(device.Ok()); }
+  Simulator device{Unpaced()};
+};

@@ -1,5 +1,6 @@
 // velt-flash --list-ports and --port NAME as a process, on a fake port tree
 // (VELT_PORT_ROOT) whose adapter leads to the simulated device.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -14,26 +15,20 @@
 
 namespace {
 
+using ::testing::HasSubstr;
 using Output = std::vector<std::string>;
 
-SimOptions Unpaced() {
-  SimOptions options;
-  options.baud = 0;
-  return options;
-}
-
-class VeltFlashPorts : public ::testing::Test {
+class VeltFlashPorts : public OneDevice {
  protected:
   void SetUp() override {
     ASSERT_TRUE(tree.Ok());
-    ASSERT_TRUE(device.Ok());
+    OneDevice::SetUp();
   }
   // The child lists this tree, never the machine's ports.
   std::vector<std::string> Environment() const {
     return {std::string(portRootVariable) + "=" + tree.Root()};
   }
   FakePortTree tree;
-  Simulator device{Unpaced()};
 };
 
 TEST_F(VeltFlashPorts, ListsOnePortALineNameFirst) {
@@ -62,7 +57,7 @@ TEST_F(VeltFlashPorts, NoPortsIsNoErrorButSaidOnStderr) {
   const FlashRun run = RunFlash({"--list-ports"}, Environment());
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "") << "a script reading the list gets no lines";
-  EXPECT_NE(run.err.find("не найдены"), std::string::npos) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("не найдены"));
 }
 
 TEST_F(VeltFlashPorts, APortIsGivenByItsListedName) {
@@ -79,7 +74,7 @@ TEST_F(VeltFlashPorts, APortIsGivenByItsListedName) {
   // A name the listing does not know is taken as it stands, and fails so.
   const FlashRun unknown = RunFlash({"--port", "ttyUSB9", "reset"}, Environment());
   EXPECT_EQ(unknown.status, 4);
-  EXPECT_NE(unknown.err.find("ttyUSB9"), std::string::npos) << unknown.err;
+  EXPECT_THAT(unknown.err, HasSubstr("ttyUSB9"));
 }
 
 }  // namespace

@@ -1,15 +1,14 @@
 // velt-flash with several --port against one simulated device each, all in
 // this test process: a station's run as a production line sees it.
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "loader/firmware/firmware_images.h"
@@ -17,28 +16,19 @@
 #include "record/job_record.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
+#include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
-using LogLines = std::vector<std::string>;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
 using Fields = std::vector<std::string>;
-
-const LogLines firmwareLog = {
-    "Контроллер 1 - запись",  "Контроллер 2 - запись",  "Контроллер 3 - запись",
-    "Контроллеры загружены.", "Контроллер 1 - проверка", "Контроллер 2 - проверка",
-    "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
 
 enum Column { port = 2, job, outcome, exitStatus, seconds, written, verified, firmware,
               coefficientsFile, coefficientsSha, version, lastLine, failure, columnCount };
-
-SimOptions Unpaced(const SimFaults& faults = {}) {
-  SimOptions options;
-  options.baud = 0;
-  options.faults = faults;
-  return options;
-}
 
 // Each line of a station's output is "PORT: text": the texts, by port.
 std::map<std::string, LogLines> ByPort(const std::string& output,
@@ -60,7 +50,7 @@ std::map<std::string, LogLines> ByPort(const std::string& output,
 std::map<std::string, std::vector<Fields>> RecordRows(const std::string& path) {
   std::map<std::string, std::vector<Fields>> rows;
   const std::string text = FileText(path);
-  EXPECT_EQ(text.rfind(RecordHeader(), 0), 0u) << "BOM and header first";
+  EXPECT_THAT(text, StartsWith(RecordHeader())) << "BOM and header first";
   for (std::string line : Lines(text.substr(std::min(text.size(), RecordHeader().size())))) {
     EXPECT_EQ(line.back(), '\r') << "CR LF ends a row";
     line.pop_back();
@@ -94,11 +84,6 @@ void ExpectFirmwareLoaded(const Simulator& device) {
   EXPECT_TRUE(device.ApplicationRunning());
 }
 
-std::string TemporaryFolder() {
-  char pattern[] = "/tmp/velt-station-XXXXXX";
-  return mkdtemp(pattern);
-}
-
 class Station : public ::testing::Test {
  protected:
   // One simulated device per entry, unpaced unless `paced`.
@@ -115,11 +100,9 @@ class Station : public ::testing::Test {
     for (const std::string& p : ports) arguments.insert(arguments.end(), {"-p", p});
     return arguments;
   }
-  void TearDown() override { std::filesystem::remove_all(folder); }
-
   std::vector<std::unique_ptr<Simulator>> devices;
   std::vector<std::string> ports;
-  std::string folder = TemporaryFolder();
+  TemporaryFolder folder{"velt-station"};
 };
 
 // One silent device, one whose line dies at a read, a port that is not
@@ -137,13 +120,10 @@ TEST_F(Station, EachDeviceEndsAsItWouldAloneAndTheFirstFailureIsTheExitStatus) {
     const char* errorPart; // in its stderr lines and the record's failure
     const char* pages;     // written and verified, in the record
   };
-  SimFaults silent;
-  silent.silent = true;
-  SimFaults hangsUp;
-  hangsUp.hangUp = {{SimCommand::read, 10}};
-  SimFaults badPage;
-  badPage.badReadController = 2;
-  badPage.badReadPage = 0x2140;
+  const SimFaults silent = Faults([](SimFaults& f) { f.silent = true; });
+  const SimFaults hangsUp = Faults([](SimFaults& f) { f.hangUp = {{SimCommand::read, 10}}; });
+  const SimFaults badPage =
+      Faults([](SimFaults& f) { f.badReadController = 2; f.badReadPage = 0x2140; });
   const std::vector<Device> table = {
       {{}, false, 0, "запущено", "started", firmwareLog, "cm.Sync() 3", "149;149"},
       {silent, false, 2, "не отвечает", "noAnswer", {"Не отвечает."}, "ничего не пришло в ответ",
@@ -162,7 +142,7 @@ TEST_F(Station, EachDeviceEndsAsItWouldAloneAndTheFirstFailureIsTheExitStatus) {
   for (size_t i = 0; i < table.size(); ++i) {
     if (table[i].absent) ports[i] = "/dev/velt-no-such-port";
   }
-  const std::string record = folder + "/jobs.csv";
+  const std::string record = folder / "jobs.csv";
   const FlashRun run = RunFlash(With({"-v", "--record", record, "firmware"}));
 
   // Not the largest status (4), nor the smallest or the last (1).
@@ -205,7 +185,7 @@ TEST_F(Station, EachDeviceEndsAsItWouldAloneAndTheFirstFailureIsTheExitStatus) {
       EXPECT_EQ(log, firmwareLog);
       ExpectFirmwareLoaded(*devices[i]);
     } else if (device.status != 2) {  // "Не отвечает." names no step
-      EXPECT_NE(row[failure].find(device.errorPart), std::string::npos) << row[failure];
+      EXPECT_THAT(row[failure], HasSubstr(device.errorPart));
     }
   }
   EXPECT_TRUE(devices[2]->HungUp());
@@ -224,13 +204,13 @@ TEST_F(Station, APortTwiceOrASaveOnSeveralIsAUsageErrorThatSendsNothing) {
       {With({"-p", ports[0], "firmware"}), {}, "задан дважды"},
       {{"-p", "1", "-p", ports[0], "reset"}, {"VELT_COM1=" + ports[0]},
        "\"1\" и \"" + ports[0] + "\" - один порт"},
-      {With({"save-coefficients", folder + "/k.koeff"}), {}, "одно устройство"},
+      {With({"save-coefficients", folder / "k.koeff"}), {}, "одно устройство"},
       {tooMany, {}, "больше 32"},
   };
   for (const auto& c : cases) {
     const FlashRun run = RunFlash(c.arguments, c.environment);
     EXPECT_EQ(run.status, 64) << run.err;
-    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr(c.reason));
     EXPECT_TRUE(run.out.empty()) << run.out;
   }
   for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
@@ -264,13 +244,13 @@ TEST_F(Station, OnATerminalEachDeviceHasARowThatFitsAndStaysInPlace) {
   const size_t lastFrame = run.out.rfind("\r\x1b[3A");  // back up to the first row
   ASSERT_NE(lastFrame, std::string::npos);
   const std::string finalRows = run.out.substr(lastFrame);
-  EXPECT_NE(finalRows.find("ещё устройств: 2, закончили 2"), std::string::npos) << finalRows;
-  EXPECT_NE(finalRows.find("100 %"), std::string::npos) << finalRows;
+  EXPECT_THAT(finalRows, HasSubstr("ещё устройств: 2, закончили 2"));
+  EXPECT_THAT(finalRows, HasSubstr("100 %"));
   // Below the rows: what the devices said on stderr, then the summary.
   const std::string plain =
       std::regex_replace(finalRows, std::regex("\x1b\\[[0-9;]*[A-Za-z]|\r"), "");
   for (size_t i = 0; i < ports.size(); ++i) {
-    EXPECT_NE(plain.find("\n" + ports[i] + ": cm.Sync() 3\n"), std::string::npos) << plain;
+    EXPECT_THAT(plain, HasSubstr("\n" + ports[i] + ": cm.Sync() 3\n"));
     EXPECT_TRUE(std::regex_search(
         plain, std::regex("\n" + ports[i] + ": итог: запущено, код 0, \\d+\\.\\d с\n")))
         << plain;
@@ -282,23 +262,20 @@ TEST_F(Station, OnATerminalEachDeviceHasARowThatFitsAndStaysInPlace) {
 // but takes no row, which makes each device's status 6 after its job.
 TEST_F(Station, ARecordThatCannotBeKeptIsStatusSix) {
   Start({{}, {}});
-  const std::string missing = folder + "/none/jobs.csv";
+  const std::string missing = folder / "none/jobs.csv";
   const FlashRun unopened = RunFlash(With({"--record", missing, "reset"}));
   EXPECT_EQ(unopened.status, 6);
-  EXPECT_EQ(unopened.err.rfind("velt-flash: журнал работ недоступен: " + missing + ": ", 0), 0u)
-      << unopened.err;
+  EXPECT_THAT(unopened.err, StartsWith("velt-flash: журнал работ недоступен: " + missing + ": "));
   for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
 
-  const std::string pipe = folder + "/fifo.csv";
+  const std::string pipe = folder / "fifo.csv";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   const FlashRun unwritten = RunFlash(With({"--record", pipe, "reset"}));
   EXPECT_EQ(unwritten.status, 6);
   for (const std::string& p : ports) {
     EXPECT_TRUE(std::regex_search(unwritten.out, std::regex(p + ": итог: запущено, код 6, ")))
         << unwritten.out;
-    EXPECT_NE(unwritten.err.find(p + ": velt-flash: журнал работ недоступен: " + pipe),
-              std::string::npos)
-        << unwritten.err;
+    EXPECT_THAT(unwritten.err, HasSubstr(p + ": velt-flash: журнал работ недоступен: " + pipe));
   }
 }
 
@@ -306,9 +283,9 @@ TEST_F(Station, ARecordThatCannotBeKeptIsStatusSix) {
 // has its summary line and its row.
 TEST_F(Station, ARejectedFileIsSaidOnceAndEveryDeviceKeepsItsLineAndRow) {
   Start({{}, {}});
-  const std::string file = folder + "/empty.koeff";
+  const std::string file = folder / "empty.koeff";
   std::fclose(std::fopen(file.c_str(), "w"));
-  const std::string record = folder + "/jobs.csv";
+  const std::string record = folder / "jobs.csv";
   const FlashRun run = RunFlash(With({"--record", record, "write", file}));
   EXPECT_EQ(run.status, 5);
   EXPECT_EQ(Lines(run.err),

@@ -13,23 +13,13 @@
 #include <gtest/gtest.h>
 
 #include "cli/station_view_lines.h"
+#include "tests/support/file_stream.h"
 
 namespace {
 
 constexpr int devices = 8;
 constexpr int linesEach = 300;
 const std::string bytes = "0F 0F 03 01 00 70 00 8C 04 0F 0F 03 01 00 70 00 8C 04";
-
-std::string TextOf(std::FILE* stream) {
-  std::fflush(stream);
-  std::rewind(stream);
-  std::string text;
-  char buffer[4096];
-  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) {
-    text.append(buffer, got);
-  }
-  return text;
-}
 
 std::vector<DevicePort> Ports() {
   std::vector<DevicePort> ports;
@@ -89,7 +79,7 @@ TEST(StationLineView, LinesOfDevicesNeverBreakIntoEachOther) {
   std::map<std::string, int> next;  // per device and kind: the number expected
   int frames = 0;
   std::fflush(streams.errors);
-  std::istringstream in(TextOf(streams.out));
+  std::istringstream in(StreamText(streams.out));
   for (std::string text; std::getline(in, text);) {
     std::smatch match;
     if (text.find(" > " + bytes) != std::string::npos) {

@@ -1,14 +1,12 @@
 // velt-flash run as a process against the simulated device on a pty, as a
 // script or a production line runs it.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "coeff/device_float.h"
@@ -16,19 +14,19 @@
 #include "record/job_identity.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
+#include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
-using LogLines = std::vector<std::string>;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using ::testing::StartsWith;
 
 constexpr uint32_t coefficientPages = 0x7000;
 constexpr int coefficientBytes = 128;
-
-const LogLines firmwareLog = {
-    "Контроллер 1 - запись",  "Контроллер 2 - запись",  "Контроллер 3 - запись",
-    "Контроллеры загружены.", "Контроллер 1 - проверка", "Контроллер 2 - проверка",
-    "Контроллер 3 - проверка", "Проверка прошла.",       "Запуск."};
+constexpr int coefficientCount = 28;
 const LogLines resetLog = {"Сброс коэффициентов.", "Коэффициенты сброшены.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
 const char stayedInBootloader[] =
@@ -37,14 +35,25 @@ const char stayedInBootloader[] =
 const LogLines writeLog = {"Запись коэффициентов.", "Коэффициенты прошились.", "Проверка.",
                          "Проверка прошла.", "Запуск."};
 
-SimOptions Unpaced() {
-  SimOptions options;
-  options.baud = 0;
-  return options;
-}
-
 std::vector<uint8_t> Slice(const std::vector<uint8_t>& memory, uint32_t address, int size) {
   return std::vector<uint8_t>(memory.begin() + address, memory.begin() + address + size);
+}
+
+// Controller 1's coefficient pages as the device holds them ...
+std::vector<uint8_t> Coefficients(const Simulator& device) {
+  return Slice(device.Memory(1), coefficientPages, coefficientBytes);
+}
+
+// ... and as they hold value(n) for coefficient n, the filler after them erased.
+template <typename Value>
+std::vector<uint8_t> CoefficientPages(Value value) {
+  std::vector<uint8_t> bytes;
+  for (int n = 1; n <= coefficientCount; ++n) {
+    const DeviceFloat device = ToDeviceFloat(value(n));
+    bytes.insert(bytes.end(), device.bytes, device.bytes + 4);
+  }
+  bytes.resize(coefficientBytes, 0xFF);
+  return bytes;
 }
 
 // Every present page of the image in [base, end) is in the memory as it is
@@ -58,27 +67,16 @@ void ExpectImageInMemory(const PageTable& image, uint32_t end, const std::vector
   }
 }
 
-class VeltFlash : public ::testing::Test {
+class VeltFlash : public OneDevice {
  protected:
-  void SetUp() override { ASSERT_TRUE(device.Ok()); }
-
+  void SetUp() override {
+    ASSERT_TRUE(folder.Ok());
+    OneDevice::SetUp();
+  }
   std::string Port() const { return device.DevicePath(); }
+  std::string WriteFile(const std::string& content) { return folder.Write("c.koeff", content); }
 
-  std::string WriteFile(const std::string& content) {
-    char pattern[] = "/tmp/velt-flash-XXXXXX.koeff";
-    const int fd = mkstemps(pattern, 6);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
-    close(fd);
-    files.push_back(pattern);
-    return pattern;
-  }
-  void TearDown() override {
-    for (const std::string& file : files) unlink(file.c_str());
-  }
-
-  Simulator device{Unpaced()};
-  std::vector<std::string> files;
+  TemporaryFolder folder{"velt-flash"};
 };
 
 TEST_F(VeltFlash, LoadsVerifiesAndStartsTheFirmware) {
@@ -86,13 +84,12 @@ TEST_F(VeltFlash, LoadsVerifiesAndStartsTheFirmware) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Lines(run.out), firmwareLog);
   EXPECT_EQ(run.out.find_first_of("\r\x1b"), std::string::npos) << "a file gets plain lines";
-  EXPECT_NE(run.err.find("cm.Sync() 3\n"), std::string::npos);
+  EXPECT_THAT(run.err, HasSubstr("cm.Sync() 3\n"));
 
   ExpectImageInMemory(controller1Image, 0x7000, device.Memory(1));
   ExpectImageInMemory(controller2Image, 0x8000, device.Memory(2));
   ExpectImageInMemory(controller3Image, 0x8000, device.Memory(3));
-  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes),
-            std::vector<uint8_t>(coefficientBytes, 0xFF))
+  EXPECT_EQ(Coefficients(device), std::vector<uint8_t>(coefficientBytes, 0xFF))
       << "the firmware load leaves the coefficients alone";
   EXPECT_TRUE(device.ApplicationRunning());
 }
@@ -101,30 +98,19 @@ TEST_F(VeltFlash, ResetWritesTheDefaultCoefficients) {
   const FlashRun run = RunFlash({"--port", Port(), "reset"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Lines(run.out), resetLog);
-  std::vector<uint8_t> expected;
-  for (int n = 1; n <= 28; ++n) {
-    const bool one = n == 7 || n == 11 || n == 20 || n == 28;
-    const DeviceFloat value = ToDeviceFloat(one ? 1.0f : 0.0f);
-    expected.insert(expected.end(), value.bytes, value.bytes + 4);
-  }
-  expected.insert(expected.end(), 16, 0xFF);
-  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes), expected);
+  EXPECT_EQ(Coefficients(device), CoefficientPages([](int n) {
+              return n == 7 || n == 11 || n == 20 || n == 28 ? 1.0f : 0.0f;
+            }));
 }
 
 TEST_F(VeltFlash, WritesACoefficientFile) {
+  const auto value = [](int n) { return -1.5f * static_cast<float>(n); };
   std::string text;
-  std::vector<uint8_t> expected;
-  for (int n = 1; n <= 28; ++n) {
-    const float value = -1.5f * static_cast<float>(n);
-    text += std::to_string(value) + "\r\n";
-    const DeviceFloat bytes = ToDeviceFloat(value);
-    expected.insert(expected.end(), bytes.bytes, bytes.bytes + 4);
-  }
-  expected.insert(expected.end(), 16, 0xFF);
+  for (int n = 1; n <= coefficientCount; ++n) text += std::to_string(value(n)) + "\r\n";
   const FlashRun run = RunFlash({"--port", Port(), "write", WriteFile(text)});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Lines(run.out), writeLog);
-  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes), expected);
+  EXPECT_EQ(Coefficients(device), CoefficientPages(value));
 }
 
 TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
@@ -152,21 +138,17 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
     const std::string file = WriteFile(c.content);
     const FlashRun run = RunFlash({"--port", Port(), "write", file});
     EXPECT_EQ(run.status, 5);
-    EXPECT_NE(run.err.find(file), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(c.reason), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr(file));
+    EXPECT_THAT(run.err, HasSubstr(c.reason));
     EXPECT_TRUE(run.out.empty());
   }
   const FlashRun missing = RunFlash({"--port", Port(), "write", "/nonexistent/c.koeff"});
   EXPECT_EQ(missing.status, 5);
-  EXPECT_NE(missing.err.find("/nonexistent/c.koeff отклонён: файл не открывается"),
-            std::string::npos)
-      << missing.err;
+  EXPECT_THAT(missing.err, HasSubstr("/nonexistent/c.koeff отклонён: файл не открывается"));
   // A name is shown, never obeyed: no line break or escape reaches the terminal.
   const FlashRun strange = RunFlash({"--port", Port(), "write", "/nonexistent/a\n\x1b[2J.koeff"});
   EXPECT_EQ(strange.status, 5);
-  EXPECT_NE(strange.err.find("/nonexistent/a\xEF\xBF\xBD\xEF\xBF\xBD[2J.koeff отклонён"),
-            std::string::npos)
-      << strange.err;
+  EXPECT_THAT(strange.err, HasSubstr("/nonexistent/a\xEF\xBF\xBD\xEF\xBF\xBD[2J.koeff отклонён"));
   EXPECT_TRUE(device.Transcript().empty()) << "nothing reached the device";
 }
 
@@ -178,24 +160,17 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
     LogLines lastLines;
     const char* hint;  // on stderr
   };
-  SimFaults silent;
-  silent.silent = true;
-  SimFaults echoOnly;
-  echoOnly.echoOnly = true;
-  SimFaults garbled;
-  garbled.corruptChecksum = {{SimCommand::query, 1, 1000}};
-  SimFaults keepsAnswering;
-  keepsAnswering.ignoreLaunch = true;
-  SimFaults badPage;
-  badPage.badReadController = 1;
-  badPage.badReadPage = 0x7040;
   const Case cases[] = {
-      {"silent", silent, 2, {"Не отвечает."}, "ничего не пришло"},
-      {"echo only", echoOnly, 2, {"Не отвечает."}, "только эхо"},
-      {"garbled", garbled, 2, {"Не отвечает."}, "посторонние байты"},
-      {"start not confirmed", keepsAnswering, 3, {"Проверка.", "Проверка прошла."},
-       "запуск приложения не подтверждён"},
-      {"mismatch", badPage, 1, {"Проверка.", "Ошибка!!!."},
+      {"silent", Faults([](SimFaults& f) { f.silent = true; }), 2, {"Не отвечает."},
+       "ничего не пришло"},
+      {"echo only", Faults([](SimFaults& f) { f.echoOnly = true; }), 2, {"Не отвечает."},
+       "только эхо"},
+      {"garbled", Faults([](SimFaults& f) { f.corruptChecksum = {{SimCommand::query, 1, 1000}}; }),
+       2, {"Не отвечает."}, "посторонние байты"},
+      {"start not confirmed", Faults([](SimFaults& f) { f.ignoreLaunch = true; }), 3,
+       {"Проверка.", "Проверка прошла."}, "запуск приложения не подтверждён"},
+      {"mismatch", Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x7040; }),
+       1, {"Проверка.", "Ошибка!!!."},
        "не удалось: проверка страницы 0x7040 контроллера 1: прочитано не то, что записано"},
   };
   for (const Case& c : cases) {
@@ -206,7 +181,7 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
     ASSERT_GE(lines.size(), c.lastLines.size()) << c.name;
     EXPECT_EQ(LogLines(lines.end() - c.lastLines.size(), lines.end()), c.lastLines) << c.name;
     if (c.hint[0] != '\0') {
-      EXPECT_NE(run.err.find(c.hint), std::string::npos) << c.name << ": " << run.err;
+      EXPECT_THAT(run.err, HasSubstr(c.hint)) << c.name;
     } else {
       EXPECT_TRUE(run.err.empty()) << c.name << ": " << run.err;
     }
@@ -215,9 +190,7 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
 
 // The line dies right after the first Launch: no confirmed start, so not 0.
 TEST(VeltFlashDeadLine, AfterLaunchIsNoAnswerWithStatusTwo) {
-  SimOptions options = Unpaced();
-  options.faults.hangUp = {{SimCommand::launch, 1}};
-  Simulator device(options);
+  Simulator device(Unpaced(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::launch, 1}}; })));
   ASSERT_TRUE(device.Ok());
   const FlashRun run = RunFlash({"--port", device.DevicePath(), "reset"});
   EXPECT_EQ(run.status, 2) << run.err;
@@ -225,22 +198,19 @@ TEST(VeltFlashDeadLine, AfterLaunchIsNoAnswerWithStatusTwo) {
                              "Проверка прошла.", "Не отвечает."};
   EXPECT_EQ(Lines(run.out), expected);
   // The hint speaks of the dead line, not of the answers heard before it.
-  EXPECT_NE(run.err.find("ничего не пришло в ответ"), std::string::npos) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("ничего не пришло в ответ"));
   EXPECT_TRUE(device.HungUp());
 }
 
 TEST_F(VeltFlash, APortThatCannotBeOpenedIsStatusFourWithTheReason) {
   const FlashRun missing = RunFlash({"--port", "/dev/velt-no-such-port", "reset"});
   EXPECT_EQ(missing.status, 4);
-  EXPECT_NE(missing.err.find("порт /dev/velt-no-such-port не открылся: порт не найден"),
-            std::string::npos)
-      << missing.err;
+  EXPECT_THAT(missing.err, HasSubstr("порт /dev/velt-no-such-port не открылся: порт не найден"));
 
   const FlashRun mapped =
       RunFlash({"--port", "3", "reset"}, {"VELT_COM3=/dev/velt-no-such-port"});
   EXPECT_EQ(mapped.status, 4);
-  EXPECT_NE(mapped.err.find("порт 3 (/dev/velt-no-such-port) не открылся"), std::string::npos)
-      << mapped.err;
+  EXPECT_THAT(mapped.err, HasSubstr("порт 3 (/dev/velt-no-such-port) не открылся"));
   EXPECT_TRUE(missing.out.empty());
 }
 
@@ -264,7 +234,7 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
   for (const std::vector<std::string>& command : commands) {
     const FlashRun run = RunFlash(command);
     EXPECT_EQ(run.status, 64) << run.err;
-    EXPECT_EQ(run.err.rfind("velt-flash: ", 0), 0u) << run.err;
+    EXPECT_THAT(run.err, StartsWith("velt-flash: "));
     EXPECT_EQ(run.err.find_first_of("\x1B"), std::string::npos) << run.err;
     EXPECT_TRUE(run.out.empty());
   }
@@ -274,7 +244,7 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
 TEST_F(VeltFlash, HelpAndVersion) {
   const FlashRun help = RunFlash({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("Коды завершения"), std::string::npos);
+  EXPECT_THAT(help.out, HasSubstr("Коды завершения"));
   const FlashRun version = RunFlash({"--version"});
   EXPECT_EQ(version.status, 0);
   // The version, then the firmware's identity as the job record gives it.
@@ -299,8 +269,7 @@ TEST_F(VeltFlash, TracePrintsEveryFrameAsHex) {
     sent += mark == '>';
     echoes += mark == '=';
     answers += mark == '<';
-    EXPECT_NE(line.find(match[1].str() + " 0F 0F "), std::string::npos)
-        << "each line is a whole frame: " << line;
+    EXPECT_THAT(line, HasSubstr(match[1].str() + " 0F 0F ")) << "each line is a whole frame";
   }
   // One line per frame the device received; every answer came behind its echo.
   EXPECT_EQ(sent, static_cast<int>(device.Transcript().size()));
@@ -313,20 +282,18 @@ TEST_F(VeltFlash, OnATerminalLinesAreColouredAndProgressUpdatesInPlace) {
   EXPECT_EQ(run.status, 0) << run.err;
   // The terminal turns each line feed into CR LF.
   run.out = std::regex_replace(run.out, std::regex("\r\n"), "\n");
-  EXPECT_NE(run.out.find("\x1b[34mКонтроллер 1 - запись\x1b[0m\n"), std::string::npos);
-  EXPECT_NE(run.out.find("\x1b[34mЗапуск.\x1b[0m\n"), std::string::npos);
-  EXPECT_NE(run.out.find("\r\x1b[Kзаписано страниц: 1 из 149, проверено: 0 из 149"),
-            std::string::npos);
-  EXPECT_NE(run.out.find("\r\x1b[Kзаписано страниц: 149 из 149, проверено: 149 из 149"),
-            std::string::npos);
+  EXPECT_THAT(run.out, HasSubstr("\x1b[34mКонтроллер 1 - запись\x1b[0m\n"));
+  EXPECT_THAT(run.out, HasSubstr("\x1b[34mЗапуск.\x1b[0m\n"));
+  EXPECT_THAT(run.out, HasSubstr("\r\x1b[Kзаписано страниц: 1 из 149, проверено: 0 из 149"));
+  EXPECT_THAT(run.out, HasSubstr("\r\x1b[Kзаписано страниц: 149 из 149, проверено: 149 из 149"));
 }
 
 TEST_F(VeltFlash, ATraceOnTheSameTerminalGetsNoProgressLineInItsWay) {
   const FlashRun run = RunFlashOnTerminal({"--trace", "--port", Port(), "reset"}, true);
   EXPECT_EQ(run.status, 0);
-  EXPECT_NE(run.out.find("\x1b[34mПроверка прошла.\x1b[0m"), std::string::npos);
-  EXPECT_NE(run.out.find(" > 0F 0F "), std::string::npos);
-  EXPECT_EQ(run.out.find("записано страниц"), std::string::npos);
+  EXPECT_THAT(run.out, HasSubstr("\x1b[34mПроверка прошла.\x1b[0m"));
+  EXPECT_THAT(run.out, HasSubstr(" > 0F 0F "));
+  EXPECT_THAT(run.out, Not(HasSubstr("записано страниц")));
 }
 
 TEST_F(VeltFlash, CtrlCStopsBetweenTwoStepsAndClosesThePort) {
@@ -337,8 +304,8 @@ TEST_F(VeltFlash, CtrlCStopsBetweenTwoStepsAndClosesThePort) {
     const FlashRun run =
         RunFlashAndInterrupt({"--port", paced.DevicePath(), "firmware"}, 700, signal);
     EXPECT_EQ(run.status, 130) << signal << ": " << run.err;
-    EXPECT_NE(run.err.find("прервано"), std::string::npos) << signal;
-    EXPECT_EQ(run.out.find("Ошибка"), std::string::npos) << "a stop is no failure";
+    EXPECT_THAT(run.err, HasSubstr("прервано")) << signal;
+    EXPECT_THAT(run.out, Not(HasSubstr("Ошибка"))) << "a stop is no failure";
     // The port was let go: a second run can open it at once.
     const FlashRun again = RunFlash({"--port", paced.DevicePath(), "reset"});
     EXPECT_EQ(again.status, 0) << again.err;
@@ -413,11 +380,9 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
     text += line;
   }
   ASSERT_EQ(RunFlash({"--port", Port(), "write", WriteFile(text)}).status, 0);
-  const std::vector<uint8_t> written = Slice(device.Memory(1), coefficientPages, coefficientBytes);
+  const std::vector<uint8_t> written = Coefficients(device);
 
-  char folder[] = "/tmp/velt-save-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string saved = std::string(folder) + "/saved.koeff";
+  const std::string saved = folder / "saved.koeff";
   const std::vector<int> before = ChangingFrames(device);
   const FlashRun save = RunFlash({"--port", Port(), "save-coefficients", saved});
   EXPECT_EQ(save.status, 0) << save.err;
@@ -434,23 +399,22 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   device.ClearTranscript();
   const FlashRun again = RunFlash({"--port", Port(), "save-coefficients", saved});
   EXPECT_EQ(again.status, 5);
-  EXPECT_NE(again.err.find("--force"), std::string::npos) << again.err;
+  EXPECT_THAT(again.err, HasSubstr("--force"));
   EXPECT_TRUE(device.Transcript().empty());
   // A folder is no target, whatever --force says.
-  const FlashRun plain = RunFlash({"--port", Port(), "save-coefficients", folder});
-  const FlashRun forced = RunFlash({"--port", Port(), "save-coefficients", folder, "--force"});
+  const FlashRun plain = RunFlash({"--port", Port(), "save-coefficients", folder.Path()});
+  const FlashRun forced =
+      RunFlash({"--port", Port(), "save-coefficients", folder.Path(), "--force"});
   for (const FlashRun& run : {plain, forced}) {
     EXPECT_EQ(run.status, 5);
-    EXPECT_NE(run.err.find(std::string(folder) + ": это папка"), std::string::npos) << run.err;
+    EXPECT_THAT(run.err, HasSubstr(folder.Path() + ": это папка"));
   }
   EXPECT_TRUE(device.Transcript().empty());
   EXPECT_EQ(RunFlash({"--port", Port(), "save-coefficients", saved, "--force"}).status, 0);
 
   device.SetMemory(1, coefficientPages, std::vector<uint8_t>(coefficientBytes, 0x00));
   ASSERT_EQ(RunFlash({"--port", Port(), "write", saved}).status, 0);
-  EXPECT_EQ(Slice(device.Memory(1), coefficientPages, coefficientBytes), written);
-  unlink(saved.c_str());
-  rmdir(folder);
+  EXPECT_EQ(Coefficients(device), written);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
+#include "tests/support/file_folder.h"
 
 namespace {
 
@@ -23,25 +23,9 @@ constexpr int fillerOffset = 112;
 
 class CoefficientFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/velt-coeff-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
-  }
-  void TearDown() override {
-    for (const std::string& path : written) unlink(path.c_str());
-    rmdir(directory.c_str());
-  }
-
+  void SetUp() override { ASSERT_TRUE(folder.Ok()); }
   std::string Write(const std::string& name, const std::string& content) {
-    const std::string path = directory + "/" + name;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(file, nullptr);
-    if (file == nullptr) return path;
-    std::fwrite(content.data(), 1, content.size(), file);
-    std::fclose(file);
-    written.push_back(path);
-    return path;
+    return folder.Write(name, content);
   }
 
   // Loads a known image first, so that a failing read can be seen to keep it.
@@ -73,8 +57,8 @@ class CoefficientFile : public ::testing::Test {
     EXPECT_EQ(actual, bytes) << "coefficient " << n;
   }
 
-  std::string directory;
-  std::vector<std::string> written;
+  TemporaryFolder folder{"velt-coeff"};
+  const std::string directory = folder.Path();
   std::vector<uint8_t> known;
 };
 
@@ -291,10 +275,7 @@ TEST_F(CoefficientFile, AnEndlessDeviceIsJudgedByItsFirstLine) {
 // Whatever numeric locale the process runs in, '.' is the decimal point.
 class CommaLocale : public CoefficientFile {
  protected:
-  void TearDown() override {
-    std::setlocale(LC_ALL, "C");
-    CoefficientFile::TearDown();
-  }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
 
   // A locale whose decimal point is a comma; compiled into a private folder
   // when the system has none installed.
@@ -309,11 +290,8 @@ class CommaLocale : public CoefficientFile {
     setenv("LOCPATH", directory.c_str(), 1);
     const bool entered = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
     unsetenv("LOCPATH");
-    compiled = directory + "/de_DE.UTF-8";
-    return entered;
+    return entered;  // the compiled locale goes with the folder
   }
-
-  std::string compiled;
 };
 
 TEST_F(CommaLocale, DoesNotChangeHowNumbersAreRead) {
@@ -332,8 +310,6 @@ TEST_F(CommaLocale, DoesNotChangeHowNumbersAreRead) {
                                 &badLine),
             -3);
   EXPECT_EQ(badLine, 1);
-  std::error_code ignored;
-  if (!compiled.empty()) std::filesystem::remove_all(compiled, ignored);
 }
 
 }  // namespace

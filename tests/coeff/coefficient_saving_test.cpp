@@ -16,12 +16,14 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "coeff/coefficient_file.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/device_float.h"
 #include "coeff/file_output.h"
+#include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
 
 namespace {
@@ -52,22 +54,22 @@ extern "C" int fsync(int fd) {
 
 namespace {
 
+using ::testing::HasSubstr;
+using ::testing::Not;
+
 constexpr TemporaryName unnamed = TemporaryName::noneWherePossible;
 constexpr TemporaryName named = TemporaryName::alwaysOne;  // as where files cannot be unnamed
 
 class CoefficientSaving : public ::testing::Test {
  protected:
+  // Also between two cases of a test: a fresh folder, the old one removed.
   void SetUp() override {
-    char pattern[] = "/tmp/velt-save-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
-    path = directory + "/k.koeff";
+    folder = TemporaryFolder("velt-save");
+    ASSERT_TRUE(folder.Ok());
+    directory = folder.Path();
+    path = folder / "k.koeff";
     std::memset(image, 0xFF, sizeof image);
     for (int n = 1; n <= 28; ++n) Set(n, n * 0.1f);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory, ignored);
   }
 
   void Set(int n, float value) { std::memcpy(image + 4 * (n - 1), ToDeviceFloat(value).bytes, 4); }
@@ -81,6 +83,7 @@ class CoefficientSaving : public ::testing::Test {
     return names;
   }
 
+  TemporaryFolder folder;
   std::string directory, path;
   uint8_t image[128];
 };
@@ -159,7 +162,7 @@ TEST_F(CoefficientSaving, FileReadsBackToTheImageAndReplacesOnlyWhenAsked) {
 
   // A file that happens to bear the temporary name is somebody's: kept,
   // whether the save is written unnamed or under such a name, replacing or not.
-  std::ofstream(directory + "/velt-save.tmp") << "theirs";
+  folder.Write("velt-save.tmp", "theirs");
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);
   EXPECT_EQ(WriteWholeFile(path.c_str(), "new", false, named).outcome, WriteOutcome::exists);
   EXPECT_EQ(FileText(path).substr(0, 4), "0.1\n");
@@ -191,10 +194,9 @@ TEST_F(CoefficientSaving, RefusalsLeaveNothingBehindAndSayWhy) {
     if (c.otherNan) Set(5, std::numeric_limits<float>::quiet_NaN());
     const SaveReport report = SaveCoefficientFile(image, path.c_str(), true);
     EXPECT_EQ(report.result, SaveResult::notANumber);
-    EXPECT_NE(report.reason.find(c.reasonHas), std::string::npos) << report.reason;
-    EXPECT_EQ(report.reason.find(c.reasonLacks), std::string::npos) << report.reason;
+    EXPECT_THAT(report.reason, HasSubstr(c.reasonHas));
+    EXPECT_THAT(report.reason, Not(HasSubstr(c.reasonLacks)));
     EXPECT_TRUE(Names().empty());
-    TearDown();
   }
   SetUp();
   // A folder in the way is refused as one, replacing or not.

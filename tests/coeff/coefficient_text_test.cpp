@@ -1,7 +1,6 @@
 // The text a saved coefficient file gets: shortest, and exact on the way back.
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -11,20 +10,15 @@
 
 #include "coeff/coefficient_text.h"
 #include "coeff/float_text.h"
+#include "tests/coeff/float_bits.h"
 
 namespace {
-
-uint32_t BitsOf(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 // The bits the file reader makes of `text`; a NaN's when it finds no number.
 uint32_t ReadBack(const std::string& text) {
   float value = std::numeric_limits<float>::quiet_NaN();
   ReadLeadingFloat(text.c_str(), static_cast<int>(text.size()), &value);
-  return BitsOf(value);
+  return Bits(value);
 }
 
 TEST(CoefficientText, IsTheShortestTextThatReadsBackBitForBit) {
@@ -41,7 +35,7 @@ TEST(CoefficientText, IsTheShortestTextThatReadsBackBitForBit) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CoefficientText(c.value), c.text);
-    EXPECT_EQ(ReadBack(c.text), BitsOf(c.value)) << c.text;
+    EXPECT_EQ(ReadBack(c.text), Bits(c.value)) << c.text;
   }
   // Random patterns cover normals of every exponent; subnormals and the top
   // of the range are walked on purpose.
@@ -52,8 +46,7 @@ TEST(CoefficientText, IsTheShortestTextThatReadsBackBitForBit) {
     patterns.insert(patterns.end(), {k, k | 0x80000000u, 0x00800000u - k, 0x7F800000u - k});
   }
   for (uint32_t bits : patterns) {
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
+    const float value = FromBits(bits);
     if (std::isnan(value)) continue;
     ASSERT_EQ(ReadBack(CoefficientText(value)), bits) << std::hex << bits;
   }

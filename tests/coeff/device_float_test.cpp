@@ -1,24 +1,12 @@
 #include <cstdint>
-#include <cstring>
 #include <random>
 
 #include <gtest/gtest.h>
 
 #include "coeff/device_float.h"
+#include "tests/coeff/float_bits.h"
 
 namespace {
-
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-float FromBits(uint32_t bits) {
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 uint32_t Packed(DeviceFloat value) {
   return uint32_t{value.bytes[0]} << 24 | uint32_t{value.bytes[1]} << 16 |

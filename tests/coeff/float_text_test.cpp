@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "coeff/float_text.h"
+#include "tests/coeff/float_bits.h"
 
 namespace {
 
@@ -24,12 +25,6 @@ struct Reading {
   bool ok;
   uint32_t bits;
 };
-
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 Reading Ours(const std::string& text) {
   float value = 0.0f;

@@ -14,6 +14,7 @@ const Bytes queryAnswer = {0x0F, 0x0F, 0x00, 0x02, 0x05, 0x04, 0xFA, 0x04};
 const Bytes eraseAck = {0x0F, 0x0F, 0x03, 0xFD, 0x04};
 const Bytes writeAck = {0x0F, 0x0F, 0x02, 0xFE, 0x04};
 const Bytes controlAck = {0x0F, 0x0F, 0x05, 0x05, 0xFB, 0x04};
+const uint8_t page[64] = {};  // what the write commands send
 
 Bytes Frame(int command, unsigned length, uint32_t address, const Bytes& data = {}) {
   Bytes frame(MaxFrameLength(static_cast<int>(length)));
@@ -45,12 +46,14 @@ Bytes PagePayload(int length) {
   return payload;
 }
 
-class BootLinkTest : public ::testing::Test {
- protected:
-  void SetUp() override { line.Attach(link); }
+// A link bound to a scripted line of its own.
+struct Scripted {
+  Scripted() { line.Attach(link); }
   ScriptedLine line;
   BootLink link{nullptr};
 };
+
+class BootLinkTest : public ::testing::Test, protected Scripted {};
 
 TEST_F(BootLinkTest, QueryIsEncodedOnceAtConstruction) {
   EXPECT_EQ(link.queryLength, 6);
@@ -86,15 +89,13 @@ TEST_F(BootLinkTest, SyncVerdictsFollowTheLastAttempt) {
        syncGarbage},
   };
   for (const Case& c : cases) {
-    ScriptedLine fresh;
-    BootLink other(nullptr);
-    fresh.Attach(other);
-    for (int i = 0; i < 10; ++i) fresh.reads.push_back(queryEcho);
-    fresh.reads.push_back(c.last.empty() ? Bytes{} : c.last);
-    EXPECT_EQ(other.Sync(), c.verdict) << c.what;
-    EXPECT_EQ(fresh.Count("write"), 11) << c.what;
-    EXPECT_EQ(fresh.Count("clear"), 11) << c.what;
-    EXPECT_EQ(fresh.Count("pause 40"), 11) << c.what;
+    Scripted fresh;
+    for (int i = 0; i < 10; ++i) fresh.line.reads.push_back(queryEcho);
+    fresh.line.reads.push_back(c.last.empty() ? Bytes{} : c.last);
+    EXPECT_EQ(fresh.link.Sync(), c.verdict) << c.what;
+    EXPECT_EQ(fresh.line.Count("write"), 11) << c.what;
+    EXPECT_EQ(fresh.line.Count("clear"), 11) << c.what;
+    EXPECT_EQ(fresh.line.Count("pause 40"), 11) << c.what;
   }
 }
 
@@ -124,7 +125,6 @@ TEST_F(BootLinkTest, EveryAcknowledgedCommandGivesUpAfterExactlyItsBudget) {
     std::function<int(BootLink&)> run;
     int pollLimit;
   };
-  static const uint8_t page[64] = {};
   uint8_t destination[linkBufferSize];
   const Case cases[] = {
       {"control byte", [](BootLink& l) { return l.WriteControlByte(0xFF); }, controlBytePollLimit},
@@ -133,13 +133,11 @@ TEST_F(BootLinkTest, EveryAcknowledgedCommandGivesUpAfterExactlyItsBudget) {
       {"read", [&](BootLink& l) { return l.ReadPage(0x2000, destination); }, readPollLimit},
   };
   for (const Case& c : cases) {
-    ScriptedLine silent;
-    BootLink other(nullptr);
-    silent.Attach(other);
-    EXPECT_EQ(c.run(other), -1) << c.what;
-    EXPECT_EQ(silent.readCalls, c.pollLimit + 2) << c.what;
-    EXPECT_EQ(silent.PauseCount(), c.pollLimit + 1) << c.what;
-    EXPECT_EQ(silent.Count("pause 1"), c.pollLimit + 1) << c.what;
+    Scripted silent;
+    EXPECT_EQ(c.run(silent.link), -1) << c.what;
+    EXPECT_EQ(silent.line.readCalls, c.pollLimit + 2) << c.what;
+    EXPECT_EQ(silent.line.PauseCount(), c.pollLimit + 1) << c.what;
+    EXPECT_EQ(silent.line.Count("pause 1"), c.pollLimit + 1) << c.what;
   }
 }
 
@@ -174,14 +172,12 @@ TEST_F(BootLinkTest, AFailedExchangeSaysWhatCameBack) {
       {"a write's answer", Concat({echo, writeAck}), Reply::otherCommand},
   };
   for (const auto& c : cases) {
-    ScriptedLine scripted;
-    BootLink other(nullptr);
-    scripted.Attach(other);
-    scripted.reads = {c.received};
-    EXPECT_EQ(other.ErasePage(0x2040), -1) << c.what;
-    EXPECT_EQ(other.last.operation, LinkOperation::erase) << c.what;
-    EXPECT_EQ(other.last.address, 0x2040u) << c.what;
-    EXPECT_EQ(other.last.reply, c.reply) << c.what;
+    Scripted scripted;
+    scripted.line.reads = {c.received};
+    EXPECT_EQ(scripted.link.ErasePage(0x2040), -1) << c.what;
+    EXPECT_EQ(scripted.link.last.operation, LinkOperation::erase) << c.what;
+    EXPECT_EQ(scripted.link.last.address, 0x2040u) << c.what;
+    EXPECT_EQ(scripted.link.last.reply, c.reply) << c.what;
   }
   line.reads = {Concat({echo, eraseAck})};
   EXPECT_EQ(link.ErasePage(0x2040), 0);
@@ -199,7 +195,6 @@ TEST_F(BootLinkTest, ControlByteThresholdCountsTheEscapedCode) {
 
 TEST_F(BootLinkTest, AnswerArrivingInPiecesIsDecodedAgainUntilComplete) {
   line.reads = {Frame(2, 64, 0x2000, Bytes(64, 0)), {0x0F, 0x0F}, {}, {0x02, 0xFE}, {0x04}};
-  static const uint8_t page[64] = {};
   EXPECT_EQ(link.WritePage(0x2000, page), 0);
   EXPECT_EQ(line.readCalls, 5);
 }
@@ -215,16 +210,13 @@ TEST_F(BootLinkTest, ReadPageNeedsSixtyNinePayloadBytes) {
   EXPECT_EQ(link.ReadPage(0x2040, destination), 0);
   for (int i = 0; i < 64; ++i) EXPECT_EQ(destination[5 + i], static_cast<uint8_t>(0x10 + i));
 
-  ScriptedLine shortLine;
-  BootLink other(nullptr);
-  shortLine.Attach(other);
-  shortLine.reads = {Concat({Frame(1, 64, 0x2040), Answer(PagePayload(68))})};
-  EXPECT_EQ(other.ReadPage(0x2040, destination), -1);
+  Scripted shortAnswer;
+  shortAnswer.line.reads = {Concat({Frame(1, 64, 0x2040), Answer(PagePayload(68))})};
+  EXPECT_EQ(shortAnswer.link.ReadPage(0x2040, destination), -1);
 }
 
 TEST_F(BootLinkTest, ReceivesAtMost256Bytes) {
   for (int i = 0; i < 4; ++i) line.reads.push_back(Bytes(200, 0x55));
-  static const uint8_t page[64] = {};
   EXPECT_EQ(link.WritePage(0x2000, page), -1);
   ASSERT_GE(line.readCounts.size(), 4u);
   EXPECT_EQ(line.readCounts[0], 256);

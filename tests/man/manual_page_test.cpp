@@ -2,11 +2,14 @@
 // becomes, and the escaping that keeps text from reading as roff requests.
 #include "man/manual_page.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
+
+using ::testing::HasSubstr;
 
 std::string Body(const std::string& help) {
   const std::string page = ManualPageFromHelp({"prog", "does things", "prog 1.0", "2026-01-02"},
@@ -109,14 +112,10 @@ TEST(ManualPageHeader, NamesTheProgramItsVersionAndDateAndEndsWithTheExtraSectio
   const std::string page = ManualPageFromHelp(
       {"velt-sim", "simulates", "velt-sim 0.2.0", "2026-12-09"}, "Notes:\ntext\n",
       ".SH \"EXTRA\"\nhand-written\n");
-  EXPECT_NE(page.find("\n.TH VELT-SIM 1 2026-12-09 \"velt-sim 0.2.0\" \"Команды пользователя\"\n"),
-            std::string::npos)
-      << page;
-  EXPECT_NE(page.find("\n.SH \"ИМЯ\"\nvelt\\-sim \\- simulates\n.SH \"NOTES\"\n"),
-            std::string::npos)
-      << page;
-  const std::string extra = ".PP\ntext\n.SH \"EXTRA\"\nhand-written\n";
-  EXPECT_EQ(page.substr(page.size() - extra.size()), extra);
+  EXPECT_THAT(page, HasSubstr("\n.TH VELT-SIM 1 2026-12-09 \"velt-sim 0.2.0\" "
+                              "\"Команды пользователя\"\n"));
+  EXPECT_THAT(page, HasSubstr("\n.SH \"ИМЯ\"\nvelt\\-sim \\- simulates\n.SH \"NOTES\"\n"));
+  EXPECT_THAT(page, ::testing::EndsWith(".PP\ntext\n.SH \"EXTRA\"\nhand-written\n"));
 }
 
 }  // namespace

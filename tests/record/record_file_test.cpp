@@ -2,29 +2,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "record/job_record.h"
 #include "record/record_file.h"
+#include "tests/support/file_folder.h"
 #include "tests/support/file_text.h"
 
 namespace {
 
 class RecordFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    path = std::string(folder) + "/jobs.csv";
-  }
-  void TearDown() override {
-    std::remove(path.c_str());
-    rmdir(folder);
-  }
+  void SetUp() override { ASSERT_TRUE(folder.Ok()); }
 
   std::vector<std::string> Rows() const {
     std::vector<std::string> rows;
@@ -41,8 +35,8 @@ class RecordFileTest : public ::testing::Test {
     return rows;
   }
 
-  char folder[32] = "/tmp/velt-record-XXXXXX";
-  std::string path;
+  TemporaryFolder folder{"velt-record"};
+  std::string path = folder / "jobs.csv";
 };
 
 std::string Row(const std::string& port, int n) {
@@ -122,12 +116,12 @@ TEST_F(RecordFileTest, TwoProcessesAppendingFiftyRowsEachGiveAHundredWholeRows) 
 }
 
 TEST_F(RecordFileTest, AFileThatCannotBeOpenedSaysWhy) {
-  path = std::string(folder) + "/no such folder/jobs.csv";
+  path = folder / "no such folder/jobs.csv";
   RecordFile file;
   std::string reason;
   EXPECT_EQ(file.Open(path, &reason), -1);
   EXPECT_FALSE(file.IsOpen());
-  EXPECT_NE(reason.find("не удалось открыть"), std::string::npos) << reason;
+  EXPECT_THAT(reason, ::testing::HasSubstr("не удалось открыть"));
   EXPECT_EQ(file.Append(Row("COM1", 0), &reason), -1);
 }
 

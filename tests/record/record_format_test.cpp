@@ -1,5 +1,6 @@
 // The job record's pieces on their own: the digest against the standard's
 // test vectors, the row as a spreadsheet reads it, the time stamps.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,8 @@
 #include "record/sha256.h"
 
 namespace {
+
+using ::testing::HasSubstr;
 
 TEST(Sha256, GivesTheStandardTestVectors) {
   const struct {
@@ -70,8 +73,7 @@ TEST(JobRecordRow, FieldsAreQuotedOnlyWhenTheyMustBe) {
   for (const auto& c : cases) {
     JobRecord record = Sample();
     record.coefficientsFile = c.file;
-    const std::string row = FormatRecordRow(record);
-    EXPECT_NE(row.find(std::string(";") + c.field + ";cd;"), std::string::npos) << row;
+    EXPECT_THAT(FormatRecordRow(record), HasSubstr(std::string(";") + c.field + ";cd;"));
   }
 }
 
@@ -83,7 +85,7 @@ TEST(JobRecordRow, SecondsHaveOneDecimalWithAPoint) {
   for (const auto& c : cases) {
     JobRecord record = Sample();
     record.seconds = c.seconds;
-    EXPECT_NE(FormatRecordRow(record).find(std::string(";0;") + c.text + ";2;2;"), std::string::npos)
+    EXPECT_THAT(FormatRecordRow(record), HasSubstr(std::string(";0;") + c.text + ";2;2;"))
         << c.seconds;
   }
 }

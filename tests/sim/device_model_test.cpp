@@ -4,6 +4,7 @@
 
 #include "link/frame_codec.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
@@ -120,9 +121,7 @@ TEST_F(DeviceModelTest, WriteOnlyClearsBitsUntilThePageIsErased) {
 }
 
 TEST_F(DeviceModelTest, FillOptionSetsTheStartingMemory) {
-  SimOptions options;
-  options.fill = 0x5A;
-  InitDeviceModel(&model, options);
+  InitDeviceModel(&model, Changed(SimOptions{}, [](SimOptions& o) { o.fill = 0x5A; }));
   for (int c = 1; c <= simControllerCount; ++c) {
     EXPECT_EQ(model.memory[c - 1], std::vector<uint8_t>(simMemorySize, 0x5A));
   }
@@ -215,9 +214,7 @@ TEST_F(DeviceModelTest, LaunchLeavesOnlyTheEchoUntilController3IsSelectedAgain) 
 }
 
 TEST_F(DeviceModelTest, StayLaunchedKeepsTheApplicationRunning) {
-  SimOptions options;
-  options.stayLaunched = true;
-  InitDeviceModel(&model, options);
+  InitDeviceModel(&model, Changed(SimOptions{}, [](SimOptions& o) { o.stayLaunched = true; }));
   Send(&model, LaunchFrame());
   Send(&model, SelectController3Frame());
   EXPECT_TRUE(model.launched);
@@ -225,10 +222,10 @@ TEST_F(DeviceModelTest, StayLaunchedKeepsTheApplicationRunning) {
 }
 
 TEST_F(DeviceModelTest, LatenciesApplyToEraseAndWriteOnly) {
-  SimOptions options;
-  options.eraseLatencyMs = 7;
-  options.writeLatencyMs = 3;
-  InitDeviceModel(&model, options);
+  InitDeviceModel(&model, Changed(SimOptions{}, [](SimOptions& o) {
+                    o.eraseLatencyMs = 7;
+                    o.writeLatencyMs = 3;
+                  }));
   EXPECT_EQ(Send(&model, EraseFrame(0x2000)).latencyMs, 7);
   EXPECT_EQ(Send(&model, WriteFrame(0x2000, CountingPage(0))).latencyMs, 3);
   EXPECT_EQ(Send(&model, ReadFrame(0x2000)).latencyMs, 0);
@@ -244,30 +241,25 @@ TEST_F(DeviceModelTest, CountedFaultsHitTheirFramesOnly) {
     SimCommand kind;
     std::vector<Effect> expected;  // per frame sent, in order
   };
-  auto with = [](std::vector<SimFault> SimFaults::*list, SimFault fault) {
-    SimFaults faults;
-    (faults.*list).push_back(fault);
-    return faults;
-  };
   const Case cases[] = {
       {"drop queries 1-2",
-       with(&SimFaults::dropAnswer, {SimCommand::query, 1, 2}),
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, 2}}; }),
        SimCommand::query,
        {Effect::none, Effect::none, Effect::answered, Effect::answered}},
       {"drop third erase",
-       with(&SimFaults::dropAnswer, {SimCommand::erase, 3}),
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::erase, 3}}; }),
        SimCommand::erase,
        {Effect::answered, Effect::answered, Effect::none, Effect::answered}},
       {"drop aimed at another kind",
-       with(&SimFaults::dropAnswer, {SimCommand::read, 1, 5}),
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::read, 1, 5}}; }),
        SimCommand::erase,
        {Effect::answered, Effect::answered}},
       {"corrupt second erase",
-       with(&SimFaults::corruptChecksum, {SimCommand::erase, 2}),
+       Faults([](SimFaults& f) { f.corruptChecksum = {{SimCommand::erase, 2}}; }),
        SimCommand::erase,
        {Effect::answered, Effect::damaged, Effect::answered}},
       {"stray before first query",
-       with(&SimFaults::strayBytes, {SimCommand::query, 1}),
+       Faults([](SimFaults& f) { f.strayBytes = {{SimCommand::query, 1}}; }),
        SimCommand::query,
        {Effect::stray, Effect::answered}},
   };
@@ -310,9 +302,7 @@ TEST_F(DeviceModelTest, CountedFaultsHitTheirFramesOnly) {
 }
 
 TEST_F(DeviceModelTest, SilentDeviceGivesNothingAndObeysNothing) {
-  SimFaults faults;
-  faults.silent = true;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.silent = true; }));
   for (const std::vector<uint8_t>& frame :
        {QueryFrame(), EraseFrame(0x2000), WriteFrame(0x2000, CountingPage(0))}) {
     const Heard heard = Send(&model, frame);
@@ -323,9 +313,7 @@ TEST_F(DeviceModelTest, SilentDeviceGivesNothingAndObeysNothing) {
 }
 
 TEST_F(DeviceModelTest, EchoOnlyLineEchoesButNoBootloaderActs) {
-  SimFaults faults;
-  faults.echoOnly = true;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.echoOnly = true; }));
   const Heard heard = Send(&model, QueryFrame());
   EXPECT_EQ(heard.echo, QueryFrame());
   EXPECT_TRUE(heard.answer.empty());
@@ -334,9 +322,7 @@ TEST_F(DeviceModelTest, EchoOnlyLineEchoesButNoBootloaderActs) {
 }
 
 TEST_F(DeviceModelTest, HangUpStopsEverythingAtTheChosenFrame) {
-  SimFaults faults;
-  faults.hangUp.push_back({SimCommand::write, 2});
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.hangUp = {{SimCommand::write, 2}}; }));
   EXPECT_FALSE(Send(&model, WriteFrame(0x2000, CountingPage(0))).hangUp);
   const Heard second = Send(&model, WriteFrame(0x2040, CountingPage(0)));
   EXPECT_TRUE(second.hangUp);
@@ -348,10 +334,8 @@ TEST_F(DeviceModelTest, HangUpStopsEverythingAtTheChosenFrame) {
 }
 
 TEST_F(DeviceModelTest, BadReadFlipsOneByteOfOnePageOfOneController) {
-  SimFaults faults;
-  faults.badReadController = 1;
-  faults.badReadPage = 0x2040;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model,
+                  Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x2040; }));
   auto readBack = [this](uint32_t address) {
     const std::vector<uint8_t> payload = Payload(Send(&model, ReadFrame(address)).answer);
     return std::vector<uint8_t>(payload.begin() + 5, payload.end());
@@ -370,9 +354,7 @@ TEST_F(DeviceModelTest, BadReadFlipsOneByteOfOnePageOfOneController) {
 }
 
 TEST_F(DeviceModelTest, IgnoreLaunchKeepsTheBootloadersAnswering) {
-  SimFaults faults;
-  faults.ignoreLaunch = true;
-  SetDeviceFaults(&model, faults);
+  SetDeviceFaults(&model, Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
   Send(&model, LaunchFrame());
   EXPECT_FALSE(model.launched);
   EXPECT_EQ(Send(&model, QueryFrame()).answer, queryAnswer);

@@ -13,12 +13,37 @@ int Parse(std::vector<const char*> args, SimProgramOptions* options, std::string
   return ParseSimArguments(static_cast<int>(args.size()), args.data(), options, error);
 }
 
+std::string Joined(const std::vector<const char*>& args) {
+  std::string joined;
+  for (const char* arg : args) joined += std::string(arg) + " ";
+  return joined;
+}
+
+struct Accepted {
+  std::vector<const char*> args;
+  std::function<bool(const SimProgramOptions&)> holds;
+};
+
+void ExpectAccepted(const std::vector<Accepted>& cases) {
+  for (const Accepted& c : cases) {
+    SimProgramOptions options;
+    std::string error;
+    ASSERT_EQ(Parse(c.args, &options, &error), 0) << Joined(c.args) << error;
+    EXPECT_TRUE(c.holds(options)) << Joined(c.args);
+  }
+}
+
+void ExpectRejected(const std::vector<std::vector<const char*>>& cases) {
+  for (const auto& args : cases) {
+    SimProgramOptions options;
+    std::string error;
+    EXPECT_EQ(Parse(args, &options, &error), -1) << Joined(args);
+    EXPECT_FALSE(error.empty()) << Joined(args);
+  }
+}
+
 TEST(SimArgumentsTest, AcceptsEveryOption) {
-  struct Case {
-    std::vector<const char*> args;
-    std::function<bool(const SimProgramOptions&)> holds;
-  };
-  const Case cases[] = {
+  ExpectAccepted({
       {{}, [](const SimProgramOptions& o) { return o.device.baud == 57600 && o.device.fill == 0xFF; }},
       {{"--baud", "0"}, [](const SimProgramOptions& o) { return o.device.baud == 0; }},
       {{"--baud=115200"}, [](const SimProgramOptions& o) { return o.device.baud == 115200; }},
@@ -58,19 +83,11 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
       {{"-h"}, [](const SimProgramOptions& o) { return o.help; }},
       {{"--version"}, [](const SimProgramOptions& o) { return o.version && !o.help; }},
       {{"-V"}, [](const SimProgramOptions& o) { return o.version; }},
-  };
-  for (const Case& c : cases) {
-    SimProgramOptions options;
-    std::string error;
-    std::string joined;
-    for (const char* arg : c.args) joined += std::string(arg) + " ";
-    ASSERT_EQ(Parse(c.args, &options, &error), 0) << joined << error;
-    EXPECT_TRUE(c.holds(options)) << joined;
-  }
+  });
 }
 
 TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
-  const std::vector<std::vector<const char*>> cases = {
+  ExpectRejected({
       {"--bogus"},
       {"--baud"},
       {"--baud", "fast"},
@@ -90,22 +107,11 @@ TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
       {"--link", ""},
       {"--fifo", "0"},
       {"--fifo", "257"},
-  };
-  for (const auto& args : cases) {
-    SimProgramOptions options;
-    std::string error;
-    EXPECT_EQ(Parse(args, &options, &error), -1) << args[0];
-    EXPECT_FALSE(error.empty()) << args[0];
-  }
+  });
 }
 
-
 TEST(SimArgumentsTest, StationOptionsGoToEveryDeviceOrToTheOneNamed) {
-  struct Case {
-    std::vector<const char*> args;
-    std::function<bool(const SimProgramOptions&)> holds;
-  };
-  const Case cases[] = {
+  ExpectAccepted({
       {{"--echo-only"},
        [](const SimProgramOptions& o) {
          return o.deviceCount == 0 && o.devices.size() == 1 && o.devices[0].faults.echoOnly;
@@ -141,19 +147,11 @@ TEST(SimArgumentsTest, StationOptionsGoToEveryDeviceOrToTheOneNamed) {
        [](const SimProgramOptions& o) { return o.linkPath == "/tmp/velt-%d" && o.dumpDirectory == "/tmp/d"; }},
       // Without --devices a link is a path like any other, % or not.
       {{"--link", "/tmp/100%"}, [](const SimProgramOptions& o) { return o.linkPath == "/tmp/100%"; }},
-  };
-  for (const Case& c : cases) {
-    SimProgramOptions options;
-    std::string error;
-    std::string joined;
-    for (const char* arg : c.args) joined += std::string(arg) + " ";
-    ASSERT_EQ(Parse(c.args, &options, &error), 0) << joined << error;
-    EXPECT_TRUE(c.holds(options)) << joined;
-  }
+  });
 }
 
 TEST(SimArgumentsTest, RejectsAStationThatDoesNotAddUp) {
-  const std::vector<std::vector<const char*>> cases = {
+  ExpectRejected({
       {"--devices", "0"},
       {"--devices", "33"},
       {"--devices", "two"},
@@ -169,15 +167,7 @@ TEST(SimArgumentsTest, RejectsAStationThatDoesNotAddUp) {
       {"--devices", "2", "--link", "/tmp/velt-%d-%d"},
       {"--devices", "2", "--link", "/tmp/100%-%d"},
       {"--devices", "2", "--link", "/tmp/velt-%"},
-  };
-  for (const auto& args : cases) {
-    SimProgramOptions options;
-    std::string error;
-    std::string joined;
-    for (const char* arg : args) joined += std::string(arg) + " ";
-    EXPECT_EQ(Parse(args, &options, &error), -1) << joined;
-    EXPECT_FALSE(error.empty()) << joined;
-  }
+  });
 }
 
 TEST(SimDeviceNamesTest, EachDeviceOfAStationGetsItsOwnLinkAndDump) {

@@ -12,17 +12,12 @@
 #include "link/com_port.h"
 #include "sim/simulator.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/line_settings.h"
+#include "tests/support/line_unpaced.h"
 
 namespace {
 
 constexpr int stationSize = 3;
-
-SimOptions Unpaced(const SimFaults& faults = {}) {
-  SimOptions options;
-  options.baud = 0;
-  options.faults = faults;
-  return options;
-}
 
 // One device of the station with the tool's end of its line.
 struct Device {
@@ -54,9 +49,7 @@ class SimRunnerTest : public ::testing::Test {
 };
 
 TEST_F(SimRunnerTest, EachDeviceHasItsOwnMemoryTranscriptAndFaults) {
-  SimFaults echoOnly;
-  echoOnly.echoOnly = true;
-  Start({Unpaced(), Unpaced(echoOnly), Unpaced()});
+  Start({Unpaced(), Unpaced(Faults([](SimFaults& f) { f.echoOnly = true; })), Unpaced()});
   EXPECT_EQ(devices[0]->link.Sync(), 0);
   EXPECT_EQ(devices[1]->link.Sync(), syncEchoOnly);
   EXPECT_EQ(devices[2]->link.Sync(), 0);
@@ -74,9 +67,8 @@ TEST_F(SimRunnerTest, EachDeviceHasItsOwnMemoryTranscriptAndFaults) {
 }
 
 TEST_F(SimRunnerTest, OneDeviceHangingUpLeavesTheOthersServing) {
-  SimFaults hangUp;
-  hangUp.hangUp.push_back({SimCommand::erase, 1});
-  Start({Unpaced(), Unpaced(hangUp), Unpaced()});
+  Start({Unpaced(), Unpaced(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::erase, 1}}; })),
+         Unpaced()});
   EXPECT_EQ(devices[1]->link.ErasePage(0x2000), -1);
   EXPECT_TRUE(devices[1]->sim.HungUp());
   for (int k : {0, 2}) {

@@ -11,18 +11,14 @@
 #include "link/com_port.h"
 #include "sim/answer_frame.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/line_settings.h"
+#include "tests/support/line_unpaced.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 constexpr int pageBufferSize = linkBufferSize;
-
-SimOptions Unpaced() {
-  SimOptions options;
-  options.baud = 0;
-  return options;
-}
 
 // Reads whatever arrives within `milliseconds`.
 std::vector<uint8_t> Drain(ComPort* port, int milliseconds) {
@@ -139,20 +135,18 @@ TEST_F(SimulatorTest, SyncVerdictFollowsTheLineFault) {
     int verdict;
     int queriesHeard;
   };
-  SimFaults echoOnly, silent, firstTwoDropped, allDropped, strayFirst;
-  echoOnly.echoOnly = true;
-  silent.silent = true;
-  firstTwoDropped.dropAnswer.push_back({SimCommand::query, 1, 2});
-  allDropped.dropAnswer.push_back({SimCommand::query, 1, syncAttempts});
-  strayFirst.strayBytes.push_back({SimCommand::query, 1});
   const Case cases[] = {
       {"healthy", SimFaults{}, 0, 1},
-      {"echo only", echoOnly, syncEchoOnly, syncAttempts},
-      {"silent", silent, syncSilent, syncAttempts},
-      {"contact at the third attempt", firstTwoDropped, 0, 3},
-      {"every query dropped", allDropped, syncEchoOnly, syncAttempts},
+      {"echo only", Faults([](SimFaults& f) { f.echoOnly = true; }), syncEchoOnly, syncAttempts},
+      {"silent", Faults([](SimFaults& f) { f.silent = true; }), syncSilent, syncAttempts},
+      {"contact at the third attempt",
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, 2}}; }), 0, 3},
+      {"every query dropped",
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, syncAttempts}}; }),
+       syncEchoOnly, syncAttempts},
       // Sync looks at the last 8 bytes it read, so junk ahead does no harm.
-      {"stray bytes before the answer", strayFirst, 0, 1},
+      {"stray bytes before the answer",
+       Faults([](SimFaults& f) { f.strayBytes = {{SimCommand::query, 1}}; }), 0, 1},
   };
   for (const Case& c : cases) {
     sim.SetFaults(c.faults);
@@ -191,10 +185,7 @@ TEST_F(SimulatorTest, FrameWithBadChecksumComesBackAsEchoOnly) {
 }
 
 TEST_F(SimulatorTest, BadReadFaultShowsInTheReadBackOnly) {
-  SimFaults faults;
-  faults.badReadController = 3;
-  faults.badReadPage = 0x2000;
-  sim.SetFaults(faults);
+  sim.SetFaults(Faults([](SimFaults& f) { f.badReadController = 3; f.badReadPage = 0x2000; }));
   const std::vector<uint8_t> page = CountingPage(0x40);
   ASSERT_EQ(link().ErasePage(0x2000), 0);
   ASSERT_EQ(link().WritePage(0x2000, page.data()), 0);
@@ -216,9 +207,7 @@ TEST_F(SimulatorTest, LaunchLeavesOnlyTheEchoUntilTheNextSelectController3) {
 }
 
 TEST_F(SimulatorTest, IgnoredLaunchKeepsTheBootloaderAnswering) {
-  SimFaults faults;
-  faults.ignoreLaunch = true;
-  sim.SetFaults(faults);
+  sim.SetFaults(Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
   link().Launch();
   link().Delay(1);
   EXPECT_EQ(link().Sync(), 0);
@@ -226,9 +215,7 @@ TEST_F(SimulatorTest, IgnoredLaunchKeepsTheBootloaderAnswering) {
 }
 
 TEST_F(SimulatorTest, HangUpInTheMiddleOfAWriteLeavesThePortDeadNotHanging) {
-  SimFaults faults;
-  faults.hangUp.push_back({SimCommand::write, 2});
-  sim.SetFaults(faults);
+  sim.SetFaults(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::write, 2}}; }));
   const std::vector<uint8_t> page = CountingPage(0);
   ASSERT_EQ(link().ErasePage(0x2000), 0);
   EXPECT_EQ(link().WritePage(0x2000, page.data()), 0);
@@ -241,13 +228,11 @@ TEST_F(SimulatorTest, HangUpInTheMiddleOfAWriteLeavesThePortDeadNotHanging) {
 
 class SlowFlashSimulatorTest : public SimulatorTest {
  protected:
-  static SimOptions Slow() {
-    SimOptions options = Unpaced();
-    options.eraseLatencyMs = 30;
-    options.writeLatencyMs = 20;
-    return options;
-  }
-  SlowFlashSimulatorTest() : SimulatorTest(Slow()) {}
+  SlowFlashSimulatorTest()
+      : SimulatorTest(Changed(Unpaced(), [](SimOptions& o) {
+          o.eraseLatencyMs = 30;
+          o.writeLatencyMs = 20;
+        })) {}
 };
 
 TEST_F(SlowFlashSimulatorTest, EraseAndWriteAnswersWaitForTheirLatency) {
@@ -295,12 +280,8 @@ TEST_F(PacedSimulatorTest, AnswersLeaveNoFasterThanTheLineRate) {
 class FifoSimulatorTest : public SimulatorTest {
  protected:
   static constexpr int fifo = 8;
-  static SimOptions WithFifo() {
-    SimOptions options;
-    options.fifoBytes = fifo;
-    return options;
-  }
-  FifoSimulatorTest() : SimulatorTest(WithFifo()) {}
+  FifoSimulatorTest()
+      : SimulatorTest(Changed(SimOptions{}, [](SimOptions& o) { o.fifoBytes = fifo; })) {}
 };
 
 TEST_F(FifoSimulatorTest, AnswersComeAFifoAtATimeAndTheirTailsWhole) {

@@ -6,23 +6,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <thread>
 
 #include "link/boot_link.h"
 #include "link/com_port.h"
-#include "link/com_port.h"
 #include "sim/sim_types.h"
 #include "tests/sim/sim_frames.h"
+#include "tests/support/file_folder.h"
+#include "tests/support/file_text.h"
+#include "tests/support/process_child.h"
 
 namespace {
+
+using ::testing::HasSubstr;
 
 constexpr int exitUsage = 2;
 
@@ -35,6 +35,7 @@ struct Child {
 Child Spawn(const std::vector<std::string>& args, bool withErrors = false) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return {};
+  const std::vector<char*> argv = Argv(VELT_SIM_BINARY, args);
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(pipeFds[1], STDOUT_FILENO);
@@ -42,10 +43,6 @@ Child Spawn(const std::vector<std::string>& args, bool withErrors = false) {
     dup2(errors, STDERR_FILENO);
     close(pipeFds[0]);
     close(pipeFds[1]);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(VELT_SIM_BINARY));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
     execv(VELT_SIM_BINARY, argv.data());
     _exit(127);
   }
@@ -60,24 +57,10 @@ std::string ReadLine(int fd) {
   return line;
 }
 
-std::string ReadAll(int fd) {
-  std::string text;
-  char buffer[512];
-  ssize_t n;
-  while ((n = read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, n);
-  return text;
-}
-
 int WaitExit(pid_t pid) {
   int status = 0;
   if (waitpid(pid, &status, 0) != pid) return -1000;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
-
-std::string TempDirectory() {
-  char pattern[] = "/tmp/velt-sim-test-XXXXXX";
-  const char* made = mkdtemp(pattern);
-  return made ? made : "";
 }
 
 bool Exists(const std::string& path) {
@@ -85,25 +68,19 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &info) == 0;
 }
 
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class VeltSimProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override { directory = TempDirectory(); ASSERT_FALSE(directory.empty()); }
+  void SetUp() override { ASSERT_TRUE(folder.Ok()); }
   void TearDown() override {
     if (child.pid > 0 && waitpid(child.pid, nullptr, WNOHANG) == 0) {
       kill(child.pid, SIGKILL);
       waitpid(child.pid, nullptr, 0);
     }
     if (child.output >= 0) close(child.output);
-    std::error_code ignored;
-    std::filesystem::remove_all(directory, ignored);
   }
   Child child;
-  std::string directory;
+  TemporaryFolder folder{"velt-sim-test"};
+  const std::string directory = folder.Path();
 };
 
 TEST_F(VeltSimProcessTest, ServesThroughItsLinkAndDumpsOnSigterm) {
@@ -142,11 +119,9 @@ TEST_F(VeltSimProcessTest, ServesThroughItsLinkAndDumpsOnSigterm) {
     EXPECT_EQ(FileText(dumpPath + name), std::string(simMemorySize, '\0')) << name;
   }
   const std::string transcript = FileText(dumpPath + "/transcript.txt");
-  EXPECT_NE(transcript.find("controller 3 command 0 query"), std::string::npos) << transcript;
-  EXPECT_NE(transcript.find("command 2 write address 0x002000 data 64: 30 31"), std::string::npos)
-      << transcript;
-  const std::string frames = FileText(dumpPath + "/frames.txt");
-  EXPECT_NE(frames.find(" write 1 erase 1 control 0 null 0 "), std::string::npos) << frames;
+  EXPECT_THAT(transcript, HasSubstr("controller 3 command 0 query"));
+  EXPECT_THAT(transcript, HasSubstr("command 2 write address 0x002000 data 64: 30 31"));
+  EXPECT_THAT(FileText(dumpPath + "/frames.txt"), HasSubstr(" write 1 erase 1 control 0 null 0 "));
 }
 
 TEST_F(VeltSimProcessTest, FaultOptionReachesTheDeviceAndSigintStopsIt) {
@@ -162,8 +137,7 @@ TEST_F(VeltSimProcessTest, FaultOptionReachesTheDeviceAndSigintStopsIt) {
 }
 
 TEST_F(VeltSimProcessTest, RefusesToReplaceAFileThatIsNotItsLink) {
-  const std::string linkPath = directory + "/precious";
-  { std::ofstream(linkPath) << "keep me"; }
+  const std::string linkPath = folder.Write("precious", "keep me");
   child = Spawn({"--link", linkPath});
   EXPECT_EQ(WaitExit(child.pid), 1);
   EXPECT_EQ(FileText(linkPath), "keep me");
@@ -218,11 +192,11 @@ TEST_F(VeltSimProcessTest, StationServesEachDeviceThroughItsLinkWithItsOwnFaults
   EXPECT_EQ(FileText(dumpPath + "/dev2/controller3.bin"), std::string(simMemorySize, '\xff'));
   EXPECT_EQ(FileText(dumpPath + "/dev3/controller3.bin"), std::string(simMemorySize, '\0'))
       << "--fill reached device 3 alone";
-  EXPECT_NE(FileText(dumpPath + "/dev1/frames.txt").find(" write 1 erase 1 "), std::string::npos);
-  EXPECT_NE(FileText(dumpPath + "/dev3/frames.txt").find("query 1 read 0 write 0 erase 0 "),
-            std::string::npos);
-  EXPECT_NE(FileText(dumpPath + "/dev2/transcript.txt").find("controller 3 command 0 query"),
-            std::string::npos);
+  EXPECT_THAT(FileText(dumpPath + "/dev1/frames.txt"), HasSubstr(" write 1 erase 1 "));
+  EXPECT_THAT(FileText(dumpPath + "/dev3/frames.txt"),
+              HasSubstr("query 1 read 0 write 0 erase 0 "));
+  EXPECT_THAT(FileText(dumpPath + "/dev2/transcript.txt"),
+              HasSubstr("controller 3 command 0 query"));
 }
 
 TEST_F(VeltSimProcessTest, StationLinksFollowAPatternAndAFolderThatExistsStays) {
@@ -249,7 +223,7 @@ TEST_F(VeltSimProcessTest, StationLinksFollowAPatternAndAFolderThatExistsStays) 
 TEST_F(VeltSimProcessTest, StationRefusesToReplaceAFileAndLeavesNoLinkBehind) {
   const std::string links = directory + "/station";
   ASSERT_EQ(mkdir(links.c_str(), 0755), 0);
-  { std::ofstream(links + "/dev2") << "keep me"; }
+  folder.Write("station/dev2", "keep me");
   child = Spawn({"--devices", "3", "--link", links});
   EXPECT_EQ(WaitExit(child.pid), 1);
   EXPECT_EQ(FileText(links + "/dev2"), "keep me");

@@ -11,17 +11,15 @@
 #include <vector>
 
 #include "coeff/coefficient_file.h"
+#include "tests/windows/win32_files.h"
 
 namespace {
 
 class CoefficientFileOnWindows : public ::testing::Test {
  protected:
   void SetUp() override {
-    char base[MAX_PATH];
-    ASSERT_NE(GetTempPathA(sizeof base, base), 0u);
-    directory = std::string(base) + "velt-coeff-" + std::to_string(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
+    directory = TempFolder("velt-coeff");
+    ASSERT_FALSE(directory.empty());
   }
   void TearDown() override {
     for (const std::string& path : written) DeleteFileA(path.c_str());

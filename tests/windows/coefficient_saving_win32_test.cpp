@@ -12,34 +12,13 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/device_float.h"
+#include "tests/windows/win32_files.h"
 
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  std::wstring wide(utf8.size() + 1, L'\0');
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], int(wide.size()));
-  wide.resize(n > 0 ? n - 1 : 0);
-  return wide;
-}
-
-std::string TextOf(const std::string& utf8Path) {
-  std::string text;
-  if (std::FILE* file = _wfopen(Wide(utf8Path).c_str(), L"rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    std::fclose(file);
-  }
-  return text;
-}
-
 TEST(CoefficientSavingOnWindows, CrLfCyrillicNameNoReplaceAndReadBack) {
-  char base[MAX_PATH];
-  ASSERT_NE(GetTempPathA(sizeof base, base), 0u);
-  const std::string directory =
-      std::string(base) + "velt-save-" + std::to_string(GetCurrentProcessId());
-  ASSERT_TRUE(CreateDirectoryA(directory.c_str(), nullptr) ||
-              GetLastError() == ERROR_ALREADY_EXISTS);
+  const std::string directory = TempFolder("velt-save");
+  ASSERT_FALSE(directory.empty());
   const std::string path = directory + "\\коэффициенты.koeff";
 
   uint8_t image[128];

@@ -15,6 +15,7 @@
 #include "link/boot_link.h"
 #include "link/com_port.h"
 #include "link/com_settings_win32.h"
+#include "tests/windows/win32_files.h"
 
 namespace {
 
@@ -104,13 +105,6 @@ TEST(Win32Port, WhatCannotBeOpenedLeavesThePortClosed) {
   EXPECT_FALSE(port.IsOpen());
 }
 
-// wine lets a second handle open a serial port that the first holds
-// without sharing; Windows itself refuses it.
-bool RunningUnderWine() {
-  const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
 // The tests below talk to the simulator through a real COM port.
 class Win32PortOnDevice : public ::testing::Test {
  protected:
@@ -149,7 +143,7 @@ TEST_F(Win32PortOnDevice, APageRoundTripsThroughWriteAndRead) {
 }
 
 TEST_F(Win32PortOnDevice, ASecondOpenIsRefusedWhileThePortIsHeld) {
-  if (RunningUnderWine()) GTEST_SKIP() << "wine does not keep serial ports exclusive";
+  if (UnderWine()) GTEST_SKIP() << "wine does not keep serial ports exclusive";
   ComPort second;
   EXPECT_EQ(second.Open(portDigit), -1);
   EXPECT_EQ(second.LastError(), PortError::busy);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,21 +14,12 @@
 
 #include "cli/port_listing.h"
 #include "link/port_list.h"
+#include "tests/support/file_stream.h"
+#include "tests/windows/win32_files.h"
 
 namespace {
 
 const GUID portsClass = {0x4d36e978, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-
-bool UnderWine() {
-  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-std::wstring Wide(const std::string& utf8) {
-  std::wstring wide(utf8.size() + 1, L'\0');
-  wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], wide.size()) - 1);
-  return wide;
-}
 
 const BYTE* Bytes(const std::wstring& text) { return reinterpret_cast<const BYTE*>(text.c_str()); }
 DWORD Size(const std::wstring& text) { return (text.size() + 1) * sizeof(wchar_t); }
@@ -64,9 +56,7 @@ struct PortDevice {
 std::string Listing(const std::vector<PortInfo>& ports) {
   std::FILE* out = std::tmpfile();
   PrintPortList(ports, out, out);
-  std::rewind(out);
-  std::string text;
-  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) text += static_cast<char>(c);
+  const std::string text = StreamText(out);
   std::fclose(out);
   return text;
 }
@@ -89,8 +79,7 @@ TEST(Win32PortNames, APortIsDescribedByTheNameDeviceManagerShows) {
     ASSERT_TRUE(device.ok) << "SetupAPI refused the device, error " << GetLastError();
     const std::vector<PortInfo> ports = ListPorts();
     EXPECT_EQ(ports.size(), before.size()) << "a description, not another port";
-    EXPECT_NE(Listing(ports).find(port + "  " + c.description + "\n"), std::string::npos)
-        << Listing(ports);
+    EXPECT_THAT(Listing(ports), ::testing::HasSubstr(port + "  " + c.description + "\n"));
   }
   EXPECT_EQ(ListPorts().front().description, "") << "the device is gone again";
 }

@@ -10,19 +10,9 @@
 
 #include "record/job_record.h"
 #include "record/record_file.h"
+#include "tests/windows/win32_files.h"
 
 namespace {
-
-std::string TextOf(const std::wstring& path) {
-  std::string text;
-  if (std::FILE* file = _wfopen(path.c_str(), L"rb")) {
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    std::fclose(file);
-  }
-  return text;
-}
 
 std::string Row(const char* port, int n) {
   JobRecord record;
@@ -33,12 +23,8 @@ std::string Row(const char* port, int n) {
 }
 
 TEST(RecordFileOnWindows, TwoWritersGiveWholeRowsAfterOneHeader) {
-  char base[MAX_PATH];
-  ASSERT_NE(GetTempPathA(sizeof base, base), 0u);
-  const std::string path =
-      std::string(base) + "Журнал " + std::to_string(GetCurrentProcessId()) + ".csv";
-  std::wstring wide(path.size() + 1, L'\0');
-  wide.resize(MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, &wide[0], int(wide.size())) - 1);
+  ASSERT_NE(TempPath(), "");
+  const std::string path = TempPath() + "Журнал " + std::to_string(GetCurrentProcessId()) + ".csv";
   constexpr int rowsEach = 50;
   const char* const ports[] = {"COM7", "COM12"};
   auto writer = [&](const char* port) {
@@ -52,7 +38,7 @@ TEST(RecordFileOnWindows, TwoWritersGiveWholeRowsAfterOneHeader) {
   first.join();
   second.join();
 
-  const std::string text = TextOf(wide);
+  const std::string text = TextOf(path);
   ASSERT_EQ(text.compare(0, RecordHeader().size(), RecordHeader()), 0);
   const std::string rest = text.substr(RecordHeader().size());
   int rows = 0;
@@ -68,7 +54,7 @@ TEST(RecordFileOnWindows, TwoWritersGiveWholeRowsAfterOneHeader) {
     start = end + 2;
   }
   EXPECT_EQ(rows, 2 * rowsEach);
-  _wunlink(wide.c_str());
+  _wunlink(Wide(path).c_str());
 }
 
 }  // namespace
