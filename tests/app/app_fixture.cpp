@@ -193,6 +193,18 @@ SimOptions AppTest::FastDevice() {
   return options;
 }
 
+SimOptions AppTest::SlowDevice(int writeLatencyMs) {
+  SimOptions options = FastDevice();
+  options.writeLatencyMs = writeLatencyMs;
+  return options;
+}
+
+SimFaults SilentLine() {
+  SimFaults faults;
+  faults.silent = true;
+  return faults;
+}
+
 Simulator& AppTest::AttachDevice(int k, const SimOptions& options) {
   devices[k - 1] = std::make_unique<Simulator>(options);
   EXPECT_TRUE(devices[k - 1]->Ok());
@@ -201,6 +213,17 @@ Simulator& AppTest::AttachDevice(int k, const SimOptions& options) {
 }
 
 void AppTest::DetachDevice(int k) { MapPort(k, MissingPath(k)); }
+
+void AppTest::AttachPorts(const bool* present) {
+  for (int k = 1; k <= portCount; ++k) {
+    PortMenuItem(k).flags = CompiledDefaults().menuFlags[firstPortMenuItem + k - 1];
+    if (present[k - 1]) {
+      AttachDevice(k);
+    } else {
+      DetachDevice(k);
+    }
+  }
+}
 
 Simulator& AppTest::AttachDiscoveredDevice(const std::string& name, const std::string& byId) {
   discoveredDevices.push_back(std::make_unique<Simulator>(FastDevice()));
@@ -244,6 +267,10 @@ std::vector<std::string> AppTest::LogLines() {
   std::vector<std::string> lines;
   for (int i = 1; i <= logBrowser->size(); ++i) lines.push_back(logBrowser->text(i));
   return lines;
+}
+
+std::string AppTest::LastLogLine() {
+  return logBrowser->size() > 0 ? logBrowser->text(logBrowser->size()) : "";
 }
 
 bool AppTest::ButtonsShowBusy() {

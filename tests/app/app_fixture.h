@@ -23,6 +23,9 @@ class AppTest : public ::testing::Test {
   Simulator& AttachDevice(int k, const SimOptions& options = FastDevice());
   // Port k leads nowhere: opening it fails.
   void DetachDevice(int k);
+  // Each of COM 1-4 leads to a fresh device where `present` says so, else
+  // nowhere; their menu items as compiled, for a probe to start from.
+  void AttachPorts(const bool* present);
   // A port the listing finds (ttyUSB-like, with a by-id name) that leads to a
   // fresh simulated device; it shows after COM 4 at the next StartProgram.
   Simulator& AttachDiscoveredDevice(const std::string& name, const std::string& byId);
@@ -42,10 +45,14 @@ class AppTest : public ::testing::Test {
   static bool WaitIdle(double seconds = 60);
 
   static std::vector<std::string> LogLines();
+  // The log's last line, "" when it is empty.
+  static std::string LastLogLine();
   static bool ButtonsShowBusy();
   static bool ButtonsShowIdle();
 
   static SimOptions FastDevice();
+  // A fast device whose writes each take `writeLatencyMs`: slow enough to be caught running.
+  static SimOptions SlowDevice(int writeLatencyMs);
 
   // A directory of its own as the working directory, for the file chooser.
   std::string MakeWorkDirectory();
@@ -62,6 +69,9 @@ class AppTest : public ::testing::Test {
   std::string workDirectory;
   std::string startDirectory;
 };
+
+// A line that neither echoes nor answers.
+SimFaults SilentLine();
 
 // The window's own lines (beyond the procedures') as the log holds them,
 // split to its width, one after the other.

@@ -100,9 +100,7 @@ class WindowExitTest : public AppTest {
 
   // A firmware load slow enough to be caught running.
   void StartSlowFirmwareLoad() {
-    SimOptions slow = FastDevice();
-    slow.writeLatencyMs = 15;
-    AttachDevice(1, slow);
+    AttachDevice(1, SlowDevice(15));
     StartProgram();
     loadFirmwareButton->do_callback();
     ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
@@ -161,7 +159,7 @@ TEST_F(WindowExitTest, BusyExitAnsweredNoCarriesOn) {
   EXPECT_EQ(questionsAsked, 3);
   EXPECT_EQ(operationBusy, 1);
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
 }
 
 TEST_F(WindowExitTest, BusyExitAnsweredYesStopsTheWorkerBeforeClosingThePort) {
@@ -238,7 +236,7 @@ TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
     EXPECT_EQ(ShownQuestion(), nullptr) << name;
   }
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.") << "the load ran to its end";
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.") << "the load ran to its end";
 
   StartSlowFirmwareLoad();
   answerForQuestion = Answer::yes;
@@ -263,7 +261,7 @@ TEST_F(WindowExitTest, QuestionWithdrawsItselfWhenTheOperationEnds) {
   EXPECT_EQ(exitRecord.calls, 0);
   EXPECT_EQ(ShownQuestion(), nullptr);
   EXPECT_TRUE(mainWindow->shown());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
 }
 
 }  // namespace

@@ -71,9 +71,7 @@ TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
 
   Press(loadFirmwareButton);
   Press(writeCoefficientsButton);
-  SimFaults silent;
-  silent.silent = true;
-  device.SetFaults(silent);
+  device.SetFaults(SilentLine());
   Press(resetCoefficientsButton);
 
   const std::vector<Fields> rows = RecordRows(recordPath);
@@ -125,7 +123,7 @@ TEST_F(WindowJobRecordTest, ASavesRowHasItsResultLineWhole) {
   const std::vector<Fields> rows = RecordRows(recordPath);
   ASSERT_EQ(rows.size(), 1u) << FileText(recordPath);
   EXPECT_EQ(rows[0][lastLine], "Коэффициенты сохранены.");
-  EXPECT_EQ(LogLines().back(), SplitLogLine("@C4Коэффициенты сохранены.").back());
+  EXPECT_EQ(LastLogLine(), SplitLogLine("@C4Коэффициенты сохранены.").back());
 }
 
 TEST_F(WindowJobRecordTest, APortThatDoesNotOpenAndARecordThatCannotBeWritten) {

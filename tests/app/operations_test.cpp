@@ -16,19 +16,9 @@
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/loader_log_tables.h"
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-const Lines firmwareLoaded = {
-    "@C4Контроллер 1 - запись", "@C4Контроллер 2 - запись", "@C4Контроллер 3 - запись",
-    "@C4Контроллеры загружены.", "@C4Контроллер 1 - проверка", "@C4Контроллер 2 - проверка",
-    "@C4Контроллер 3 - проверка", "@C4Проверка прошла.", "@C4Запуск."};
-const Lines coefficientsWritten = {"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.",
-                                   "@C4Проверка.", "@C4Проверка прошла.", "@C4Запуск."};
-const Lines coefficientsReset = {"@C4Сброс коэффициентов.", "@C4Коэффициенты сброшены.",
-                                 "@C4Проверка.", "@C4Проверка прошла.", "@C4Запуск."};
 
 constexpr uint32_t coefficientPage1 = 0x7000;
 constexpr uint32_t coefficientPage2 = 0x7040;
@@ -195,88 +185,75 @@ TEST_F(WindowOperationsTest, FirmwareButtonIsIgnoredWhileTheWriteChooserIsOpen) 
   EXPECT_TRUE(ButtonsShowIdle());
 }
 
-TEST_F(WindowOperationsTest, PortThatCannotBeOpenedKeepsTheLoadedFile) {
+// A write that fails: the file stays loaded for the next press only when
+// the device was never reached. `fault` comes after the probe; `mend` undoes it.
+struct FailedWrite {
+  const char* name;
+  void (*fault)(Simulator& device, ComPort& other);
+  void (*mend)(Simulator& device, ComPort& other);
+  Lines log;
+  bool fileKept;
+};
+
+void PrintTo(const FailedWrite& write, std::ostream* out) { *out << write.name; }
+
+class WindowFailedWriteTest : public AppTest, public ::testing::WithParamInterface<FailedWrite> {};
+
+TEST_P(WindowFailedWriteTest, KeepsTheFileOnlyWhenTheDeviceWasNotReached) {
+  const FailedWrite& write = GetParam();
   Simulator& device = AttachDevice(1);
   MakeWorkDirectory();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
   coefficientsLoaded = 1;
   StartProgram();
-  // Held by another program after the probe.
   ComPort other;
-  ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
+  ASSERT_NO_FATAL_FAILURE(write.fault(device, other));
 
   Press(writeCoefficientsButton);
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), Lines{"@C1Порт не соединился."});
+  EXPECT_EQ(LogLines(), write.log);
   EXPECT_TRUE(ButtonsShowIdle());
-  EXPECT_EQ(coefficientsLoaded, 1);
-  EXPECT_EQ(cm.noContact, 1);
+  EXPECT_EQ(coefficientsLoaded, write.fileKept);
+  EXPECT_EQ(cm.noContact, write.fileKept);
 
-  // Once the port is free the same file goes out without asking.
-  other.Close();
+  // With the fault mended, a kept file goes out without asking; a used one is asked for.
+  write.mend(device, other);
   logBrowser->clear();
-  Press(writeCoefficientsButton);
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), coefficientsWritten);
-  EXPECT_EQ(coefficientsLoaded, 0);
-}
-
-TEST_F(WindowOperationsTest, SilentDeviceKeepsTheLoadedFile) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
-  ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
-  coefficientsLoaded = 1;
-  SimFaults silent;
-  silent.silent = true;
-  device.SetFaults(silent);
-  StartProgram();
-
-  Press(writeCoefficientsButton);
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), Lines{"@C1Не отвечает."});
-  EXPECT_EQ(coefficientsLoaded, 1);
-  EXPECT_TRUE(ButtonsShowIdle());
-
-  device.SetFaults(SimFaults{});
-  logBrowser->clear();
+  if (!write.fileKept) AnswerNextFileDialog("");
   const int dialogsBefore = FileDialogsAnswered();
   Press(writeCoefficientsButton);
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
-  EXPECT_EQ(LogLines(), coefficientsWritten);
-}
-
-TEST_F(WindowOperationsTest, WriteThatFailsVerificationForgetsTheFile) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
-  ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
-  coefficientsLoaded = 1;
-  SimFaults badRead;
-  badRead.badReadController = 1;
-  badRead.badReadPage = coefficientPage2;
-  device.SetFaults(badRead);
-  StartProgram();
-
-  Press(writeCoefficientsButton);
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), (Lines{"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.",
-                               "@C4Проверка.", "@C1Ошибка!!!."}));
+  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + !write.fileKept);
+  EXPECT_EQ(LogLines(), write.fileKept ? coefficientsWritten : Lines{"@C1Файл не выбран."});
   EXPECT_EQ(coefficientsLoaded, 0);
-  EXPECT_TRUE(ButtonsShowIdle());
-
-  // The next press asks for a file again.
-  logBrowser->clear();
-  AnswerNextFileDialog("");
-  const int dialogsBefore = FileDialogsAnswered();
-  Press(writeCoefficientsButton);
-  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1);
-  EXPECT_EQ(LogLines(), Lines{"@C1Файл не выбран."});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, WindowFailedWriteTest,
+    ::testing::Values(
+        FailedWrite{"PortThatCannotBeOpenedKeepsTheLoadedFile",
+                    // Held by another program after the probe.
+                    [](Simulator& device, ComPort& other) {
+                      ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
+                    },
+                    [](Simulator&, ComPort& other) { other.Close(); },
+                    {"@C1Порт не соединился."}, true},
+        FailedWrite{"SilentDeviceKeepsTheLoadedFile",
+                    [](Simulator& device, ComPort&) { device.SetFaults(SilentLine()); },
+                    [](Simulator& device, ComPort&) { device.SetFaults(SimFaults{}); },
+                    {"@C1Не отвечает."}, true},
+        FailedWrite{"WriteThatFailsVerificationForgetsTheFile",
+                    [](Simulator& device, ComPort&) {
+                      SimFaults badRead;
+                      badRead.badReadController = 1;
+                      badRead.badReadPage = coefficientPage2;
+                      device.SetFaults(badRead);
+                    },
+                    [](Simulator&, ComPort&) {}, coefficientsNotVerified, false}),
+    [](const ::testing::TestParamInfo<FailedWrite>& info) { return info.param.name; });
 
 TEST_F(WindowOperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 5;
-  AttachDevice(1, slow);
+  AttachDevice(1, SlowDevice(5));
   StartProgram();
 
   Press(loadFirmwareButton);
@@ -306,9 +283,7 @@ TEST_F(WindowOperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
 }
 
 TEST_F(WindowOperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAFileOtherwise) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 2;
-  AttachDevice(1, slow);
+  AttachDevice(1, SlowDevice(2));
   const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("k.koeff", "4");
   StartProgram();

@@ -20,14 +20,13 @@
 #include "tests/app/app_fixture.h"
 #include "tests/app/keys.h"
 #include "tests/support/file_text.h"
+#include "tests/support/loader_log_tables.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // The read's lines, then the window's own result, split to the log's width.
 Lines SavedLog() {
-  Lines lines = {"@C4Чтение коэффициентов.", "@C4Запуск."};
+  Lines lines = coefficientsRead;
   for (const std::string& line : SplitLogLine("@C4Коэффициенты сохранены.")) lines.push_back(line);
   return lines;
 }
@@ -192,8 +191,7 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
   ASSERT_TRUE(WaitIdle());
   const Lines lines = LogLines();
   ASSERT_GT(lines.size(), 3u);
-  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 2),
-            (Lines{"@C4Чтение коэффициентов.", "@C4Запуск."}));
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 2), coefficientsRead);
   const Lines result(lines.begin() + 2, lines.end());
   for (const std::string& line : result) EXPECT_EQ(line.rfind("@C1", 0), 0u) << line;
   const std::string text = LoggedText(result);

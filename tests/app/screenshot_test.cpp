@@ -103,9 +103,7 @@ TEST_F(WindowScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
 }
 
 TEST_F(WindowScreenshotTest, BusyPicturesAreDrawnWhileAnOperationRuns) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 10;
-  AttachDevice(1, slow);
+  AttachDevice(1, SlowDevice(10));
   StartProgram();
   PumpFor(drawSeconds);
   loadFirmwareButton->do_callback();

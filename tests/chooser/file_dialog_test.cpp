@@ -32,24 +32,28 @@ class FileDialogTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (dialog != nullptr) {
-      dialog->window->hide();
-      delete dialog->window;
-      delete dialog;
-    }
+    closeDialog();
     if (chdir(savedDirectory.c_str()) != 0) ADD_FAILURE() << "cannot return to " << savedDirectory;
     removeTempTree(&tree);
   }
 
   // As the program opens it: start directory, its own order, shown.
   FileDialog* openDialog(const std::string& start, int mode = MODE_CREATE,
-                         const char* pattern = "*.koeff") {
-    dialog = new FileDialog(pattern, mode, chooserTitle);
+                         Fl_File_Sort_F* sort = compareFileNames) {
+    dialog = new FileDialog("*.koeff", mode, chooserTitle);
     dialog->setStartDirectory(start.c_str());
-    dialog->sortFunction = compareFileNames;
+    dialog->sortFunction = sort;
     dialog->show();
     Fl::check();
     return dialog;
+  }
+
+  void closeDialog() {
+    if (dialog == nullptr) return;
+    dialog->window->hide();
+    delete dialog->window;
+    delete dialog;
+    dialog = nullptr;
   }
 
   std::string at(const std::string& relative) const { return tree.root + "/" + relative; }
@@ -178,21 +182,14 @@ TEST_F(FileDialogTest, FoldersSharingABeginningListAsShown) {
       {fl_casenumericsort, "../ d 2/ d-x/ d.old/ d/ e/ d.koeff"},
   };
   for (const auto& order : orders) {
-    dialog = new FileDialog("*.koeff", MODE_CREATE, chooserTitle);
-    dialog->setStartDirectory(tree.root.c_str());
-    dialog->sortFunction = order.sort;
-    dialog->show();
-    Fl::check();
+    openDialog(tree.root, MODE_CREATE, order.sort);
     EXPECT_EQ(listedLines(dialog), order.listed);
     dialog->setMode(MODE_CREATE);
     EXPECT_EQ(listedLines(dialog), order.listed) << "after a mode change";
     dialog->changeDirectory((tree.root + "/d").c_str());
     dialog->goUp();
     EXPECT_EQ(listedLines(dialog), order.listed) << "after going up";
-    dialog->window->hide();
-    delete dialog->window;
-    delete dialog;
-    dialog = nullptr;
+    closeDialog();
   }
 }
 
