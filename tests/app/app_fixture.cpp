@@ -246,6 +246,16 @@ void AppTest::SelectPort(int k) { menuBar->picked(&PortMenuItem(k)); }
 
 void AppTest::SelectExtraPort(int i) { menuBar->picked(&ExtraPortMenuItem(i)); }
 
+void AppTest::OpenFromMenu(const std::string& name, const std::function<void()>& whileOpen) {
+  AnswerNextFileDialog(name, whileOpen);
+  mainMenu[openMenuItem].do_callback(menuBar);
+}
+
+void AppTest::SaveFromMenu(const std::string& name, const std::function<void()>& whileOpen) {
+  AnswerNextFileDialog(name, whileOpen);
+  mainMenu[saveCoefficientsMenuItem].do_callback(menuBar);
+}
+
 bool AppTest::PumpUntil(const std::function<bool()>& done, double seconds) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!done()) {

@@ -36,6 +36,12 @@ class AppTest : public ::testing::Test {
   void SelectPort(int k);
   // Picks the i-th (0-based) discovered port after COM 4.
   void SelectExtraPort(int i);
+  // Файл → Открыть... or Сохранить коэффициенты..., the dialog answered with
+  // `name` ("" for Cancel) after `whileOpen`, as AnswerNextFileDialog does.
+  static void OpenFromMenu(const std::string& name,
+                           const std::function<void()>& whileOpen = nullptr);
+  static void SaveFromMenu(const std::string& name,
+                           const std::function<void()>& whileOpen = nullptr);
 
   // Pumps events until `done` holds; false after `seconds`.
   static bool PumpUntil(const std::function<bool()>& done, double seconds = 60);

@@ -30,10 +30,6 @@ class CoefficientChoiceTest : public AppTest {
     std::ofstream(name, std::ios::binary) << text;
     return directory + "/" + name;
   }
-  void OpenFromMenu(const std::string& name) {
-    AnswerNextFileDialog(name);
-    mainMenu[openMenuItem].do_callback(menuBar);
-  }
 
   std::string directory;
 };

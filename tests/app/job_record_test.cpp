@@ -117,8 +117,7 @@ TEST_F(WindowJobRecordTest, ASavesRowHasItsResultLineWhole) {
   const std::string directory = MakeWorkDirectory();
   recordPath = directory + "/jobs.csv";
   StartProgram();
-  AnswerNextFileDialog(directory + "/saved.koeff");
-  mainMenu[saveCoefficientsMenuItem].do_callback(menuBar);
+  SaveFromMenu(directory + "/saved.koeff");
   ASSERT_TRUE(WaitIdle());
   const std::vector<Fields> rows = RecordRows(recordPath);
   ASSERT_EQ(rows.size(), 1u) << FileText(recordPath);

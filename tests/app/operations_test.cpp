@@ -291,15 +291,13 @@ TEST_F(WindowOperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAF
   Press(loadFirmwareButton);
   const int dialogsBefore = FileDialogsAnswered();
   // Were a dialog opened after all, this answer would close it.
-  AnswerNextFileDialog(directory + "/k.koeff");
-  mainMenu[openMenuItem].do_callback(menuBar);  // while busy
+  OpenFromMenu(directory + "/k.koeff");  // while busy
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
   EXPECT_EQ(coefficientsLoaded, 0);
   ForgetFileDialogAnswers();
 
-  AnswerNextFileDialog(directory + "/k.koeff");
-  mainMenu[openMenuItem].do_callback(menuBar);
+  OpenFromMenu(directory + "/k.koeff");
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1);
   EXPECT_EQ(coefficientsLoaded, 1);
 }

@@ -76,7 +76,6 @@ class SaveCoefficientsTest : public AppTest {
     Fl::remove_timeout(PressEnterInReplaceQuestion);
     AppTest::TearDown();
   }
-  static void ChooseSave() { mainMenu[saveCoefficientsMenuItem].do_callback(menuBar); }
   static void ExpectNothingChanged(const Simulator& device) {
     for (SimCommand kind : changingKinds) {
       EXPECT_EQ(device.FramesReceived(kind), 0) << SimCommandName(kind);
@@ -91,14 +90,12 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
   const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("loaded.koeff", "2.5");
   StartProgram();
-  AnswerNextFileDialog(directory + "/loaded.koeff");
-  mainMenu[openMenuItem].do_callback(menuBar);
+  OpenFromMenu(directory + "/loaded.koeff");
   ASSERT_EQ(coefficientsLoaded, 1);
   uint8_t loadedImage[128];
   std::memcpy(loadedImage, coefficientImage, sizeof loadedImage);
 
-  AnswerNextFileDialog("saved");  // typed without an extension, in the working directory
-  ChooseSave();
+  SaveFromMenu("saved");  // typed without an extension, in the working directory
   EXPECT_EQ(operationBusy, 1);
   EXPECT_TRUE(ButtonsShowBusy());
   ASSERT_TRUE(WaitIdle());
@@ -126,10 +123,8 @@ TEST_F(SaveCoefficientsTest, TheSaveDialogConfirmsWithSohranit) {
       if (w->modal() && dialog != nullptr) *label = dialog->openButton->label();
     }
   };
-  AnswerNextFileDialog("", [&] { confirmLabel(&saveLabel); });
-  ChooseSave();
-  AnswerNextFileDialog("", [&] { confirmLabel(&openLabel); });
-  mainMenu[openMenuItem].do_callback(menuBar);
+  SaveFromMenu("", [&] { confirmLabel(&saveLabel); });
+  OpenFromMenu("", [&] { confirmLabel(&openLabel); });
   EXPECT_EQ(saveLabel, "Сохранить");
   EXPECT_EQ(openLabel, "Открыть");
 }
@@ -142,9 +137,8 @@ TEST_F(SaveCoefficientsTest, EnterInTheReplaceQuestionKeepsTheFile) {
   const std::string old = FileText("old.koeff");
   StartProgram();
   askReplaceFile = realReplaceQuestion;
-  AnswerNextFileDialog(directory + "/old.koeff");
   Fl::add_timeout(keyDelaySeconds, PressEnterInReplaceQuestion);
-  ChooseSave();
+  SaveFromMenu(directory + "/old.koeff");
   EXPECT_EQ(LogLines(), SplitLogLine("@C1Файл " + directory + "/old.koeff уже есть, не заменён."));
   EXPECT_EQ(FileText("old.koeff"), old);
 }
@@ -158,8 +152,7 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
   StartProgram();
 
   replaceAnswer = 0;
-  AnswerNextFileDialog(directory + "/old.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/old.koeff");
   EXPECT_EQ(replaceQuestions, 1);
   EXPECT_EQ(LogLines(), SplitLogLine("@C1Файл " + directory + "/old.koeff уже есть, не заменён."));
   EXPECT_EQ(operationBusy, 0);
@@ -168,8 +161,7 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
 
   logBrowser->clear();
   replaceAnswer = 1;
-  AnswerNextFileDialog(directory + "/old.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/old.koeff");
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(LogLines(), SavedLog());
   EXPECT_EQ(FileText("old.koeff").substr(0, 6), "-2.5\n-");
@@ -180,14 +172,12 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
   const std::string directory = MakeWorkDirectory();
   StartProgram();
 
-  AnswerNextFileDialog("");
-  ChooseSave();
+  SaveFromMenu("");
   EXPECT_EQ(LogLines(), Lines{"@C1Файл не выбран."});
   EXPECT_EQ(operationBusy, 0);
 
   logBrowser->clear();
-  AnswerNextFileDialog(directory + "/erased.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/erased.koeff");
   ASSERT_TRUE(WaitIdle());
   const Lines lines = LogLines();
   ASSERT_GT(lines.size(), 3u);
@@ -213,8 +203,7 @@ TEST_F(SaveCoefficientsTest, AFolderIsRefusedAsOne) {
     const std::string folder = directory + "/" + (name == "saved" ? "saved.koeff" : name);
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     logBrowser->clear();
-    AnswerNextFileDialog(directory + "/" + name);
-    ChooseSave();
+    SaveFromMenu(directory + "/" + name);
     EXPECT_EQ(LogLines(),
               AsSplitInTheLog({"@C1Коэффициенты не сохранены:", "@C1" + folder + ": это папка"}));
   }
@@ -239,8 +228,7 @@ TEST_F(SaveCoefficientsTest, ExitWhileSavingStopsTheReadAndWritesNoFile) {
   exitCalls = 0;
   programExit = RecordExit;
   askStopAndExit = AgreeToStop;
-  AnswerNextFileDialog(directory + "/late.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/late.koeff");
   ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
   exitButton->do_callback();
   EXPECT_EQ(exitCalls, 1);

@@ -22,6 +22,13 @@ namespace {
 
 const char* const chooserTitle = "Выберите файл с коэффициентами";
 
+int doneCalls = 0;
+std::string donePath;
+void recordDone(void* data, const char* path) {
+  doneCalls += *static_cast<int*>(data);
+  donePath = path;
+}
+
 class FileDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -72,6 +79,13 @@ class FileDialogTest : public ::testing::Test {
     return line > 0 ? dialog->browser->text(line) : "";
   }
 
+  // Counts the done callback's calls in doneCalls from now on.
+  void watchDone() {
+    static int one = 1;
+    doneCalls = 0;
+    dialog->setDoneCallback(recordDone, &one);
+  }
+
   void doubleClick(const char* text) {
     int line = lineOf(text);
     ASSERT_GT(line, 0) << text << " is not listed";
@@ -84,12 +98,6 @@ class FileDialogTest : public ::testing::Test {
   FileDialog* dialog = nullptr;
 };
 
-int doneCalls = 0;
-std::string donePath;
-void recordDone(void* data, const char* path) {
-  doneCalls += *static_cast<int*>(data);
-  donePath = path;
-}
 
 TEST_F(FileDialogTest, WindowAndWidgetsAsLaidOut) {
   openDialog(tree.root);
@@ -302,9 +310,7 @@ TEST_F(FileDialogTest, ClicksOnFilesAndDirectories) {
   ASSERT_EQ(addFile(tree, "one.koeff"), 0);
   ASSERT_EQ(addDirectory(tree, "sub"), 0);
   openDialog(tree.root);
-  int calls = 1;
-  doneCalls = 0;
-  dialog->setDoneCallback(recordDone, &calls);
+  watchDone();
 
   ASSERT_TRUE(clickLine(dialog, lineOf("sub/"), 0));
   EXPECT_EQ(field(), at("sub"));
@@ -322,9 +328,7 @@ TEST_F(FileDialogTest, ClicksOnFilesAndDirectories) {
 TEST_F(FileDialogTest, OpenCallsDoneAndHides) {
   ASSERT_EQ(addFile(tree, "one.koeff"), 0);
   openDialog(tree.root);
-  int calls = 1;
-  doneCalls = 0;
-  dialog->setDoneCallback(recordDone, &calls);
+  watchDone();
   typeText(dialog, "o");
   ASSERT_TRUE(openActive());
   clickWidget(dialog, dialog->openButton);
@@ -421,9 +425,7 @@ TEST_F(FileDialogTest, WithoutCreateModeOnlyExistingNamesOpen) {
 TEST_F(FileDialogTest, EnterAcceptsATypedExistingFileWithoutPressingOpen) {
   ASSERT_EQ(addFile(tree, "have.koeff"), 0);
   openDialog(tree.root, 0);
-  int calls = 1;
-  doneCalls = 0;
-  dialog->setDoneCallback(recordDone, &calls);
+  watchDone();
   typeText(dialog, "h");
   ASSERT_EQ(field(), at("have.koeff"));
   pressKey(dialog, FL_Enter);
