@@ -242,6 +242,13 @@ void AppTest::StartProgram() {
   PumpUntil([] { return mainWindow->shown() != 0; }, 5);
 }
 
+void AppTest::StartSlowFirmwareLoad(int writeLatencyMs) {
+  AttachDevice(1, SlowDevice(writeLatencyMs));
+  StartProgram();
+  loadFirmwareButton->do_callback();
+  ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
+}
+
 void AppTest::SelectPort(int k) { menuBar->picked(&PortMenuItem(k)); }
 
 void AppTest::SelectExtraPort(int i) { menuBar->picked(&ExtraPortMenuItem(i)); }

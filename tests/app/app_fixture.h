@@ -32,6 +32,10 @@ class AppTest : public ::testing::Test {
   // Probes the ports and builds the window, as the entry point does.
   void StartProgram();
 
+  // COM 1 on SlowDevice(writeLatencyMs), the program started and its firmware
+  // load pressed; returns once the load has logged its first line.
+  void StartSlowFirmwareLoad(int writeLatencyMs);
+
   // Picks Порт item k as the operator would.
   void SelectPort(int k);
   // Picks the i-th (0-based) discovered port after COM 4.

@@ -37,6 +37,8 @@ int AnswerQuestion() {
 }
 
 StopQuestion realQuestion = nullptr;
+// Each write this long makes a load slow enough to be caught running.
+constexpr int exitLatencyMs = 15;
 constexpr double keyDelaySeconds = 0.05;
 
 // How the operator answers the real question window.
@@ -97,14 +99,6 @@ class WindowExitTest : public AppTest {
     programExit = RecordExit;
     askStopAndExit = AnswerQuestion;
   }
-
-  // A firmware load slow enough to be caught running.
-  void StartSlowFirmwareLoad() {
-    AttachDevice(1, SlowDevice(15));
-    StartProgram();
-    loadFirmwareButton->do_callback();
-    ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
-  }
 };
 
 const std::vector<std::pair<const char*, std::function<void()>>>& ExitTriggers() {
@@ -150,7 +144,7 @@ TEST_F(WindowExitTest, ShortcutsUseCtrlNotAlt) {
 }
 
 TEST_F(WindowExitTest, BusyExitAnsweredNoCarriesOn) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   operatorAnswer = 0;
   for (const auto& [name, trigger] : ExitTriggers()) {
     trigger();
@@ -163,7 +157,7 @@ TEST_F(WindowExitTest, BusyExitAnsweredNoCarriesOn) {
 }
 
 TEST_F(WindowExitTest, BusyExitAnsweredYesStopsTheWorkerBeforeClosingThePort) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   operatorAnswer = 1;
   exitButton->do_callback();
   EXPECT_EQ(questionsAsked, 1);
@@ -204,7 +198,7 @@ TEST_F(WindowExitTest, EventLoopRunsWhileAnyWindowIsShown) {
 }
 
 TEST_F(WindowExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   operatorAnswer = 0;
   mainWindow->do_callback();
   EXPECT_EQ(questionsAsked, 1);
@@ -223,7 +217,7 @@ TEST_F(WindowExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
 // The real question window: "Нет" is the default, so Enter, Escape and the
 // close box all keep the operation going; only "Да" stops it.
 TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   askStopAndExit = realQuestion;
   const std::pair<const char*, Answer> keepers[] = {
       {"Enter", Answer::enter}, {"Escape", Answer::escape}, {"close box", Answer::closeBox}};
@@ -238,7 +232,7 @@ TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(LastLogLine(), "@C4Запуск.") << "the load ran to its end";
 
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   answerForQuestion = Answer::yes;
   Fl::add_timeout(keyDelaySeconds, AnswerQuestionWindow);
   exitButton->do_callback();
@@ -250,7 +244,7 @@ TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
 // An operation that ends while the question is shown takes the question
 // with it; the program stays open.
 TEST_F(WindowExitTest, QuestionWithdrawsItselfWhenTheOperationEnds) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   askStopAndExit = realQuestion;
   guardAnswered = false;
   Fl::add_timeout(guardSeconds, AnswerAfterTheGuardTime);

@@ -253,11 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FailedWrite>& info) { return info.param.name; });
 
 TEST_F(WindowOperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
-  AttachDevice(1, SlowDevice(5));
-  StartProgram();
-
-  Press(loadFirmwareButton);
-  ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
+  ASSERT_NO_FATAL_FAILURE(StartSlowFirmwareLoad(5));
   mainMenu[clearMenuItem].do_callback(menuBar);
   EXPECT_EQ(logBrowser->size(), 0);
   ASSERT_TRUE(WaitIdle());
