@@ -243,10 +243,16 @@ void AppTest::StartProgram() {
 }
 
 void AppTest::StartSlowFirmwareLoad(int writeLatencyMs) {
-  AttachDevice(1, SlowDevice(writeLatencyMs));
-  StartProgram();
+  StartOnDevice(SlowDevice(writeLatencyMs));
   loadFirmwareButton->do_callback();
   ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
+}
+
+Simulator& AppTest::StartOnDevice(const SimOptions& options) {
+  Simulator& device = AttachDevice(1, options);
+  MakeWorkDirectory();
+  StartProgram();
+  return device;
 }
 
 void AppTest::SelectPort(int k) { menuBar->picked(&PortMenuItem(k)); }

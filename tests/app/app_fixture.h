@@ -31,9 +31,12 @@ class AppTest : public ::testing::Test {
   Simulator& AttachDiscoveredDevice(const std::string& name, const std::string& byId);
   // Probes the ports and builds the window, as the entry point does.
   void StartProgram();
+  // What most window tests begin with: COM 1 on a fresh device, a working
+  // directory of its own, and the program started. Returns the device.
+  Simulator& StartOnDevice(const SimOptions& options = FastDevice());
 
-  // COM 1 on SlowDevice(writeLatencyMs), the program started and its firmware
-  // load pressed; returns once the load has logged its first line.
+  // StartOnDevice(SlowDevice(writeLatencyMs)) and the firmware load pressed;
+  // returns once the load has logged its first line.
   void StartSlowFirmwareLoad(int writeLatencyMs);
 
   // Picks Порт item k as the operator would.
@@ -66,6 +69,7 @@ class AppTest : public ::testing::Test {
 
   // A directory of its own as the working directory, for the file chooser.
   std::string MakeWorkDirectory();
+  const std::string& WorkDirectory() const { return workDirectory; }
   // Writes a coefficient file of 28 lines of `value` into the working directory.
   std::string WriteCoefficientFile(const std::string& name, const std::string& value);
 

@@ -95,9 +95,8 @@ TEST_F(CoefficientChoiceTest, AnEarlierFileStaysLoadedAndTheLogSaysSo) {
 }
 
 TEST_F(CoefficientChoiceTest, TheWriteButtonNamesTheReasonBeforeItsOwnLine) {
-  directory = MakeWorkDirectory();
-  AttachDevice(1);
-  StartProgram();
+  StartOnDevice();
+  directory = WorkDirectory();
   const Refusal& letters = Refusals()[1];
   AnswerNextFileDialog(WriteText("letters.koeff", letters.text));
   writeCoefficientsButton->do_callback();

@@ -111,8 +111,7 @@ const std::vector<std::pair<const char*, std::function<void()>>>& ExitTriggers()
 }
 
 TEST_F(WindowExitTest, IdleExitClosesThePortAndEndsWithZeroFromEveryTrigger) {
-  Simulator& device = AttachDevice(1);
-  StartProgram();
+  Simulator& device = StartOnDevice();
   for (const auto& [name, trigger] : ExitTriggers()) {
     ASSERT_EQ(comPort.OpenDevice(device.DevicePath().c_str()), 0);
     exitRecord = ExitRecord{};

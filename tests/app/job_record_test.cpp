@@ -60,14 +60,13 @@ class WindowJobRecordTest : public AppTest {
 };
 
 TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   const std::string file = WriteCoefficientFile("k.koeff", "2.5");
   ASSERT_EQ(ReadCoefficientFile(file.c_str()), 0);
   loadedCoefficientFile = file;
   coefficientsLoaded = 1;
   recordPath = directory + "/jobs.csv";
-  StartProgram();
 
   Press(loadFirmwareButton);
   Press(writeCoefficientsButton);
@@ -110,13 +109,12 @@ TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
 
 // The log shows the save's result split to its width; the record has it whole.
 TEST_F(WindowJobRecordTest, ASavesRowHasItsResultLineWhole) {
-  Simulator& device = AttachDevice(1);
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   std::vector<uint8_t> zeros(coefficientPagesSize, 0x00);  // 28 times 0.0, then the filler
   std::fill(zeros.begin() + 4 * coefficientCount, zeros.end(), 0xFF);
   device.SetMemory(1, coefficientPagesStart, zeros);
-  const std::string directory = MakeWorkDirectory();
   recordPath = directory + "/jobs.csv";
-  StartProgram();
   SaveFromMenu(directory + "/saved.koeff");
   ASSERT_TRUE(WaitIdle());
   const std::vector<Fields> rows = RecordRows(recordPath);
@@ -126,10 +124,9 @@ TEST_F(WindowJobRecordTest, ASavesRowHasItsResultLineWhole) {
 }
 
 TEST_F(WindowJobRecordTest, APortThatDoesNotOpenAndARecordThatCannotBeWritten) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   recordPath = directory + "/jobs.csv";
-  StartProgram();
   ComPort other;  // holds the port after the probe
   ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
   Press(loadFirmwareButton);

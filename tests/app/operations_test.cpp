@@ -34,8 +34,7 @@ void Press(Fl_Button* button) { button->do_callback(); }
 class WindowOperationsTest : public AppTest {};
 
 TEST_F(WindowOperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWritesAllThreeControllers) {
-  Simulator& device = AttachDevice(1);
-  StartProgram();
+  Simulator& device = StartOnDevice();
 
   Press(loadFirmwareButton);
   EXPECT_EQ(operationBusy, 1);
@@ -61,11 +60,9 @@ TEST_F(WindowOperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWrite
 }
 
 TEST_F(WindowOperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWrite) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "2.5").c_str()), 0);
   coefficientsLoaded = 1;
-  StartProgram();
 
   Press(resetCoefficientsButton);
   EXPECT_TRUE(ButtonsShowBusy());
@@ -88,11 +85,9 @@ TEST_F(WindowOperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWri
 }
 
 TEST_F(WindowOperationsTest, WriteWithALoadedFileStartsAtOnceAndUsesTheFileUp) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "1.0").c_str()), 0);
   coefficientsLoaded = 1;
-  StartProgram();
 
   Press(writeCoefficientsButton);
   EXPECT_EQ(operationBusy, 1);
@@ -110,13 +105,11 @@ TEST_F(WindowOperationsTest, WriteWithALoadedFileStartsAtOnceAndUsesTheFileUp) {
 }
 
 TEST_F(WindowOperationsTest, WriteWithoutAFileAsksForOneThenWritesIt) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
   WriteCoefficientFile("half.koeff", "0.5");
-  StartProgram();
 
   const int dialogsBefore = FileDialogsAnswered();
-  AnswerNextFileDialog(directory + "/half.koeff");
+  AnswerNextFileDialog(WorkDirectory() + "/half.koeff");
   Press(writeCoefficientsButton);
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1);
   ASSERT_TRUE(WaitIdle());
@@ -129,9 +122,7 @@ TEST_F(WindowOperationsTest, WriteWithoutAFileAsksForOneThenWritesIt) {
 }
 
 TEST_F(WindowOperationsTest, CancelledChooserRefusesAndTheNextPressAsksAgain) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
-  StartProgram();
+  Simulator& device = StartOnDevice();
 
   const int dialogsBefore = FileDialogsAnswered();
   AnswerNextFileDialog("");
@@ -149,16 +140,14 @@ TEST_F(WindowOperationsTest, CancelledChooserRefusesAndTheNextPressAsksAgain) {
 }
 
 TEST_F(WindowOperationsTest, UnreadableFileFromTheChooserCountsAsNoFile) {
-  AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  StartOnDevice();
   WriteCoefficientFile("long.koeff", "1.0");
   {
     std::ofstream append("long.koeff", std::ios::app);
     append << "letters\n";  // a 29th line: not a loaded file
   }
-  StartProgram();
 
-  AnswerNextFileDialog(directory + "/long.koeff");
+  AnswerNextFileDialog(WorkDirectory() + "/long.koeff");
   Press(writeCoefficientsButton);
   Lines expected = SplitLogLine("@C1Файл не принят: в файле больше 28 строк.");
   expected.push_back("@C1Файл не выбран.");
@@ -168,9 +157,7 @@ TEST_F(WindowOperationsTest, UnreadableFileFromTheChooserCountsAsNoFile) {
 }
 
 TEST_F(WindowOperationsTest, FirmwareButtonIsIgnoredWhileTheWriteChooserIsOpen) {
-  AttachDevice(1);
-  MakeWorkDirectory();
-  StartProgram();
+  StartOnDevice();
 
   int busyWhileOpen = -1;
   AnswerNextFileDialog("", [&busyWhileOpen] {
@@ -201,11 +188,9 @@ class WindowFailedWriteTest : public AppTest, public ::testing::WithParamInterfa
 
 TEST_P(WindowFailedWriteTest, KeepsTheFileOnlyWhenTheDeviceWasNotReached) {
   const FailedWrite& write = GetParam();
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
   coefficientsLoaded = 1;
-  StartProgram();
   ComPort other;
   ASSERT_NO_FATAL_FAILURE(write.fault(device, other));
 
@@ -265,8 +250,7 @@ TEST_F(WindowOperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) 
 }
 
 TEST_F(WindowOperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
-  Simulator& device = AttachDevice(1);
-  StartProgram();
+  Simulator& device = StartOnDevice();
   launchThread = [](void (*)()) {
     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
   };
@@ -279,10 +263,9 @@ TEST_F(WindowOperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
 }
 
 TEST_F(WindowOperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAFileOtherwise) {
-  AttachDevice(1, SlowDevice(2));
-  const std::string directory = MakeWorkDirectory();
+  StartOnDevice(SlowDevice(2));
+  const std::string directory = WorkDirectory();
   WriteCoefficientFile("k.koeff", "4");
-  StartProgram();
 
   Press(loadFirmwareButton);
   const int dialogsBefore = FileDialogsAnswered();

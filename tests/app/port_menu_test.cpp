@@ -140,8 +140,7 @@ namespace {
 void PickRefresh() { menuBar->picked(&RefreshPortsMenuItem()); }
 
 TEST_F(PortMenuTest, RefreshFindsAPortAddedAfterStartAndTheLoadReachesIt) {
-  AttachDevice(1);
-  StartProgram();
+  StartOnDevice();
   ASSERT_EQ(ExtraPortCount(), 0);
 
   Simulator& usb = AttachDiscoveredDevice("ttyUSB0", simulatorById);
@@ -225,8 +224,7 @@ TEST_F(PortMenuTest, RefreshProbesComOneToFourAgainAndChoosesNothingInstead) {
 }
 
 TEST_F(PortMenuTest, RefreshIsGreyedAndIgnoredWhileAJobRuns) {
-  AttachDevice(1, SlowDevice(5));
-  StartProgram();
+  StartOnDevice(SlowDevice(5));
   EXPECT_TRUE(RefreshPortsMenuItem().active());
   loadFirmwareButton->do_callback();
   ASSERT_EQ(operationBusy, 1);

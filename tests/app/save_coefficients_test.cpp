@@ -84,12 +84,11 @@ class SaveCoefficientsTest : public AppTest {
 };
 
 TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOne) {
-  Simulator& device = AttachDevice(1);
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   const std::vector<uint8_t> onDevice = DeviceCoefficients(1.0f);
   device.SetMemory(1, 0x7000, onDevice);
-  const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("loaded.koeff", "2.5");
-  StartProgram();
   OpenFromMenu(directory + "/loaded.koeff");
   ASSERT_EQ(coefficientsLoaded, 1);
   uint8_t loadedImage[128];
@@ -113,9 +112,7 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
 
 // The dialog names what its button does; the one of Открыть... keeps its own.
 TEST_F(SaveCoefficientsTest, TheSaveDialogConfirmsWithSohranit) {
-  AttachDevice(1);  // a save asks for its file only with a port to read from
-  StartProgram();
-  MakeWorkDirectory();
+  StartOnDevice();  // a save asks for its file only with a port to read from
   std::string saveLabel, openLabel;
   const auto confirmLabel = [](std::string* label) {
     for (Fl_Window* w = Fl::first_window(); w != nullptr; w = Fl::next_window(w)) {
@@ -131,11 +128,10 @@ TEST_F(SaveCoefficientsTest, TheSaveDialogConfirmsWithSohranit) {
 
 // Replacing cannot be undone: Enter in the question keeps the old file.
 TEST_F(SaveCoefficientsTest, EnterInTheReplaceQuestionKeepsTheFile) {
-  AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  StartOnDevice();
+  const std::string directory = WorkDirectory();
   WriteCoefficientFile("old.koeff", "7");
   const std::string old = FileText("old.koeff");
-  StartProgram();
   askReplaceFile = realReplaceQuestion;
   Fl::add_timeout(keyDelaySeconds, PressEnterInReplaceQuestion);
   SaveFromMenu(directory + "/old.koeff");
@@ -144,12 +140,11 @@ TEST_F(SaveCoefficientsTest, EnterInTheReplaceQuestionKeepsTheFile) {
 }
 
 TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) {
-  Simulator& device = AttachDevice(1);
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   device.SetMemory(1, 0x7000, DeviceCoefficients(2.0f));
-  const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("old.koeff", "7");
   const std::string old = FileText("old.koeff");
-  StartProgram();
 
   replaceAnswer = 0;
   SaveFromMenu(directory + "/old.koeff");
@@ -168,9 +163,8 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
 }
 
 TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
-  AttachDevice(1);  // erased: every coefficient reads FF FF FF FF
-  const std::string directory = MakeWorkDirectory();
-  StartProgram();
+  StartOnDevice();  // erased: every coefficient reads FF FF FF FF
+  const std::string directory = WorkDirectory();
 
   SaveFromMenu("");
   EXPECT_EQ(LogLines(), Lines{"@C1Файл не выбран."});
@@ -195,9 +189,8 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
 // A folder is never replaced: refused before the question and the device,
 // as typed ("data") or once it has its extension ("saved" -> saved.koeff).
 TEST_F(SaveCoefficientsTest, AFolderIsRefusedAsOne) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
-  StartProgram();
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   replaceAnswer = 1;
   for (const std::string name : {"data", "saved", "old.koeff"}) {
     const std::string folder = directory + "/" + (name == "saved" ? "saved.koeff" : name);
@@ -221,10 +214,9 @@ void RecordExit(int) {
 int AgreeToStop() { return 1; }
 
 TEST_F(SaveCoefficientsTest, ExitWhileSavingStopsTheReadAndWritesNoFile) {
-  Simulator& device = AttachDevice(1, SimOptions{});  // paced at 57600 baud
+  Simulator& device = StartOnDevice(SimOptions{});  // paced at 57600 baud
+  const std::string directory = WorkDirectory();
   device.SetMemory(1, 0x7000, DeviceCoefficients(1.0f));
-  const std::string directory = MakeWorkDirectory();
-  StartProgram();
   exitCalls = 0;
   programExit = RecordExit;
   askStopAndExit = AgreeToStop;

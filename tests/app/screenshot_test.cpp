@@ -103,8 +103,7 @@ TEST_F(WindowScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
 }
 
 TEST_F(WindowScreenshotTest, BusyPicturesAreDrawnWhileAnOperationRuns) {
-  AttachDevice(1, SlowDevice(10));
-  StartProgram();
+  StartOnDevice(SlowDevice(10));
   PumpFor(drawSeconds);
   loadFirmwareButton->do_callback();
   PumpFor(drawSeconds);
