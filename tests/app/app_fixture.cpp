@@ -199,12 +199,6 @@ SimOptions AppTest::SlowDevice(int writeLatencyMs) {
   return options;
 }
 
-SimFaults SilentLine() {
-  SimFaults faults;
-  faults.silent = true;
-  return faults;
-}
-
 Simulator& AppTest::AttachDevice(int k, const SimOptions& options) {
   devices[k - 1] = std::make_unique<Simulator>(options);
   EXPECT_TRUE(devices[k - 1]->Ok());

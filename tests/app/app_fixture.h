@@ -84,9 +84,6 @@ class AppTest : public ::testing::Test {
   std::string startDirectory;
 };
 
-// A line that neither echoes nor answers.
-SimFaults SilentLine();
-
 // The window's own lines (beyond the procedures') as the log holds them,
 // split to its width, one after the other.
 std::vector<std::string> AsSplitInTheLog(const std::vector<std::string>& lines);

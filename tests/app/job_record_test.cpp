@@ -16,6 +16,7 @@
 #include "record/job_record.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/file_text.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
 
   Press(loadFirmwareButton);
   Press(writeCoefficientsButton);
-  device.SetFaults(SilentLine());
+  device.SetFaults(Faults([](SimFaults& f) { f.silent = true; }));
   Press(resetCoefficientsButton);
 
   const std::vector<Fields> rows = RecordRows(recordPath);

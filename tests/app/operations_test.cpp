@@ -16,6 +16,7 @@
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/line_settings.h"
 #include "tests/support/loader_log_tables.h"
 
 namespace {
@@ -224,15 +225,17 @@ INSTANTIATE_TEST_SUITE_P(
                     [](Simulator&, ComPort& other) { other.Close(); },
                     {"@C1Порт не соединился."}, true},
         FailedWrite{"SilentDeviceKeepsTheLoadedFile",
-                    [](Simulator& device, ComPort&) { device.SetFaults(SilentLine()); },
+                    [](Simulator& device, ComPort&) {
+                      device.SetFaults(Faults([](SimFaults& f) { f.silent = true; }));
+                    },
                     [](Simulator& device, ComPort&) { device.SetFaults(SimFaults{}); },
                     {"@C1Не отвечает."}, true},
         FailedWrite{"WriteThatFailsVerificationForgetsTheFile",
                     [](Simulator& device, ComPort&) {
-                      SimFaults badRead;
-                      badRead.badReadController = 1;
-                      badRead.badReadPage = coefficientPage2;
-                      device.SetFaults(badRead);
+                      device.SetFaults(Faults([](SimFaults& f) {
+                        f.badReadController = 1;
+                        f.badReadPage = coefficientPage2;
+                      }));
                     },
                     [](Simulator&, ComPort&) {}, coefficientsNotVerified, false}),
     [](const ::testing::TestParamInfo<FailedWrite>& info) { return info.param.name; });

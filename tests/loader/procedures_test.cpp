@@ -11,6 +11,8 @@
 #include "loader/procedure_steps.h"
 #include "loader/report.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/line_settings.h"
+#include "tests/support/line_unpaced.h"
 #include "tests/support/loader_log_tables.h"
 #include "tests/support/scripted_line.h"
 #include "tests/support/simulated_device.h"
@@ -22,13 +24,6 @@ constexpr uint8_t untouched = 0xA5;  // memory pattern the procedures must leave
 SimOptions FilledWith(uint8_t fill) {
   SimOptions options = SimulatedDevice::Unpaced();
   options.fill = fill;
-  return options;
-}
-
-// An unpaced device with the faults that `set` switches on.
-SimOptions Faulty(void (*set)(SimFaults&)) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  set(options.faults);
   return options;
 }
 
@@ -76,7 +71,7 @@ TEST(LoadFirmware, WritesVerifiesAndStartsAllThreeControllers) {
 }
 
 TEST(LoadFirmware, SilentDeviceGetsTenContactAttemptsAndOneLine) {
-  SimulatedDevice device(Faulty([](SimFaults& f) { f.echoOnly = true; }));
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.echoOnly = true; })));
   testing::internal::CaptureStderr();
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::noAnswer);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
@@ -88,13 +83,14 @@ TEST(LoadFirmware, SilentDeviceGetsTenContactAttemptsAndOneLine) {
 
 TEST(LoadFirmware, ContactAtTheThirdAttemptLeavesNoTrace) {
   SimulatedDevice device(
-      Faulty([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, 2 * syncAttempts}}; }));
+      Unpaced(Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, 2 * syncAttempts}}; })));
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::started);
   EXPECT_EQ(device.log, firmwareLoaded);
 }
 
 TEST(LoadFirmware, MismatchOnControllerTwoEndsTheVerification) {
-  SimulatedDevice device(Faulty([](SimFaults& f) { f.badReadController = 2; f.badReadPage = 0x2140; }));
+  SimulatedDevice device(
+      Unpaced(Faults([](SimFaults& f) { f.badReadController = 2; f.badReadPage = 0x2140; })));
   testing::internal::CaptureStderr();
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::failed);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "controller 3 is never verified";
@@ -108,7 +104,7 @@ TEST(LoadFirmware, MismatchOnControllerTwoEndsTheVerification) {
 }
 
 TEST(LoadFirmware, IgnoredLaunchIsSentTenTimesAndEndsWithoutALine) {
-  SimulatedDevice device(Faulty([](SimFaults& f) { f.ignoreLaunch = true; }));
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.ignoreLaunch = true; })));
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::startNotConfirmed);
   EXPECT_EQ(device.Frames(SimCommand::launch).size(), 10u);
   EXPECT_EQ(device.log.back(), "@C4Проверка прошла.");
@@ -151,7 +147,7 @@ TEST(ResetCoefficients, WritesExactlyTheDefaultBytes) {
 }
 
 TEST(ResetCoefficients, SilentDeviceLeavesNoContactClear) {
-  SimulatedDevice device(Faulty([](SimFaults& f) { f.silent = true; }));
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.silent = true; })));
   device.link.noContact = 1;
   EXPECT_EQ(ResetCoefficients(device.run, BuiltInFirmwareTables()), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
@@ -171,7 +167,7 @@ TEST(WriteCoefficients, WritesAndVerifiesEvenAnAllZeroImage) {
 }
 
 TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
-  SimulatedDevice device(Faulty([](SimFaults& f) { f.silent = true; }));
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.silent = true; })));
   const CoefficientImage image(0x11);
   EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
@@ -179,7 +175,8 @@ TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
 }
 
 TEST(WriteCoefficients, FailedVerificationStillCountsAsContact) {
-  SimulatedDevice device(Faulty([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x7040; }));
+  SimulatedDevice device(
+      Unpaced(Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x7040; })));
   const CoefficientImage image(0x11);
   EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::failed);
   EXPECT_EQ(device.log, coefficientsNotVerified);
@@ -223,7 +220,7 @@ Outcome RunProcedure(const std::string& name, RunContext& run) {
 // and nothing says the application started. The device was reached, so a
 // write's file counts as used.
 TEST(StartApplication, ALineThatDiesAfterLaunchIsNoAnswer) {
-  SimulatedDevice device(Faulty([](SimFaults& f) { f.hangUp = {{SimCommand::launch, 1}}; }));
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::launch, 1}}; })));
   EXPECT_EQ(RunProcedure("write", device.run), Outcome::noAnswer);
   EXPECT_TRUE(device.simulator.HungUp());
   ASSERT_GE(device.log.size(), 2u);
@@ -287,7 +284,7 @@ TEST(JobFailure, NamesTheFailedStepAndWhatCameBack) {
        "проверка страницы 0x2140 контроллера 2: прочитано не то, что записано"},
   };
   for (const auto& c : cases) {
-    SimulatedDevice device(Faulty(c.fault));
+    SimulatedDevice device(Unpaced(Faults(c.fault)));
     EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::failed) << c.what;
     EXPECT_EQ(DescribeFailure(device.run.failure), c.description) << c.what;
   }
@@ -304,7 +301,7 @@ void RequestStopAtPause(int) {
 // A stop that arrives while the application is being started ends it before
 // the next Launch, instead of after all ten rounds.
 TEST(StartApplication, AStopEndsItBeforeTheNextLaunch) {
-  const SimOptions options = Faulty([](SimFaults& f) { f.ignoreLaunch = true; });
+  const SimOptions options = Unpaced(Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
   SimulatedDevice device(options);
   device.run.reports.log = [&](const char* line) {
     if (std::string(line) == "@C4Проверка прошла.") device.run.stopRequested = true;
@@ -324,11 +321,10 @@ TEST(StartApplication, AStopEndsItBeforeTheNextLaunch) {
 
 TEST_P(FaultAtEachStep, EndsWithTheErrorLineAndSendsNothingMore) {
   const StepFault fault = GetParam();
-  SimOptions options = SimulatedDevice::Unpaced();
   // A presence query is tried eleven times before Sync gives up.
   const int count = fault.kind == SimCommand::query ? syncAttempts : 1;
-  options.faults.dropAnswer = {{fault.kind, fault.nth, count}};
-  SimulatedDevice device(options);
+  SimulatedDevice device(
+      Unpaced(Faults([&](SimFaults& f) { f.dropAnswer = {{fault.kind, fault.nth, count}}; })));
   EXPECT_EQ(RunProcedure(fault.procedure, device.run), Outcome::failed);
   ASSERT_FALSE(device.log.empty());
   EXPECT_EQ(device.log.back(), "@C1Ошибка!!!.");
