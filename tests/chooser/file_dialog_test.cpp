@@ -467,7 +467,7 @@ struct TypedName {
 
 // What was typed names the row, rather than the bytes of its pointers.
 void PrintTo(const TypedName& name, std::ostream* out) {
-  *out << (name.absolute ? "/…/" : "") << name.typed;
+  *out << (name.absolute ? "root/" : "") << name.typed;
 }
 
 class TypedNameTest : public FileDialogTest, public ::testing::WithParamInterface<TypedName> {};
