@@ -97,7 +97,6 @@ class FileDialogTest : public ::testing::Test {
   FileDialog* dialog = nullptr;
 };
 
-
 TEST_F(FileDialogTest, WindowAndWidgetsAsLaidOut) {
   openDialog(tree.root);
   Fl_Double_Window* window = dialog->window;
