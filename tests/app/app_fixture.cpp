@@ -193,6 +193,12 @@ SimOptions AppTest::FastDevice() {
   return options;
 }
 
+SimOptions AppTest::SlowDevice(int writeLatencyMs) {
+  SimOptions options = FastDevice();
+  options.writeLatencyMs = writeLatencyMs;
+  return options;
+}
+
 Simulator& AppTest::AttachDevice(int k, const SimOptions& options) {
   devices[k - 1] = std::make_unique<Simulator>(options);
   EXPECT_TRUE(devices[k - 1]->Ok());
@@ -201,6 +207,17 @@ Simulator& AppTest::AttachDevice(int k, const SimOptions& options) {
 }
 
 void AppTest::DetachDevice(int k) { MapPort(k, MissingPath(k)); }
+
+void AppTest::AttachPorts(const bool* present) {
+  for (int k = 1; k <= portCount; ++k) {
+    PortMenuItem(k).flags = CompiledDefaults().menuFlags[firstPortMenuItem + k - 1];
+    if (present[k - 1]) {
+      AttachDevice(k);
+    } else {
+      DetachDevice(k);
+    }
+  }
+}
 
 Simulator& AppTest::AttachDiscoveredDevice(const std::string& name, const std::string& byId) {
   discoveredDevices.push_back(std::make_unique<Simulator>(FastDevice()));
@@ -219,9 +236,32 @@ void AppTest::StartProgram() {
   PumpUntil([] { return mainWindow->shown() != 0; }, 5);
 }
 
+void AppTest::StartSlowFirmwareLoad(int writeLatencyMs) {
+  StartOnDevice(SlowDevice(writeLatencyMs));
+  loadFirmwareButton->do_callback();
+  ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
+}
+
+Simulator& AppTest::StartOnDevice(const SimOptions& options) {
+  Simulator& device = AttachDevice(1, options);
+  MakeWorkDirectory();
+  StartProgram();
+  return device;
+}
+
 void AppTest::SelectPort(int k) { menuBar->picked(&PortMenuItem(k)); }
 
 void AppTest::SelectExtraPort(int i) { menuBar->picked(&ExtraPortMenuItem(i)); }
+
+void AppTest::OpenFromMenu(const std::string& name, const std::function<void()>& whileOpen) {
+  AnswerNextFileDialog(name, whileOpen);
+  mainMenu[openMenuItem].do_callback(menuBar);
+}
+
+void AppTest::SaveFromMenu(const std::string& name, const std::function<void()>& whileOpen) {
+  AnswerNextFileDialog(name, whileOpen);
+  mainMenu[saveCoefficientsMenuItem].do_callback(menuBar);
+}
 
 bool AppTest::PumpUntil(const std::function<bool()>& done, double seconds) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
@@ -244,6 +284,10 @@ std::vector<std::string> AppTest::LogLines() {
   std::vector<std::string> lines;
   for (int i = 1; i <= logBrowser->size(); ++i) lines.push_back(logBrowser->text(i));
   return lines;
+}
+
+std::string AppTest::LastLogLine() {
+  return logBrowser->size() > 0 ? logBrowser->text(logBrowser->size()) : "";
 }
 
 bool AppTest::ButtonsShowBusy() {

@@ -30,10 +30,6 @@ class CoefficientChoiceTest : public AppTest {
     std::ofstream(name, std::ios::binary) << text;
     return directory + "/" + name;
   }
-  void OpenFromMenu(const std::string& name) {
-    AnswerNextFileDialog(name);
-    mainMenu[openMenuItem].do_callback(menuBar);
-  }
 
   std::string directory;
 };
@@ -99,9 +95,8 @@ TEST_F(CoefficientChoiceTest, AnEarlierFileStaysLoadedAndTheLogSaysSo) {
 }
 
 TEST_F(CoefficientChoiceTest, TheWriteButtonNamesTheReasonBeforeItsOwnLine) {
-  directory = MakeWorkDirectory();
-  AttachDevice(1);
-  StartProgram();
+  StartOnDevice();
+  directory = WorkDirectory();
   const Refusal& letters = Refusals()[1];
   AnswerNextFileDialog(WriteText("letters.koeff", letters.text));
   writeCoefficientsButton->do_callback();

@@ -37,6 +37,8 @@ int AnswerQuestion() {
 }
 
 StopQuestion realQuestion = nullptr;
+// Each write this long makes a load slow enough to be caught running.
+constexpr int exitLatencyMs = 15;
 constexpr double keyDelaySeconds = 0.05;
 
 // How the operator answers the real question window.
@@ -97,16 +99,6 @@ class WindowExitTest : public AppTest {
     programExit = RecordExit;
     askStopAndExit = AnswerQuestion;
   }
-
-  // A firmware load slow enough to be caught running.
-  void StartSlowFirmwareLoad() {
-    SimOptions slow = FastDevice();
-    slow.writeLatencyMs = 15;
-    AttachDevice(1, slow);
-    StartProgram();
-    loadFirmwareButton->do_callback();
-    ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
-  }
 };
 
 const std::vector<std::pair<const char*, std::function<void()>>>& ExitTriggers() {
@@ -119,8 +111,7 @@ const std::vector<std::pair<const char*, std::function<void()>>>& ExitTriggers()
 }
 
 TEST_F(WindowExitTest, IdleExitClosesThePortAndEndsWithZeroFromEveryTrigger) {
-  Simulator& device = AttachDevice(1);
-  StartProgram();
+  Simulator& device = StartOnDevice();
   for (const auto& [name, trigger] : ExitTriggers()) {
     ASSERT_EQ(comPort.OpenDevice(device.DevicePath().c_str()), 0);
     exitRecord = ExitRecord{};
@@ -152,7 +143,7 @@ TEST_F(WindowExitTest, ShortcutsUseCtrlNotAlt) {
 }
 
 TEST_F(WindowExitTest, BusyExitAnsweredNoCarriesOn) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   operatorAnswer = 0;
   for (const auto& [name, trigger] : ExitTriggers()) {
     trigger();
@@ -161,11 +152,11 @@ TEST_F(WindowExitTest, BusyExitAnsweredNoCarriesOn) {
   EXPECT_EQ(questionsAsked, 3);
   EXPECT_EQ(operationBusy, 1);
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
 }
 
 TEST_F(WindowExitTest, BusyExitAnsweredYesStopsTheWorkerBeforeClosingThePort) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   operatorAnswer = 1;
   exitButton->do_callback();
   EXPECT_EQ(questionsAsked, 1);
@@ -206,7 +197,7 @@ TEST_F(WindowExitTest, EventLoopRunsWhileAnyWindowIsShown) {
 }
 
 TEST_F(WindowExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   operatorAnswer = 0;
   mainWindow->do_callback();
   EXPECT_EQ(questionsAsked, 1);
@@ -225,7 +216,7 @@ TEST_F(WindowExitTest, ClosingTheMainWindowWhileBusyAsksFirst) {
 // The real question window: "Нет" is the default, so Enter, Escape and the
 // close box all keep the operation going; only "Да" stops it.
 TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   askStopAndExit = realQuestion;
   const std::pair<const char*, Answer> keepers[] = {
       {"Enter", Answer::enter}, {"Escape", Answer::escape}, {"close box", Answer::closeBox}};
@@ -238,9 +229,9 @@ TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
     EXPECT_EQ(ShownQuestion(), nullptr) << name;
   }
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.") << "the load ran to its end";
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.") << "the load ran to its end";
 
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   answerForQuestion = Answer::yes;
   Fl::add_timeout(keyDelaySeconds, AnswerQuestionWindow);
   exitButton->do_callback();
@@ -252,7 +243,7 @@ TEST_F(WindowExitTest, QuestionWindowKeepsTheOperationUnlessYesIsChosen) {
 // An operation that ends while the question is shown takes the question
 // with it; the program stays open.
 TEST_F(WindowExitTest, QuestionWithdrawsItselfWhenTheOperationEnds) {
-  StartSlowFirmwareLoad();
+  StartSlowFirmwareLoad(exitLatencyMs);
   askStopAndExit = realQuestion;
   guardAnswered = false;
   Fl::add_timeout(guardSeconds, AnswerAfterTheGuardTime);
@@ -263,7 +254,7 @@ TEST_F(WindowExitTest, QuestionWithdrawsItselfWhenTheOperationEnds) {
   EXPECT_EQ(exitRecord.calls, 0);
   EXPECT_EQ(ShownQuestion(), nullptr);
   EXPECT_TRUE(mainWindow->shown());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
 }
 
 }  // namespace

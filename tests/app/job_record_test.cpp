@@ -16,6 +16,7 @@
 #include "record/job_record.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/file_text.h"
+#include "tests/support/line_settings.h"
 
 namespace {
 
@@ -60,20 +61,17 @@ class WindowJobRecordTest : public AppTest {
 };
 
 TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   const std::string file = WriteCoefficientFile("k.koeff", "2.5");
   ASSERT_EQ(ReadCoefficientFile(file.c_str()), 0);
   loadedCoefficientFile = file;
   coefficientsLoaded = 1;
   recordPath = directory + "/jobs.csv";
-  StartProgram();
 
   Press(loadFirmwareButton);
   Press(writeCoefficientsButton);
-  SimFaults silent;
-  silent.silent = true;
-  device.SetFaults(silent);
+  device.SetFaults(Faults([](SimFaults& f) { f.silent = true; }));
   Press(resetCoefficientsButton);
 
   const std::vector<Fields> rows = RecordRows(recordPath);
@@ -112,27 +110,24 @@ TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
 
 // The log shows the save's result split to its width; the record has it whole.
 TEST_F(WindowJobRecordTest, ASavesRowHasItsResultLineWhole) {
-  Simulator& device = AttachDevice(1);
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   std::vector<uint8_t> zeros(coefficientPagesSize, 0x00);  // 28 times 0.0, then the filler
   std::fill(zeros.begin() + 4 * coefficientCount, zeros.end(), 0xFF);
   device.SetMemory(1, coefficientPagesStart, zeros);
-  const std::string directory = MakeWorkDirectory();
   recordPath = directory + "/jobs.csv";
-  StartProgram();
-  AnswerNextFileDialog(directory + "/saved.koeff");
-  mainMenu[saveCoefficientsMenuItem].do_callback(menuBar);
+  SaveFromMenu(directory + "/saved.koeff");
   ASSERT_TRUE(WaitIdle());
   const std::vector<Fields> rows = RecordRows(recordPath);
   ASSERT_EQ(rows.size(), 1u) << FileText(recordPath);
   EXPECT_EQ(rows[0][lastLine], "Коэффициенты сохранены.");
-  EXPECT_EQ(LogLines().back(), SplitLogLine("@C4Коэффициенты сохранены.").back());
+  EXPECT_EQ(LastLogLine(), SplitLogLine("@C4Коэффициенты сохранены.").back());
 }
 
 TEST_F(WindowJobRecordTest, APortThatDoesNotOpenAndARecordThatCannotBeWritten) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   recordPath = directory + "/jobs.csv";
-  StartProgram();
   ComPort other;  // holds the port after the probe
   ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
   Press(loadFirmwareButton);

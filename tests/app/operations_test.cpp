@@ -16,19 +16,10 @@
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/line_settings.h"
+#include "tests/support/loader_log_tables.h"
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-const Lines firmwareLoaded = {
-    "@C4Контроллер 1 - запись", "@C4Контроллер 2 - запись", "@C4Контроллер 3 - запись",
-    "@C4Контроллеры загружены.", "@C4Контроллер 1 - проверка", "@C4Контроллер 2 - проверка",
-    "@C4Контроллер 3 - проверка", "@C4Проверка прошла.", "@C4Запуск."};
-const Lines coefficientsWritten = {"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.",
-                                   "@C4Проверка.", "@C4Проверка прошла.", "@C4Запуск."};
-const Lines coefficientsReset = {"@C4Сброс коэффициентов.", "@C4Коэффициенты сброшены.",
-                                 "@C4Проверка.", "@C4Проверка прошла.", "@C4Запуск."};
 
 constexpr uint32_t coefficientPage1 = 0x7000;
 constexpr uint32_t coefficientPage2 = 0x7040;
@@ -44,8 +35,7 @@ void Press(Fl_Button* button) { button->do_callback(); }
 class WindowOperationsTest : public AppTest {};
 
 TEST_F(WindowOperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWritesAllThreeControllers) {
-  Simulator& device = AttachDevice(1);
-  StartProgram();
+  Simulator& device = StartOnDevice();
 
   Press(loadFirmwareButton);
   EXPECT_EQ(operationBusy, 1);
@@ -71,11 +61,9 @@ TEST_F(WindowOperationsTest, FirmwareLoadShowsBusyPicturesIgnoresPressesAndWrite
 }
 
 TEST_F(WindowOperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWrite) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "2.5").c_str()), 0);
   coefficientsLoaded = 1;
-  StartProgram();
 
   Press(resetCoefficientsButton);
   EXPECT_TRUE(ButtonsShowBusy());
@@ -98,11 +86,9 @@ TEST_F(WindowOperationsTest, ResetWritesDefaultsAndKeepsALoadedFileForTheNextWri
 }
 
 TEST_F(WindowOperationsTest, WriteWithALoadedFileStartsAtOnceAndUsesTheFileUp) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "1.0").c_str()), 0);
   coefficientsLoaded = 1;
-  StartProgram();
 
   Press(writeCoefficientsButton);
   EXPECT_EQ(operationBusy, 1);
@@ -120,13 +106,11 @@ TEST_F(WindowOperationsTest, WriteWithALoadedFileStartsAtOnceAndUsesTheFileUp) {
 }
 
 TEST_F(WindowOperationsTest, WriteWithoutAFileAsksForOneThenWritesIt) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  Simulator& device = StartOnDevice();
   WriteCoefficientFile("half.koeff", "0.5");
-  StartProgram();
 
   const int dialogsBefore = FileDialogsAnswered();
-  AnswerNextFileDialog(directory + "/half.koeff");
+  AnswerNextFileDialog(WorkDirectory() + "/half.koeff");
   Press(writeCoefficientsButton);
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1);
   ASSERT_TRUE(WaitIdle());
@@ -139,9 +123,7 @@ TEST_F(WindowOperationsTest, WriteWithoutAFileAsksForOneThenWritesIt) {
 }
 
 TEST_F(WindowOperationsTest, CancelledChooserRefusesAndTheNextPressAsksAgain) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
-  StartProgram();
+  Simulator& device = StartOnDevice();
 
   const int dialogsBefore = FileDialogsAnswered();
   AnswerNextFileDialog("");
@@ -159,16 +141,14 @@ TEST_F(WindowOperationsTest, CancelledChooserRefusesAndTheNextPressAsksAgain) {
 }
 
 TEST_F(WindowOperationsTest, UnreadableFileFromTheChooserCountsAsNoFile) {
-  AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  StartOnDevice();
   WriteCoefficientFile("long.koeff", "1.0");
   {
     std::ofstream append("long.koeff", std::ios::app);
     append << "letters\n";  // a 29th line: not a loaded file
   }
-  StartProgram();
 
-  AnswerNextFileDialog(directory + "/long.koeff");
+  AnswerNextFileDialog(WorkDirectory() + "/long.koeff");
   Press(writeCoefficientsButton);
   Lines expected = SplitLogLine("@C1Файл не принят: в файле больше 28 строк.");
   expected.push_back("@C1Файл не выбран.");
@@ -178,9 +158,7 @@ TEST_F(WindowOperationsTest, UnreadableFileFromTheChooserCountsAsNoFile) {
 }
 
 TEST_F(WindowOperationsTest, FirmwareButtonIsIgnoredWhileTheWriteChooserIsOpen) {
-  AttachDevice(1);
-  MakeWorkDirectory();
-  StartProgram();
+  StartOnDevice();
 
   int busyWhileOpen = -1;
   AnswerNextFileDialog("", [&busyWhileOpen] {
@@ -195,92 +173,75 @@ TEST_F(WindowOperationsTest, FirmwareButtonIsIgnoredWhileTheWriteChooserIsOpen) 
   EXPECT_TRUE(ButtonsShowIdle());
 }
 
-TEST_F(WindowOperationsTest, PortThatCannotBeOpenedKeepsTheLoadedFile) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
+// A write that fails: the file stays loaded for the next press only when
+// the device was never reached. `fault` comes after the probe; `mend` undoes it.
+struct FailedWrite {
+  const char* name;
+  void (*fault)(Simulator& device, ComPort& other);
+  void (*mend)(Simulator& device, ComPort& other);
+  Lines log;
+  bool fileKept;
+};
+
+void PrintTo(const FailedWrite& write, std::ostream* out) { *out << write.name; }
+
+class WindowFailedWriteTest : public AppTest, public ::testing::WithParamInterface<FailedWrite> {};
+
+TEST_P(WindowFailedWriteTest, KeepsTheFileOnlyWhenTheDeviceWasNotReached) {
+  const FailedWrite& write = GetParam();
+  Simulator& device = StartOnDevice();
   ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
   coefficientsLoaded = 1;
-  StartProgram();
-  // Held by another program after the probe.
   ComPort other;
-  ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
+  ASSERT_NO_FATAL_FAILURE(write.fault(device, other));
 
   Press(writeCoefficientsButton);
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), Lines{"@C1Порт не соединился."});
+  EXPECT_EQ(LogLines(), write.log);
   EXPECT_TRUE(ButtonsShowIdle());
-  EXPECT_EQ(coefficientsLoaded, 1);
-  EXPECT_EQ(cm.noContact, 1);
+  EXPECT_EQ(coefficientsLoaded, write.fileKept);
+  EXPECT_EQ(cm.noContact, write.fileKept);
 
-  // Once the port is free the same file goes out without asking.
-  other.Close();
+  // With the fault mended, a kept file goes out without asking; a used one is asked for.
+  write.mend(device, other);
   logBrowser->clear();
-  Press(writeCoefficientsButton);
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), coefficientsWritten);
-  EXPECT_EQ(coefficientsLoaded, 0);
-}
-
-TEST_F(WindowOperationsTest, SilentDeviceKeepsTheLoadedFile) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
-  ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
-  coefficientsLoaded = 1;
-  SimFaults silent;
-  silent.silent = true;
-  device.SetFaults(silent);
-  StartProgram();
-
-  Press(writeCoefficientsButton);
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), Lines{"@C1Не отвечает."});
-  EXPECT_EQ(coefficientsLoaded, 1);
-  EXPECT_TRUE(ButtonsShowIdle());
-
-  device.SetFaults(SimFaults{});
-  logBrowser->clear();
+  if (!write.fileKept) AnswerNextFileDialog("");
   const int dialogsBefore = FileDialogsAnswered();
   Press(writeCoefficientsButton);
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
-  EXPECT_EQ(LogLines(), coefficientsWritten);
-}
-
-TEST_F(WindowOperationsTest, WriteThatFailsVerificationForgetsTheFile) {
-  Simulator& device = AttachDevice(1);
-  MakeWorkDirectory();
-  ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "3").c_str()), 0);
-  coefficientsLoaded = 1;
-  SimFaults badRead;
-  badRead.badReadController = 1;
-  badRead.badReadPage = coefficientPage2;
-  device.SetFaults(badRead);
-  StartProgram();
-
-  Press(writeCoefficientsButton);
-  ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), (Lines{"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.",
-                               "@C4Проверка.", "@C1Ошибка!!!."}));
+  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + !write.fileKept);
+  EXPECT_EQ(LogLines(), write.fileKept ? coefficientsWritten : Lines{"@C1Файл не выбран."});
   EXPECT_EQ(coefficientsLoaded, 0);
-  EXPECT_TRUE(ButtonsShowIdle());
-
-  // The next press asks for a file again.
-  logBrowser->clear();
-  AnswerNextFileDialog("");
-  const int dialogsBefore = FileDialogsAnswered();
-  Press(writeCoefficientsButton);
-  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1);
-  EXPECT_EQ(LogLines(), Lines{"@C1Файл не выбран."});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, WindowFailedWriteTest,
+    ::testing::Values(
+        FailedWrite{"PortThatCannotBeOpenedKeepsTheLoadedFile",
+                    // Held by another program after the probe.
+                    [](Simulator& device, ComPort& other) {
+                      ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
+                    },
+                    [](Simulator&, ComPort& other) { other.Close(); },
+                    {"@C1Порт не соединился."}, true},
+        FailedWrite{"SilentDeviceKeepsTheLoadedFile",
+                    [](Simulator& device, ComPort&) {
+                      device.SetFaults(Faults([](SimFaults& f) { f.silent = true; }));
+                    },
+                    [](Simulator& device, ComPort&) { device.SetFaults(SimFaults{}); },
+                    {"@C1Не отвечает."}, true},
+        FailedWrite{"WriteThatFailsVerificationForgetsTheFile",
+                    [](Simulator& device, ComPort&) {
+                      device.SetFaults(Faults([](SimFaults& f) {
+                        f.badReadController = 1;
+                        f.badReadPage = coefficientPage2;
+                      }));
+                    },
+                    [](Simulator&, ComPort&) {}, coefficientsNotVerified, false}),
+    [](const ::testing::TestParamInfo<FailedWrite>& info) { return info.param.name; });
 
 TEST_F(WindowOperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 5;
-  AttachDevice(1, slow);
-  StartProgram();
-
-  Press(loadFirmwareButton);
-  ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
+  ASSERT_NO_FATAL_FAILURE(StartSlowFirmwareLoad(5));
   mainMenu[clearMenuItem].do_callback(menuBar);
   EXPECT_EQ(logBrowser->size(), 0);
   ASSERT_TRUE(WaitIdle());
@@ -292,8 +253,7 @@ TEST_F(WindowOperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) 
 }
 
 TEST_F(WindowOperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
-  Simulator& device = AttachDevice(1);
-  StartProgram();
+  Simulator& device = StartOnDevice();
   launchThread = [](void (*)()) {
     throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
   };
@@ -306,25 +266,20 @@ TEST_F(WindowOperationsTest, WorkerThatCannotStartReportsAndReturnsToIdle) {
 }
 
 TEST_F(WindowOperationsTest, OpenMenuItemIsIgnoredWhileAnOperationRunsAndLoadsAFileOtherwise) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 2;
-  AttachDevice(1, slow);
-  const std::string directory = MakeWorkDirectory();
+  StartOnDevice(SlowDevice(2));
+  const std::string directory = WorkDirectory();
   WriteCoefficientFile("k.koeff", "4");
-  StartProgram();
 
   Press(loadFirmwareButton);
   const int dialogsBefore = FileDialogsAnswered();
   // Were a dialog opened after all, this answer would close it.
-  AnswerNextFileDialog(directory + "/k.koeff");
-  mainMenu[openMenuItem].do_callback(menuBar);  // while busy
+  OpenFromMenu(directory + "/k.koeff");  // while busy
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore);
   EXPECT_EQ(coefficientsLoaded, 0);
   ForgetFileDialogAnswers();
 
-  AnswerNextFileDialog(directory + "/k.koeff");
-  mainMenu[openMenuItem].do_callback(menuBar);
+  OpenFromMenu(directory + "/k.koeff");
   EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1);
   EXPECT_EQ(coefficientsLoaded, 1);
 }

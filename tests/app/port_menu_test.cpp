@@ -114,8 +114,7 @@ TEST_F(PortMenuTest, AFirmwareLoadRunsThroughAChosenDiscoveredPort) {
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(selectedPort, 0);
   EXPECT_EQ(selectedDevice, portTree.DevicePath("ttyUSB0"));
-  ASSERT_FALSE(LogLines().empty());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
   const FirmwareTables tables = BuiltInFirmwareTables();
   EXPECT_EQ(MemoryBytesAtImage(usb.Memory(2), *tables[1], 0x2000, 0x8000, firmwareBase),
             ImageBytes(*tables[1], 0x2000, 0x8000, firmwareBase));
@@ -130,7 +129,7 @@ TEST_F(PortMenuTest, AFirmwareLoadRunsThroughAChosenDiscoveredPort) {
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(selectedPort, '1');
   EXPECT_EQ(selectedDevice, "");
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
   EXPECT_FALSE(com1.Transcript().empty());
 }
 
@@ -141,8 +140,7 @@ namespace {
 void PickRefresh() { menuBar->picked(&RefreshPortsMenuItem()); }
 
 TEST_F(PortMenuTest, RefreshFindsAPortAddedAfterStartAndTheLoadReachesIt) {
-  AttachDevice(1);
-  StartProgram();
+  StartOnDevice();
   ASSERT_EQ(ExtraPortCount(), 0);
 
   Simulator& usb = AttachDiscoveredDevice("ttyUSB0", simulatorById);
@@ -159,7 +157,7 @@ TEST_F(PortMenuTest, RefreshFindsAPortAddedAfterStartAndTheLoadReachesIt) {
   SelectExtraPort(0);
   loadFirmwareButton->do_callback();
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
   EXPECT_TRUE(usb.ApplicationRunning());
   EXPECT_TRUE(devices[0]->Transcript().empty()) << "COM 1 was not chosen";
 }
@@ -209,17 +207,8 @@ TEST_F(PortMenuTest, RefreshProbesComOneToFourAgainAndChoosesNothingInstead) {
        {false, true, true, false}, {false, false, true, false}, 2,
        {false, false, true, false}, 0},
   };
-  const int compiledFlags[portCount] = {PortMenuItem(1).flags, PortMenuItem(2).flags,
-                                        PortMenuItem(3).flags, PortMenuItem(4).flags};
   for (const Case& c : cases) {
-    for (int k = 1; k <= portCount; ++k) {
-      PortMenuItem(k).flags = compiledFlags[k - 1];
-      if (c.before[k - 1]) {
-        AttachDevice(k);
-      } else {
-        DetachDevice(k);
-      }
-    }
+    AttachPorts(c.before);
     StartProgram();
     if (c.chosen != 0) SelectPort(c.chosen);
     for (int k = 1; k <= portCount; ++k) {
@@ -235,10 +224,7 @@ TEST_F(PortMenuTest, RefreshProbesComOneToFourAgainAndChoosesNothingInstead) {
 }
 
 TEST_F(PortMenuTest, RefreshIsGreyedAndIgnoredWhileAJobRuns) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 5;
-  AttachDevice(1, slow);
-  StartProgram();
+  StartOnDevice(SlowDevice(5));
   EXPECT_TRUE(RefreshPortsMenuItem().active());
   loadFirmwareButton->do_callback();
   ASSERT_EQ(operationBusy, 1);
@@ -251,7 +237,7 @@ TEST_F(PortMenuTest, RefreshIsGreyedAndIgnoredWhileAJobRuns) {
 
   ASSERT_TRUE(WaitIdle());
   EXPECT_TRUE(RefreshPortsMenuItem().active());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
   PickRefresh();
   EXPECT_EQ(ExtraPortCount(), 1);
 }

@@ -69,8 +69,7 @@ class ProgressBarTest : public AppTest {
 };
 
 TEST_F(ProgressBarTest, GrowsDuringAPacedLoadAndIsGoneWhenItEnds) {
-  AttachDevice(1, SimOptions{});  // paced at 57600 baud, as on a real line
-  StartProgram();
+  StartOnDevice(SimOptions{});  // paced at 57600 baud, as on a real line
   PumpFor(drawSeconds);
   const BarPixels atRest = ReadBar();
   EXPECT_EQ(atRest.track + atRest.Done(), 0) << "no bar while nothing runs";
@@ -81,8 +80,7 @@ TEST_F(ProgressBarTest, GrowsDuringAPacedLoadAndIsGoneWhenItEnds) {
   // check and the screenshot.
   while (PumpFor(sampleSeconds), JobProgressShown()) samples.push_back(ReadBar());
   ASSERT_TRUE(WaitIdle());
-  ASSERT_FALSE(LogLines().empty());
-  ASSERT_EQ(LogLines().back(), "@C4Запуск.");
+  ASSERT_EQ(LastLogLine(), "@C4Запуск.");
 
   ASSERT_GE(samples.size(), 8u) << "a paced load takes seconds";
   int grew = 0;
@@ -121,9 +119,8 @@ TEST_F(ProgressBarTest, EachJobsTotalsAreThePagesItReports) {
       {"write", true, [] { writeCoefficientsButton->do_callback(); }},
       {"save", false, [] { mainMenu[saveCoefficientsMenuItem].do_callback(menuBar); }},
   };
-  AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
-  StartProgram();
+  StartOnDevice();
+  const std::string directory = WorkDirectory();
   for (const Job& job : jobs) {
     ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "1.5").c_str()), 0);
     coefficientsLoaded = 1;

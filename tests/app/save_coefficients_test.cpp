@@ -20,14 +20,13 @@
 #include "tests/app/app_fixture.h"
 #include "tests/app/keys.h"
 #include "tests/support/file_text.h"
+#include "tests/support/loader_log_tables.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
-
 // The read's lines, then the window's own result, split to the log's width.
 Lines SavedLog() {
-  Lines lines = {"@C4Чтение коэффициентов.", "@C4Запуск."};
+  Lines lines = coefficientsRead;
   for (const std::string& line : SplitLogLine("@C4Коэффициенты сохранены.")) lines.push_back(line);
   return lines;
 }
@@ -77,7 +76,6 @@ class SaveCoefficientsTest : public AppTest {
     Fl::remove_timeout(PressEnterInReplaceQuestion);
     AppTest::TearDown();
   }
-  static void ChooseSave() { mainMenu[saveCoefficientsMenuItem].do_callback(menuBar); }
   static void ExpectNothingChanged(const Simulator& device) {
     for (SimCommand kind : changingKinds) {
       EXPECT_EQ(device.FramesReceived(kind), 0) << SimCommandName(kind);
@@ -86,20 +84,17 @@ class SaveCoefficientsTest : public AppTest {
 };
 
 TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOne) {
-  Simulator& device = AttachDevice(1);
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   const std::vector<uint8_t> onDevice = DeviceCoefficients(1.0f);
   device.SetMemory(1, 0x7000, onDevice);
-  const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("loaded.koeff", "2.5");
-  StartProgram();
-  AnswerNextFileDialog(directory + "/loaded.koeff");
-  mainMenu[openMenuItem].do_callback(menuBar);
+  OpenFromMenu(directory + "/loaded.koeff");
   ASSERT_EQ(coefficientsLoaded, 1);
   uint8_t loadedImage[128];
   std::memcpy(loadedImage, coefficientImage, sizeof loadedImage);
 
-  AnswerNextFileDialog("saved");  // typed without an extension, in the working directory
-  ChooseSave();
+  SaveFromMenu("saved");  // typed without an extension, in the working directory
   EXPECT_EQ(operationBusy, 1);
   EXPECT_TRUE(ButtonsShowBusy());
   ASSERT_TRUE(WaitIdle());
@@ -117,9 +112,7 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
 
 // The dialog names what its button does; the one of Открыть... keeps its own.
 TEST_F(SaveCoefficientsTest, TheSaveDialogConfirmsWithSohranit) {
-  AttachDevice(1);  // a save asks for its file only with a port to read from
-  StartProgram();
-  MakeWorkDirectory();
+  StartOnDevice();  // a save asks for its file only with a port to read from
   std::string saveLabel, openLabel;
   const auto confirmLabel = [](std::string* label) {
     for (Fl_Window* w = Fl::first_window(); w != nullptr; w = Fl::next_window(w)) {
@@ -127,40 +120,34 @@ TEST_F(SaveCoefficientsTest, TheSaveDialogConfirmsWithSohranit) {
       if (w->modal() && dialog != nullptr) *label = dialog->openButton->label();
     }
   };
-  AnswerNextFileDialog("", [&] { confirmLabel(&saveLabel); });
-  ChooseSave();
-  AnswerNextFileDialog("", [&] { confirmLabel(&openLabel); });
-  mainMenu[openMenuItem].do_callback(menuBar);
+  SaveFromMenu("", [&] { confirmLabel(&saveLabel); });
+  OpenFromMenu("", [&] { confirmLabel(&openLabel); });
   EXPECT_EQ(saveLabel, "Сохранить");
   EXPECT_EQ(openLabel, "Открыть");
 }
 
 // Replacing cannot be undone: Enter in the question keeps the old file.
 TEST_F(SaveCoefficientsTest, EnterInTheReplaceQuestionKeepsTheFile) {
-  AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
+  StartOnDevice();
+  const std::string directory = WorkDirectory();
   WriteCoefficientFile("old.koeff", "7");
   const std::string old = FileText("old.koeff");
-  StartProgram();
   askReplaceFile = realReplaceQuestion;
-  AnswerNextFileDialog(directory + "/old.koeff");
   Fl::add_timeout(keyDelaySeconds, PressEnterInReplaceQuestion);
-  ChooseSave();
+  SaveFromMenu(directory + "/old.koeff");
   EXPECT_EQ(LogLines(), SplitLogLine("@C1Файл " + directory + "/old.koeff уже есть, не заменён."));
   EXPECT_EQ(FileText("old.koeff"), old);
 }
 
 TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) {
-  Simulator& device = AttachDevice(1);
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   device.SetMemory(1, 0x7000, DeviceCoefficients(2.0f));
-  const std::string directory = MakeWorkDirectory();
   WriteCoefficientFile("old.koeff", "7");
   const std::string old = FileText("old.koeff");
-  StartProgram();
 
   replaceAnswer = 0;
-  AnswerNextFileDialog(directory + "/old.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/old.koeff");
   EXPECT_EQ(replaceQuestions, 1);
   EXPECT_EQ(LogLines(), SplitLogLine("@C1Файл " + directory + "/old.koeff уже есть, не заменён."));
   EXPECT_EQ(operationBusy, 0);
@@ -169,31 +156,26 @@ TEST_F(SaveCoefficientsTest, AnExistingFileIsReplacedOnlyWhenTheOperatorAgrees) 
 
   logBrowser->clear();
   replaceAnswer = 1;
-  AnswerNextFileDialog(directory + "/old.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/old.koeff");
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(LogLines(), SavedLog());
   EXPECT_EQ(FileText("old.koeff").substr(0, 6), "-2.5\n-");
 }
 
 TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
-  AttachDevice(1);  // erased: every coefficient reads FF FF FF FF
-  const std::string directory = MakeWorkDirectory();
-  StartProgram();
+  StartOnDevice();  // erased: every coefficient reads FF FF FF FF
+  const std::string directory = WorkDirectory();
 
-  AnswerNextFileDialog("");
-  ChooseSave();
+  SaveFromMenu("");
   EXPECT_EQ(LogLines(), Lines{"@C1Файл не выбран."});
   EXPECT_EQ(operationBusy, 0);
 
   logBrowser->clear();
-  AnswerNextFileDialog(directory + "/erased.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/erased.koeff");
   ASSERT_TRUE(WaitIdle());
   const Lines lines = LogLines();
   ASSERT_GT(lines.size(), 3u);
-  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 2),
-            (Lines{"@C4Чтение коэффициентов.", "@C4Запуск."}));
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + 2), coefficientsRead);
   const Lines result(lines.begin() + 2, lines.end());
   for (const std::string& line : result) EXPECT_EQ(line.rfind("@C1", 0), 0u) << line;
   const std::string text = LoggedText(result);
@@ -207,16 +189,14 @@ TEST_F(SaveCoefficientsTest, RefusalsAndCancelSayWhyInRedAndLeaveNoFile) {
 // A folder is never replaced: refused before the question and the device,
 // as typed ("data") or once it has its extension ("saved" -> saved.koeff).
 TEST_F(SaveCoefficientsTest, AFolderIsRefusedAsOne) {
-  Simulator& device = AttachDevice(1);
-  const std::string directory = MakeWorkDirectory();
-  StartProgram();
+  Simulator& device = StartOnDevice();
+  const std::string directory = WorkDirectory();
   replaceAnswer = 1;
   for (const std::string name : {"data", "saved", "old.koeff"}) {
     const std::string folder = directory + "/" + (name == "saved" ? "saved.koeff" : name);
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     logBrowser->clear();
-    AnswerNextFileDialog(directory + "/" + name);
-    ChooseSave();
+    SaveFromMenu(directory + "/" + name);
     EXPECT_EQ(LogLines(),
               AsSplitInTheLog({"@C1Коэффициенты не сохранены:", "@C1" + folder + ": это папка"}));
   }
@@ -234,15 +214,13 @@ void RecordExit(int) {
 int AgreeToStop() { return 1; }
 
 TEST_F(SaveCoefficientsTest, ExitWhileSavingStopsTheReadAndWritesNoFile) {
-  Simulator& device = AttachDevice(1, SimOptions{});  // paced at 57600 baud
+  Simulator& device = StartOnDevice(SimOptions{});  // paced at 57600 baud
+  const std::string directory = WorkDirectory();
   device.SetMemory(1, 0x7000, DeviceCoefficients(1.0f));
-  const std::string directory = MakeWorkDirectory();
-  StartProgram();
   exitCalls = 0;
   programExit = RecordExit;
   askStopAndExit = AgreeToStop;
-  AnswerNextFileDialog(directory + "/late.koeff");
-  ChooseSave();
+  SaveFromMenu(directory + "/late.koeff");
   ASSERT_TRUE(PumpUntil([] { return logBrowser->size() >= 1; }));
   exitButton->do_callback();
   EXPECT_EQ(exitCalls, 1);

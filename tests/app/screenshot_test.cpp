@@ -103,10 +103,7 @@ TEST_F(WindowScreenshotTest, WindowShowsItsPicturesAndColouredLogLines) {
 }
 
 TEST_F(WindowScreenshotTest, BusyPicturesAreDrawnWhileAnOperationRuns) {
-  SimOptions slow = FastDevice();
-  slow.writeLatencyMs = 10;
-  AttachDevice(1, slow);
-  StartProgram();
+  StartOnDevice(SlowDevice(10));
   PumpFor(drawSeconds);
   loadFirmwareButton->do_callback();
   PumpFor(drawSeconds);

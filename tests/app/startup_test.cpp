@@ -35,17 +35,8 @@ TEST_F(WindowStartupTest, ProbeGreysAndUnselectsPortsThatDoNotOpen) {
       {{false, false, false, false},
        {{false, false}, {false, false}, {false, false}, {false, false}}},
   };
-  const int compiledFlags[portCount] = {PortMenuItem(1).flags, PortMenuItem(2).flags,
-                                        PortMenuItem(3).flags, PortMenuItem(4).flags};
   for (const Case& c : cases) {
-    for (int k = 1; k <= portCount; ++k) {
-      PortMenuItem(k).flags = compiledFlags[k - 1];
-      if (c.present[k - 1]) {
-        AttachDevice(k);
-      } else {
-        DetachDevice(k);
-      }
-    }
+    AttachPorts(c.present);
     StartProgram();
     for (int k = 1; k <= portCount; ++k) {
       EXPECT_EQ(FlagsOf(k).active, c.expected[k - 1].active) << "COM " << k;
@@ -80,8 +71,7 @@ TEST_F(WindowStartupTest, SecondPortMustBePickedBeforeAnOperationStarts) {
   resetCoefficientsButton->do_callback();
   ASSERT_TRUE(WaitIdle());
   EXPECT_EQ(selectedPort, '2');
-  ASSERT_FALSE(LogLines().empty());
-  EXPECT_EQ(LogLines().back(), "@C4Запуск.");
+  EXPECT_EQ(LastLogLine(), "@C4Запуск.");
   EXPECT_FALSE(devices[1]->Transcript().empty());
 }
 

@@ -22,6 +22,13 @@ namespace {
 
 const char* const chooserTitle = "Выберите файл с коэффициентами";
 
+int doneCalls = 0;
+std::string donePath;
+void recordDone(void* data, const char* path) {
+  doneCalls += *static_cast<int*>(data);
+  donePath = path;
+}
+
 class FileDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,24 +39,27 @@ class FileDialogTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (dialog != nullptr) {
-      dialog->window->hide();
-      delete dialog->window;
-      delete dialog;
-    }
+    closeDialog();
     if (chdir(savedDirectory.c_str()) != 0) ADD_FAILURE() << "cannot return to " << savedDirectory;
-    removeTempTree(&tree);
   }
 
   // As the program opens it: start directory, its own order, shown.
   FileDialog* openDialog(const std::string& start, int mode = MODE_CREATE,
-                         const char* pattern = "*.koeff") {
-    dialog = new FileDialog(pattern, mode, chooserTitle);
+                         Fl_File_Sort_F* sort = compareFileNames) {
+    dialog = new FileDialog("*.koeff", mode, chooserTitle);
     dialog->setStartDirectory(start.c_str());
-    dialog->sortFunction = compareFileNames;
+    dialog->sortFunction = sort;
     dialog->show();
     Fl::check();
     return dialog;
+  }
+
+  void closeDialog() {
+    if (dialog == nullptr) return;
+    dialog->window->hide();
+    delete dialog->window;
+    delete dialog;
+    dialog = nullptr;
   }
 
   std::string at(const std::string& relative) const { return tree.root + "/" + relative; }
@@ -68,6 +78,13 @@ class FileDialogTest : public ::testing::Test {
     return line > 0 ? dialog->browser->text(line) : "";
   }
 
+  // Counts the done callback's calls in doneCalls from now on.
+  void watchDone() {
+    static int one = 1;
+    doneCalls = 0;
+    dialog->setDoneCallback(recordDone, &one);
+  }
+
   void doubleClick(const char* text) {
     int line = lineOf(text);
     ASSERT_GT(line, 0) << text << " is not listed";
@@ -79,13 +96,6 @@ class FileDialogTest : public ::testing::Test {
   std::string savedDirectory;
   FileDialog* dialog = nullptr;
 };
-
-int doneCalls = 0;
-std::string donePath;
-void recordDone(void* data, const char* path) {
-  doneCalls += *static_cast<int*>(data);
-  donePath = path;
-}
 
 TEST_F(FileDialogTest, WindowAndWidgetsAsLaidOut) {
   openDialog(tree.root);
@@ -178,21 +188,14 @@ TEST_F(FileDialogTest, FoldersSharingABeginningListAsShown) {
       {fl_casenumericsort, "../ d 2/ d-x/ d.old/ d/ e/ d.koeff"},
   };
   for (const auto& order : orders) {
-    dialog = new FileDialog("*.koeff", MODE_CREATE, chooserTitle);
-    dialog->setStartDirectory(tree.root.c_str());
-    dialog->sortFunction = order.sort;
-    dialog->show();
-    Fl::check();
+    openDialog(tree.root, MODE_CREATE, order.sort);
     EXPECT_EQ(listedLines(dialog), order.listed);
     dialog->setMode(MODE_CREATE);
     EXPECT_EQ(listedLines(dialog), order.listed) << "after a mode change";
     dialog->changeDirectory((tree.root + "/d").c_str());
     dialog->goUp();
     EXPECT_EQ(listedLines(dialog), order.listed) << "after going up";
-    dialog->window->hide();
-    delete dialog->window;
-    delete dialog;
-    dialog = nullptr;
+    closeDialog();
   }
 }
 
@@ -227,8 +230,7 @@ INSTANTIATE_TEST_SUITE_P(Chooser, WayOutTest,
                          ::testing::Values(WayOut::cancel, WayOut::closeBox, WayOut::escape));
 
 TEST_F(FileDialogTest, DoubleClickOnParentListsTheParent) {
-  ASSERT_EQ(addDirectory(tree, "a"), 0);
-  ASSERT_EQ(addDirectory(tree, "a/b"), 0);
+  for (const char* name : {"a", "a/b"}) ASSERT_EQ(addDirectory(tree, name), 0);
   openDialog(at("a/b"));
   doubleClick("../");
   EXPECT_STREQ(dialog->directory, at("a").c_str());
@@ -262,8 +264,7 @@ TEST_F(FileDialogTest, ChangeDirectoryFoldsDotsAndSeparators) {
 }
 
 TEST_F(FileDialogTest, UpGoesOneLevelFromTheField) {
-  ASSERT_EQ(addDirectory(tree, "a"), 0);
-  ASSERT_EQ(addDirectory(tree, "a/b"), 0);
+  for (const char* name : {"a", "a/b"}) ASSERT_EQ(addDirectory(tree, name), 0);
   openDialog(at("a/b"));
   Fl_Widget* up = dialog->window->child(0);
   clickWidget(dialog, up);
@@ -305,9 +306,7 @@ TEST_F(FileDialogTest, ClicksOnFilesAndDirectories) {
   ASSERT_EQ(addFile(tree, "one.koeff"), 0);
   ASSERT_EQ(addDirectory(tree, "sub"), 0);
   openDialog(tree.root);
-  int calls = 1;
-  doneCalls = 0;
-  dialog->setDoneCallback(recordDone, &calls);
+  watchDone();
 
   ASSERT_TRUE(clickLine(dialog, lineOf("sub/"), 0));
   EXPECT_EQ(field(), at("sub"));
@@ -325,9 +324,7 @@ TEST_F(FileDialogTest, ClicksOnFilesAndDirectories) {
 TEST_F(FileDialogTest, OpenCallsDoneAndHides) {
   ASSERT_EQ(addFile(tree, "one.koeff"), 0);
   openDialog(tree.root);
-  int calls = 1;
-  doneCalls = 0;
-  dialog->setDoneCallback(recordDone, &calls);
+  watchDone();
   typeText(dialog, "o");
   ASSERT_TRUE(openActive());
   clickWidget(dialog, dialog->openButton);
@@ -424,9 +421,7 @@ TEST_F(FileDialogTest, WithoutCreateModeOnlyExistingNamesOpen) {
 TEST_F(FileDialogTest, EnterAcceptsATypedExistingFileWithoutPressingOpen) {
   ASSERT_EQ(addFile(tree, "have.koeff"), 0);
   openDialog(tree.root, 0);
-  int calls = 1;
-  doneCalls = 0;
-  dialog->setDoneCallback(recordDone, &calls);
+  watchDone();
   typeText(dialog, "h");
   ASSERT_EQ(field(), at("have.koeff"));
   pressKey(dialog, FL_Enter);
@@ -468,6 +463,11 @@ struct TypedName {
   const char* expected;  // the field afterwards, in the same form
   const char* listed;    // the directory listed, relative to the tree
 };
+
+// What was typed names the row, rather than the bytes of its pointers.
+void PrintTo(const TypedName& name, std::ostream* out) {
+  *out << (name.absolute ? "root/" : "") << name.typed;
+}
 
 class TypedNameTest : public FileDialogTest, public ::testing::WithParamInterface<TypedName> {};
 

@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include "tests/support/file_folder.h"
+
 struct TempTree {
+  TemporaryFolder folder{"velt-chooser"};
   std::string root;  // absolute, symbolic links resolved
 };
 
@@ -13,4 +16,3 @@ int makeTempTree(TempTree* tree);
 // Creates an empty file or a directory at root/relative; 0 or negative.
 int addFile(const TempTree& tree, const std::string& relative);
 int addDirectory(const TempTree& tree, const std::string& relative);
-void removeTempTree(TempTree* tree);

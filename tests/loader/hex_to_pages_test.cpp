@@ -4,34 +4,26 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "tests/support/file_folder.h"
+#include "tests/support/file_text.h"
 
 namespace {
 
 // Each case has files of its own: CTest runs the cases in parallel.
 class HexToPages : public ::testing::Test {
  protected:
-  static std::string Scratch(const std::string& name) {
-    return ::testing::TempDir() + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
-           name;
-  }
-  std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = Scratch(name);
-    std::ofstream(path) << text;
-    return path;
-  }
   int Run(const std::string& c1, const std::string& c2, const std::string& c3, std::string& output) {
-    const std::string log = Scratch("hex_to_pages.log");
-    const std::string command = std::string(HEX_TO_PAGES) + " " + Scratch("out.cpp") + " " + c1 +
+    const std::string log = scratch / "hex_to_pages.log";
+    const std::string command = std::string(HEX_TO_PAGES) + " " + scratch / "out.cpp" + " " + c1 +
                                 " " + c2 + " " + c3 + " 2>" + log;
     const int status = std::system(command.c_str());
-    std::ifstream in(log);
-    output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    output = FileText(log);
     return status;
   }
   const std::string shipped = std::string(FIRMWARE_DIR) + "/controller";
+  const TemporaryFolder scratch{"velt-hex-to-pages"};
 };
 
 TEST_F(HexToPages, AcceptsTheShippedFiles) {
@@ -40,7 +32,7 @@ TEST_F(HexToPages, AcceptsTheShippedFiles) {
 }
 
 TEST_F(HexToPages, FailsOnABadChecksum) {
-  const std::string bad = Write("bad.hex", ":022000000405D4\n:00000001FF\n");
+  const std::string bad = scratch.Write("bad.hex", ":022000000405D4\n:00000001FF\n");
   std::string output;
   EXPECT_NE(Run(bad, shipped + "2.hex", shipped + "3.hex", output), 0);
   EXPECT_NE(output.find("bad.hex: line 1: bad checksum"), std::string::npos) << output;

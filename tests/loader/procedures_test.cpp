@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -12,22 +11,13 @@
 #include "loader/procedure_steps.h"
 #include "loader/report.h"
 #include "tests/support/image_bytes.h"
+#include "tests/support/line_settings.h"
+#include "tests/support/line_unpaced.h"
+#include "tests/support/loader_log_tables.h"
 #include "tests/support/scripted_line.h"
 #include "tests/support/simulated_device.h"
 
 namespace {
-
-using Lines = std::vector<std::string>;
-
-const Lines firmwareSuccess = {
-    "@C4Контроллер 1 - запись",   "@C4Контроллер 2 - запись",   "@C4Контроллер 3 - запись",
-    "@C4Контроллеры загружены.",  "@C4Контроллер 1 - проверка", "@C4Контроллер 2 - проверка",
-    "@C4Контроллер 3 - проверка", "@C4Проверка прошла.",        "@C4Запуск.",
-};
-const Lines resetSuccess = {"@C4Сброс коэффициентов.", "@C4Коэффициенты сброшены.", "@C4Проверка.",
-                            "@C4Проверка прошла.", "@C4Запуск."};
-const Lines writeSuccess = {"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.", "@C4Проверка.",
-                            "@C4Проверка прошла.", "@C4Запуск."};
 
 constexpr uint8_t untouched = 0xA5;  // memory pattern the procedures must leave alone
 
@@ -53,7 +43,7 @@ TEST(LoadFirmware, WritesVerifiesAndStartsAllThreeControllers) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::started);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "cm.Sync() 3\n");
-  EXPECT_EQ(device.log, firmwareSuccess);
+  EXPECT_EQ(device.log, firmwareLoaded);
 
   const struct {
     const PageTable* image;
@@ -81,9 +71,7 @@ TEST(LoadFirmware, WritesVerifiesAndStartsAllThreeControllers) {
 }
 
 TEST(LoadFirmware, SilentDeviceGetsTenContactAttemptsAndOneLine) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.echoOnly = true;
-  SimulatedDevice device(options);
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.echoOnly = true; })));
   testing::internal::CaptureStderr();
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::noAnswer);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
@@ -94,23 +82,20 @@ TEST(LoadFirmware, SilentDeviceGetsTenContactAttemptsAndOneLine) {
 }
 
 TEST(LoadFirmware, ContactAtTheThirdAttemptLeavesNoTrace) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.dropAnswer = {{SimCommand::query, 1, 2 * syncAttempts}};
-  SimulatedDevice device(options);
+  SimulatedDevice device(
+      Unpaced(Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 1, 2 * syncAttempts}}; })));
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::started);
-  EXPECT_EQ(device.log, firmwareSuccess);
+  EXPECT_EQ(device.log, firmwareLoaded);
 }
 
 TEST(LoadFirmware, MismatchOnControllerTwoEndsTheVerification) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.badReadController = 2;
-  options.faults.badReadPage = 0x2140;
-  SimulatedDevice device(options);
+  SimulatedDevice device(
+      Unpaced(Faults([](SimFaults& f) { f.badReadController = 2; f.badReadPage = 0x2140; })));
   testing::internal::CaptureStderr();
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::failed);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "controller 3 is never verified";
-  const Lines expected = {firmwareSuccess[0], firmwareSuccess[1], firmwareSuccess[2], firmwareSuccess[3],
-                          firmwareSuccess[4], firmwareSuccess[5], "@C1Ошибка!!!."};
+  const Lines expected = {firmwareLoaded[0], firmwareLoaded[1], firmwareLoaded[2], firmwareLoaded[3],
+                          firmwareLoaded[4], firmwareLoaded[5], "@C1Ошибка!!!."};
   EXPECT_EQ(device.log, expected);
   EXPECT_EQ(device.simulator.ControlByte(2), 0xFF) << "no control byte 00 after a failed check";
   for (const SimFrame& read : device.Frames(SimCommand::read)) EXPECT_NE(read.controller, 3);
@@ -119,9 +104,7 @@ TEST(LoadFirmware, MismatchOnControllerTwoEndsTheVerification) {
 }
 
 TEST(LoadFirmware, IgnoredLaunchIsSentTenTimesAndEndsWithoutALine) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.ignoreLaunch = true;
-  SimulatedDevice device(options);
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.ignoreLaunch = true; })));
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::startNotConfirmed);
   EXPECT_EQ(device.Frames(SimCommand::launch).size(), 10u);
   EXPECT_EQ(device.log.back(), "@C4Проверка прошла.");
@@ -145,7 +128,7 @@ TEST(LoadFirmware, StopRequestEndsItBetweenPagesWithoutALine) {
 TEST(ResetCoefficients, WritesExactlyTheDefaultBytes) {
   SimulatedDevice device(FilledWith(untouched));
   EXPECT_EQ(ResetCoefficients(device.run, BuiltInFirmwareTables()), Outcome::started);
-  EXPECT_EQ(device.log, resetSuccess);
+  EXPECT_EQ(device.log, coefficientsReset);
   const std::vector<uint8_t> memory = device.simulator.Memory(1);
   for (int n = 1; n <= 28; ++n) {
     const bool one = n == 7 || n == 11 || n == 20 || n == 28;
@@ -164,9 +147,7 @@ TEST(ResetCoefficients, WritesExactlyTheDefaultBytes) {
 }
 
 TEST(ResetCoefficients, SilentDeviceLeavesNoContactClear) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.silent = true;
-  SimulatedDevice device(options);
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.silent = true; })));
   device.link.noContact = 1;
   EXPECT_EQ(ResetCoefficients(device.run, BuiltInFirmwareTables()), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
@@ -177,7 +158,7 @@ TEST(WriteCoefficients, WritesAndVerifiesEvenAnAllZeroImage) {
   SimulatedDevice device(FilledWith(untouched));
   const CoefficientImage zeros(0x00);
   EXPECT_EQ(WriteCoefficients(device.run, zeros.table), Outcome::started);
-  EXPECT_EQ(device.log, writeSuccess);
+  EXPECT_EQ(device.log, coefficientsWritten);
   EXPECT_EQ(device.Frames(SimCommand::write).size(), 2u);
   EXPECT_EQ(device.Frames(SimCommand::read).size(), 2u);
   const std::vector<uint8_t> memory = device.simulator.Memory(1);
@@ -186,9 +167,7 @@ TEST(WriteCoefficients, WritesAndVerifiesEvenAnAllZeroImage) {
 }
 
 TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.silent = true;
-  SimulatedDevice device(options);
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.silent = true; })));
   const CoefficientImage image(0x11);
   EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
@@ -196,14 +175,11 @@ TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
 }
 
 TEST(WriteCoefficients, FailedVerificationStillCountsAsContact) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.badReadController = 1;
-  options.faults.badReadPage = 0x7040;
-  SimulatedDevice device(options);
+  SimulatedDevice device(
+      Unpaced(Faults([](SimFaults& f) { f.badReadController = 1; f.badReadPage = 0x7040; })));
   const CoefficientImage image(0x11);
   EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::failed);
-  EXPECT_EQ(device.log, (Lines{"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.", "@C4Проверка.",
-                               "@C1Ошибка!!!."}));
+  EXPECT_EQ(device.log, coefficientsNotVerified);
   EXPECT_EQ(device.link.noContact, 0);
 }
 
@@ -244,9 +220,7 @@ Outcome RunProcedure(const std::string& name, RunContext& run) {
 // and nothing says the application started. The device was reached, so a
 // write's file counts as used.
 TEST(StartApplication, ALineThatDiesAfterLaunchIsNoAnswer) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.hangUp = {{SimCommand::launch, 1}};
-  SimulatedDevice device(options);
+  SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::launch, 1}}; })));
   EXPECT_EQ(RunProcedure("write", device.run), Outcome::noAnswer);
   EXPECT_TRUE(device.simulator.HungUp());
   ASSERT_GE(device.log.size(), 2u);
@@ -293,30 +267,24 @@ TEST(StartApplication, TheLastSyncDecidesTheLine) {
 TEST(JobFailure, NamesTheFailedStepAndWhatCameBack) {
   const struct {
     const char* what;
-    std::function<void(SimFaults*)> fault;
+    void (*fault)(SimFaults&);
     std::string description;
   } cases[] = {
-      {"erase on controller 2", [](SimFaults* f) { f->dropAnswer = {{SimCommand::erase, 54}}; },
+      {"erase on controller 2", [](SimFaults& f) { f.dropAnswer = {{SimCommand::erase, 54}}; },
        "стирание страницы 0x2000 контроллера 2: пришло только эхо"},
-      {"write", [](SimFaults* f) { f->corruptChecksum = {{SimCommand::write, 1}}; },
+      {"write", [](SimFaults& f) { f.corruptChecksum = {{SimCommand::write, 1}}; },
        "запись страницы 0x2000 контроллера 1: ответ с неверной контрольной суммой"},
-      {"selection", [](SimFaults* f) { f->dropAnswer = {{SimCommand::query, 5, syncAttempts}}; },
+      {"selection", [](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 5, syncAttempts}}; },
        "выбор контроллера 2: на запрос присутствия пришло только эхо"},
-      {"control byte", [](SimFaults* f) { f->dropAnswer = {{SimCommand::control, 1}}; },
+      {"control byte", [](SimFaults& f) { f.dropAnswer = {{SimCommand::control, 1}}; },
        "запись управляющего байта контроллера 1: пришло только эхо"},
-      {"read", [](SimFaults* f) { f->strayBytes = {{SimCommand::read, 1}}; },
+      {"read", [](SimFaults& f) { f.strayBytes = {{SimCommand::read, 1}}; },
        "чтение страницы 0x2000 контроллера 1: пришли посторонние байты"},
-      {"compare",
-       [](SimFaults* f) {
-         f->badReadController = 2;
-         f->badReadPage = 0x2140;
-       },
+      {"compare", [](SimFaults& f) { f.badReadController = 2; f.badReadPage = 0x2140; },
        "проверка страницы 0x2140 контроллера 2: прочитано не то, что записано"},
   };
   for (const auto& c : cases) {
-    SimOptions options = SimulatedDevice::Unpaced();
-    c.fault(&options.faults);
-    SimulatedDevice device(options);
+    SimulatedDevice device(Unpaced(Faults(c.fault)));
     EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::failed) << c.what;
     EXPECT_EQ(DescribeFailure(device.run.failure), c.description) << c.what;
   }
@@ -333,8 +301,7 @@ void RequestStopAtPause(int) {
 // A stop that arrives while the application is being started ends it before
 // the next Launch, instead of after all ten rounds.
 TEST(StartApplication, AStopEndsItBeforeTheNextLaunch) {
-  SimOptions options = SimulatedDevice::Unpaced();
-  options.faults.ignoreLaunch = true;
+  const SimOptions options = Unpaced(Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
   SimulatedDevice device(options);
   device.run.reports.log = [&](const char* line) {
     if (std::string(line) == "@C4Проверка прошла.") device.run.stopRequested = true;
@@ -354,11 +321,10 @@ TEST(StartApplication, AStopEndsItBeforeTheNextLaunch) {
 
 TEST_P(FaultAtEachStep, EndsWithTheErrorLineAndSendsNothingMore) {
   const StepFault fault = GetParam();
-  SimOptions options = SimulatedDevice::Unpaced();
   // A presence query is tried eleven times before Sync gives up.
   const int count = fault.kind == SimCommand::query ? syncAttempts : 1;
-  options.faults.dropAnswer = {{fault.kind, fault.nth, count}};
-  SimulatedDevice device(options);
+  SimulatedDevice device(
+      Unpaced(Faults([&](SimFaults& f) { f.dropAnswer = {{fault.kind, fault.nth, count}}; })));
   EXPECT_EQ(RunProcedure(fault.procedure, device.run), Outcome::failed);
   ASSERT_FALSE(device.log.empty());
   EXPECT_EQ(device.log.back(), "@C1Ошибка!!!.");

@@ -1,9 +1,6 @@
 // The two jobs that only read, in-process against the device model: verify's
 // report of differing pages, and the coefficient round trip through a saved
 // file.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,6 +15,7 @@
 #include "coeff/device_float.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedures.h"
+#include "tests/support/file_folder.h"
 #include "tests/support/image_bytes.h"
 #include "tests/support/model_line.h"
 
@@ -110,9 +108,9 @@ float RandomCoefficient(std::mt19937& random) {
 }
 
 TEST(CoefficientRoundTrip, WriteSaveWriteGivesTheSameBytesForAThousandImages) {
-  char pattern[] = "/tmp/velt-roundtrip-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string path = std::string(pattern) + "/saved.koeff";
+  const TemporaryFolder folder{"velt-roundtrip"};
+  ASSERT_TRUE(folder.Ok());
+  const std::string path = folder / "saved.koeff";
   std::mt19937 random(13);
   constexpr int images = 1000;
   for (int round = 0; round < images; ++round) {
@@ -140,8 +138,6 @@ TEST(CoefficientRoundTrip, WriteSaveWriteGivesTheSameBytesForAThousandImages) {
     ASSERT_EQ(std::memcmp(line.model.memory[0].data() + 0x7000, original, 128), 0)
         << "round " << round;
   }
-  unlink(path.c_str());
-  rmdir(pattern);
 }
 
 }  // namespace
