@@ -1,25 +1,22 @@
-# Sourced by the scripts: gives the caller an X display, starting a private
-# Xvfb when none is set. The server goes away with the calling shell.
+# shellcheck shell=bash
+# Sourced by a shell that wants a display and nothing else (a developer's,
+# before ctest): velt_ensure_display uses the DISPLAY set when it answers,
+# else starts a private Xvfb (scripts/lib/display.sh). A server started so
+# goes away with the calling shell: this file sets no trap of the caller's,
+# so a watcher ends the server once that shell has gone. Scripts with an
+# EXIT trap of their own use scripts/lib/display.sh instead.
+
+# shellcheck source=scripts/lib/display.sh
+. "$(dirname "${BASH_SOURCE[0]}")/lib/display.sh"
+
+velt_watch_step=1  # seconds between two looks at the calling shell
+
 velt_ensure_display() {
-  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    return 0
-  fi
-  local number
-  for number in $(seq 90 130); do
-    if [ ! -e "/tmp/.X${number}-lock" ] && [ ! -e "/tmp/.X11-unix/X${number}" ]; then
-      Xvfb ":${number}" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-      VELT_XVFB_PID=$!
-      export DISPLAY=":${number}"
-      trap 'kill "$VELT_XVFB_PID" 2>/dev/null || true' EXIT
-      local tries
-      for tries in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X${number}" ] && return 0
-        sleep 0.1
-      done
-      echo "display: Xvfb :${number} did not start" >&2
-      return 1
-    fi
-  done
-  echo "display: no free display number" >&2
-  return 1
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  velt_display_start || return 1
+  local shell=$$ server=$velt_xvfb_pid
+  (
+    while kill -0 "$shell" 2>/dev/null; do sleep "$velt_watch_step"; done
+    kill "$server" 2>/dev/null
+  ) </dev/null >/dev/null 2>&1 &
 }
