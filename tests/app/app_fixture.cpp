@@ -23,6 +23,7 @@
 #include "app/window_device.h"
 #include "loader/firmware/firmware_images.h"
 #include "resources/button_images.h"
+#include "tests/support/sim_settings.h"
 
 namespace {
 
@@ -187,11 +188,7 @@ void AppTest::TearDown() {
   }
 }
 
-SimOptions AppTest::FastDevice() {
-  SimOptions options;
-  options.baud = 0;
-  return options;
-}
+SimOptions AppTest::FastDevice() { return Unpaced(); }
 
 SimOptions AppTest::SlowDevice(int writeLatencyMs) {
   SimOptions options = FastDevice();

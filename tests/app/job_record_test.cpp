@@ -16,7 +16,7 @@
 #include "record/job_record.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/file_text.h"
-#include "tests/support/line_settings.h"
+#include "tests/support/sim_settings.h"
 
 namespace {
 

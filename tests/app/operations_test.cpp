@@ -16,7 +16,7 @@
 #include "loader/firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
-#include "tests/support/line_settings.h"
+#include "tests/support/sim_settings.h"
 #include "tests/support/loader_log_tables.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 
 struct TempTree {
   TemporaryFolder folder{"velt-chooser"};

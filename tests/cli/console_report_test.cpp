@@ -6,7 +6,7 @@
 
 #include "cli/console_report.h"
 #include "loader/report.h"
-#include "tests/support/file_stream.h"
+#include "tests/support/stream_text.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
-#include "tests/support/line_settings.h"
+#include "tests/support/sim_settings.h"
 
 namespace {
 

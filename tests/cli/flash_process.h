@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "sim/simulator.h"
-#include "tests/support/line_columns.h"
-#include "tests/support/line_unpaced.h"
+#include "tests/support/terminal_columns.h"
+#include "tests/support/sim_settings.h"
 
 struct FlashRun {
   int status = -1;  // exit status, or -1 when it did not exit normally

@@ -6,7 +6,7 @@
 #include "cli/progress_text.h"
 #include "cli/station_rows.h"
 #include "cli/text_columns.h"
-#include "tests/support/line_columns.h"
+#include "tests/support/terminal_columns.h"
 
 namespace {
 

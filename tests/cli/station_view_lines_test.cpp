@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/station_view_lines.h"
-#include "tests/support/file_stream.h"
+#include "tests/support/stream_text.h"
 
 namespace {
 

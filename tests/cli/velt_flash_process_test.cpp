@@ -14,9 +14,9 @@
 #include "record/job_identity.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
-#include "tests/support/line_settings.h"
+#include "tests/support/sim_settings.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 
 namespace {
 

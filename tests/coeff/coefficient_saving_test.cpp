@@ -23,7 +23,7 @@
 #include "coeff/coefficient_saving.h"
 #include "coeff/device_float.h"
 #include "coeff/file_output.h"
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
 
 namespace {

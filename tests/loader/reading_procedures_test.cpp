@@ -15,7 +15,7 @@
 #include "coeff/device_float.h"
 #include "loader/firmware/firmware_images.h"
 #include "loader/procedures.h"
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/support/image_bytes.h"
 #include "tests/support/model_line.h"
 

@@ -11,7 +11,7 @@
 
 #include "record/job_record.h"
 #include "record/record_file.h"
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
 
 namespace {

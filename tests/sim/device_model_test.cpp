@@ -4,7 +4,7 @@
 
 #include "link/frame_codec.h"
 #include "tests/sim/sim_frames.h"
-#include "tests/support/line_settings.h"
+#include "tests/support/sim_settings.h"
 
 namespace {
 

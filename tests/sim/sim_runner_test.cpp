@@ -12,8 +12,7 @@
 #include "link/com_port.h"
 #include "sim/simulator.h"
 #include "tests/sim/sim_frames.h"
-#include "tests/support/line_settings.h"
-#include "tests/support/line_unpaced.h"
+#include "tests/support/sim_settings.h"
 
 namespace {
 

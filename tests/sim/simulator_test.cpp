@@ -11,8 +11,7 @@
 #include "link/com_port.h"
 #include "sim/answer_frame.h"
 #include "tests/sim/sim_frames.h"
-#include "tests/support/line_settings.h"
-#include "tests/support/line_unpaced.h"
+#include "tests/support/sim_settings.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "link/com_port.h"
 #include "sim/sim_types.h"
 #include "tests/sim/sim_frames.h"
-#include "tests/support/file_folder.h"
+#include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
 #include "tests/support/process_child.h"
 

@@ -14,7 +14,7 @@
 
 #include "cli/port_listing.h"
 #include "link/port_list.h"
-#include "tests/support/file_stream.h"
+#include "tests/support/stream_text.h"
 #include "tests/windows/win32_files.h"
 
 namespace {
