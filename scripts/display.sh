@@ -12,8 +12,8 @@
 velt_watch_step=1  # seconds between two looks at the calling shell
 
 velt_ensure_display() {
-  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  velt_display_start || return 1
+  velt_display_open || return 1
+  [ -n "$velt_xvfb_pid" ] || return 0  # the display that was set answers
   local shell=$$ server=$velt_xvfb_pid
   (
     while kill -0 "$shell" 2>/dev/null; do sleep "$velt_watch_step"; done
