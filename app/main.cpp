@@ -8,7 +8,7 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/progress_bar.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 
 int main(int argc, char** argv) {
   recordPath = RecordPathFromArguments(argc, argv);

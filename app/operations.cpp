@@ -12,7 +12,7 @@
 #include "app/progress_bar.h"
 #include "cli/exit_status.h"
 #include "coeff/coefficient_file.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "app/window_device.h"
 #include "record/job_identity.h"
 #include "resources/button_images.h"

@@ -17,7 +17,7 @@
 #include "link/boot_link.h"
 #include "link/com_port.h"
 #include "link/sleep.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "loader/procedures.h"
 #include "sim/device_model.h"
 #include "sim/simulator.h"

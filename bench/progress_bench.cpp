@@ -23,7 +23,7 @@
 #include "app/operations.h"
 #include "app/progress_bar.h"
 #include "app/window_device.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "sim/simulator.h"
 
 namespace {

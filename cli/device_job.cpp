@@ -7,7 +7,7 @@
 #include "link/boot_link.h"
 #include "link/com_port.h"
 #include "link/printable_text.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 
 namespace {
 

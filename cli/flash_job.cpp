@@ -18,7 +18,7 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/rejection_reason.h"
 #include "link/printable_text.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "loader/procedures.h"
 
 namespace {

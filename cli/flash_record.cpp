@@ -6,7 +6,7 @@
 #include "cli/exit_status.h"
 #include "coeff/coefficient_file.h"
 #include "link/printable_text.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "record/job_identity.h"
 
 RecordedRun RecordedRunOf(const FlashArguments& arguments, bool coefficientsRead) {

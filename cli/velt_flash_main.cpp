@@ -9,7 +9,7 @@
 #include "cli/flash_job.h"
 #include "cli/port_listing.h"
 #include "cli/terminal.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "record/job_identity.h"
 #include "link/printable_text.h"
 

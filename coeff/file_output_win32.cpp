@@ -7,8 +7,8 @@
 #include <string>
 
 #include "coeff/file_output.h"
-#include "coeff/system_reason_win32.h"
-#include "coeff/wide_path_win32.h"
+#include "platform/system_reason_win32.h"
+#include "platform/wide_path_win32.h"
 
 const char textLineEnd[] = "\r\n";
 

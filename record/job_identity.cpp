@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "link/boot_link.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "record/sha256.h"
 
 namespace {

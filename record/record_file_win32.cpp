@@ -2,8 +2,8 @@
 // shares honour between computers.
 #include <windows.h>
 
-#include "coeff/system_reason_win32.h"
-#include "coeff/wide_path_win32.h"
+#include "platform/system_reason_win32.h"
+#include "platform/wide_path_win32.h"
 #include "link/sleep.h"
 #include "record/job_record.h"
 #include "record/record_file.h"

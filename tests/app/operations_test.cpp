@@ -13,7 +13,7 @@
 #include "app/operations.h"
 #include "coeff/coefficient_file.h"
 #include "app/window_device.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
 #include "tests/support/sim_settings.h"

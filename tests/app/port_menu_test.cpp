@@ -9,7 +9,7 @@
 #include "app/main_window.h"
 #include "app/operations.h"
 #include "app/window_device.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "tests/app/app_fixture.h"
 #include "tests/support/image_bytes.h"
 

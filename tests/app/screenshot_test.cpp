@@ -19,7 +19,7 @@
 
 #include "app/main_window.h"
 #include "app/operations.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "record/job_identity.h"
 #include "record/job_record.h"
 #include "resources/button_images.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/port_list.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
 #include "tests/support/fake_port_tree.h"

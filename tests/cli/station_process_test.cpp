@@ -11,7 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "record/job_identity.h"
 #include "record/job_record.h"
 #include "sim/simulator.h"

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "coeff/device_float.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "record/job_identity.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"

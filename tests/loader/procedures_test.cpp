@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "link/boot_link.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "loader/procedure_steps.h"
 #include "loader/report.h"
 #include "tests/support/image_bytes.h"

@@ -13,7 +13,7 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/device_float.h"
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 #include "loader/procedures.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/image_bytes.h"

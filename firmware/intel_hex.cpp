@@ -1,4 +1,4 @@
-#include "loader/firmware/intel_hex.h"
+#include "firmware/intel_hex.h"
 
 #include <sstream>
 #include <vector>

@@ -13,8 +13,8 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
 #include "link/boot_link.h"
-#include "loader/firmware/firmware_images.h"
-#include "loader/firmware/intel_hex.h"
+#include "firmware/firmware_images.h"
+#include "firmware/intel_hex.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
   }
   std::ofstream out(argv[1], std::ios::binary);
   out << "// Generated at build time from the controllers' Intel HEX files; do not edit.\n"
-      << "#include \"loader/firmware/firmware_images.h\"\n\nnamespace {\n\n"
+      << "#include \"firmware/firmware_images.h\"\n\nnamespace {\n\n"
       << body.str() << "}  // namespace\n\n";
   for (int controller = 1; controller <= 3; ++controller) {
     out << "const PageTable controller" << controller << "Image{controller" << controller

@@ -1,4 +1,4 @@
-#include "coeff/system_reason_win32.h"
+#include "platform/system_reason_win32.h"
 
 #include <windows.h>
 

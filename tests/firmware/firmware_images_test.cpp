@@ -1,4 +1,4 @@
-#include "loader/firmware/firmware_images.h"
+#include "firmware/firmware_images.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/boot_link.h"
-#include "loader/firmware/intel_hex.h"
+#include "firmware/intel_hex.h"
 
 namespace {
 
