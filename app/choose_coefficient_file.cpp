@@ -7,11 +7,10 @@
 #include <string>
 
 #include "app/message_log.h"
+#include "app/window_coefficients.h"
 #include "chooser/file_name_order.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/rejection_reason.h"
-
-std::string loadedCoefficientFile;
 
 namespace {
 
@@ -54,11 +53,6 @@ void ChooseCoefficientFile() {
   char path[dialogPathSize];
   if (!AskCoefficientFileName(dialogTitle, path)) return;
   int badLine = 0;
-  const int result = ReadCoefficientFile(path, &badLine);
-  if (result == coefficientFileOk) {
-    loadedCoefficientFile = path;
-    coefficientsLoaded = 1;
-  } else {
-    ReportRefusal(path, result, badLine);
-  }
+  const int result = LoadCoefficientFile(path, &badLine);
+  if (result != coefficientFileOk) ReportRefusal(path, result, badLine);
 }

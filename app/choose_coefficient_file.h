@@ -10,11 +10,6 @@
 
 void ChooseCoefficientFile();
 
-// The path of the loaded coefficient file as the dialog gave it, for the
-// job record; written with the image on the GUI thread, read by the write
-// worker (the menu cannot load another one while a write runs).
-extern std::string loadedCoefficientFile;
-
 // The dialog itself ("*.koeff", a new name allowed, starting in the working
 // directory) with `title`, its confirm button labelled `confirmLabel` (null
 // keeps "Открыть"). Returns false when no name came back; else the name is

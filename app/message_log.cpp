@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int colourPrefixLength = 3;  // "@C1", "@C4"
+const char* const failurePrefix = "@C1";
+const char* const progressPrefix = "@C4";
 // Fl_Browser draws a line's text 3 pixels in from either side.
 constexpr int browserTextMargins = 6;
 const char* const endOfFormat = "@.";
@@ -42,7 +44,15 @@ void logMessage(const char* line) {
   Fl::awake(logBrowser);
 }
 
-void InstallGuiLogSink() { windowRun.reports.log = logMessage; }
+std::string MarkedLine(LineKind kind, const char* text) {
+  return (kind == LineKind::failure ? failurePrefix : progressPrefix) + std::string(text);
+}
+
+void InstallGuiLogSink() {
+  windowRun.reports.log = [](LineKind kind, const char* text) {
+    logMessage(MarkedLine(kind, text).c_str());
+  };
+}
 
 void PrepareLogSplitting() {
   MeasureLogFont(logBrowser->textfont(), logBrowser->textsize());
@@ -68,8 +78,10 @@ void AppendSplitLogLine(const std::string& line) {
 }
 
 void WorkerSplitLogLine(const std::string& line) {
-  // Through the job's sinks, so that its record sees the line whole.
+  // Through the job's sinks, so that all its parts go in one locked section.
+  const bool failure = line.compare(0, colourPrefixLength, failurePrefix) == 0;
   splittingWorkerLine = true;
-  Log(windowRun, line.c_str());
+  Log(windowRun, failure ? LineKind::failure : LineKind::progress,
+      line.c_str() + colourPrefixLength);
   splittingWorkerLine = false;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "loader/report.h"
+
 // Appends a line on the GUI thread, which already holds the toolkit lock.
 void AppendLogLine(const char* line);
 
@@ -13,7 +15,12 @@ void AppendLogLine(const char* line);
 // wake-up so the event loop draws it.
 void logMessage(const char* line);
 
-// Makes logMessage where the window's jobs log (windowRun).
+// A job's line as the log's browser takes it: "@C1" before a failure, "@C4"
+// before progress.
+std::string MarkedLine(LineKind kind, const char* text);
+
+// Makes logMessage, by way of MarkedLine, where the window's jobs log
+// (windowRun).
 void InstallGuiLogSink();
 
 // GUI thread, once the log exists and before any worker starts: measures

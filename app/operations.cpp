@@ -10,26 +10,36 @@
 #include "app/main_window.h"
 #include "app/message_log.h"
 #include "app/progress_bar.h"
-#include "cli/exit_status.h"
-#include "coeff/coefficient_file.h"
-#include "firmware/firmware_images.h"
+#include "app/window_coefficients.h"
 #include "app/window_device.h"
-#include "record/job_identity.h"
 #include "resources/button_images.h"
 
 std::atomic<int> operationBusy{0};
 char selectedPort = 0;
 std::string selectedDevice;
 FirmwareTables firmwareTables{};
+Job pendingJob;
 
 namespace {
 
 const char* const portNotSelectedLine = "@C1Порт не выбран.";
 const char* const fileNotChosenLine = "@C1Файл не выбран.";
-const char* const portNotOpenedLine = "@C1Порт не соединился.";
+const char* const portNotOpenedText = "Порт не соединился.";
 const char* const workerNotStartedLine = "@C1Ошибка!!!.";
 
 void LaunchDetachedThread(void (*worker)()) { std::thread(worker).detach(); }
+
+// The Порт item's name of the chosen port: "COM1", or the discovered
+// port's own name ("ttyUSB0", "COM7"), the last part of its device.
+std::string ChosenPortName() {
+  if (selectedPort != 0) return std::string("COM") + selectedPort;
+  const size_t slash = selectedDevice.find_last_of("/\\");
+  return slash == std::string::npos ? selectedDevice : selectedDevice.substr(slash + 1);
+}
+
+JobPort ChosenPort() {
+  return {ChosenPortName(), selectedPort != 0 ? std::string(1, selectedPort) : selectedDevice};
+}
 
 // While a job runs the ports must stay as they are: the worker owns the port.
 void ShowJobRunning(bool running) {
@@ -63,7 +73,19 @@ int BeginOperation() {
   return 0;
 }
 
-void StartWorker(void (*worker)(), WindowJob job) {
+Job WindowJobFor(JobKind kind) {
+  Job job;
+  job.kind = kind;
+  job.firmware = firmwareTables;
+  if (kind == JobKind::write) {
+    job.coefficients = coefficientImage;
+    job.coefficientsFile = loadedCoefficientFile;
+  }
+  return job;
+}
+
+void StartWorker(void (*worker)(), const Job& job) {
+  pendingJob = job;
   windowRun.stopRequested = false;
   ShowButtonImages(true);
   ShowJobProgress(mainWindow, JobPages(job));
@@ -79,13 +101,13 @@ void StartWorker(void (*worker)(), WindowJob job) {
   }
 }
 
-// Opens the chosen port for a worker; logs when it cannot.
-int OpenSelectedPort() {
-  const int opened = selectedPort != 0 ? comPort.Open(selectedPort)
-                                       : comPort.OpenDevice(selectedDevice.c_str());
-  if (opened == 0) return 0;
-  Log(windowRun, portNotOpenedLine);
-  return -1;
+JobResult RunWindowJob(const Job& job) {
+  JobResult result = RunJob(job, ChosenPort(), comPort, windowRun);
+  if (result.outcome == JobOutcome::portNotOpened) {
+    Log(windowRun, LineKind::failure, portNotOpenedText);
+    result.lastLine = portNotOpenedText;
+  }
+  return result;
 }
 
 // The worker's last steps, on every path.
@@ -118,7 +140,7 @@ int checkPortSelected() {
 
 void onLoadFirmware(Fl_Widget*, void*) {
   if (BeginOperation() != 0) return;
-  StartWorker(loadFirmwareWorker, WindowJob::loadFirmware);
+  StartWorker(loadFirmwareWorker, WindowJobFor(JobKind::firmware));
 }
 
 void onWriteCoefficients(Fl_Widget*, void*) {
@@ -131,12 +153,12 @@ void onWriteCoefficients(Fl_Widget*, void*) {
       return;
     }
   }
-  StartWorker(writeCoefficientsWorker, WindowJob::writeCoefficients);
+  StartWorker(writeCoefficientsWorker, WindowJobFor(JobKind::write));
 }
 
 void onResetCoefficients(Fl_Widget*, void*) {
   if (BeginOperation() != 0) return;
-  StartWorker(resetCoefficientsWorker, WindowJob::resetCoefficients);
+  StartWorker(resetCoefficientsWorker, WindowJobFor(JobKind::reset));
 }
 
 void onOpenCoefficientFile(Fl_Widget*, void*) {
@@ -145,39 +167,20 @@ void onOpenCoefficientFile(Fl_Widget*, void*) {
 }
 
 void loadFirmwareWorker() {
-  WindowJobRecord record("firmware", "", "");
-  if (OpenSelectedPort() == 0) {
-    record.Finish(LoadFirmware(windowRun, firmwareTables));
-    comPort.Close();
-  } else {
-    record.Finish(outcomePortNotOpened, exitPortUnusable);
-  }
+  RecordWindowJob(pendingJob, RunWindowJob(pendingJob));
   FinishOperation();
 }
 
 void writeCoefficientsWorker() {
-  WindowJobRecord record("write", CoefficientsSha256(coefficientTable, coefficientBase),
-                         loadedCoefficientFile);
-  if (OpenSelectedPort() == 0) {
-    record.Finish(WriteCoefficients(windowRun, coefficientTable));
-    comPort.Close();
-  } else {
-    cm.noContact = 1;
-    record.Finish(outcomePortNotOpened, exitPortUnusable);
-  }
+  const JobResult result = RunWindowJob(pendingJob);
+  RecordWindowJob(pendingJob, result);
   // A write that reached the device uses the file up; one that never did
   // keeps it for another try.
-  if (!cm.noContact) coefficientsLoaded = 0;
+  if (result.reachedDevice) coefficientsLoaded = 0;
   FinishOperation();
 }
 
 void resetCoefficientsWorker() {
-  WindowJobRecord record("reset", CoefficientsSha256(*firmwareTables[0], firmwareBase), "");
-  if (OpenSelectedPort() == 0) {
-    record.Finish(ResetCoefficients(windowRun, firmwareTables));
-    comPort.Close();
-  } else {
-    record.Finish(outcomePortNotOpened, exitPortUnusable);
-  }
+  RecordWindowJob(pendingJob, RunWindowJob(pendingJob));
   FinishOperation();
 }

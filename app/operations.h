@@ -8,8 +8,9 @@
 #include <atomic>
 #include <string>
 
-#include "app/job_pages.h"
 #include "loader/procedures.h"
+#include "runner/job.h"
+#include "runner/run_job.h"
 
 // An operation is being started or is running. Set on the GUI thread by a
 // button, cleared by the worker as its very last act.
@@ -43,11 +44,17 @@ void onOpenCoefficientFile(Fl_Widget*, void*);
 // The parts every operation shares, for the Файл menu's save as well.
 // 0 when the operation may start: not busy (then it is now), a port chosen.
 int BeginOperation();
+// The window's job of that kind, with the window's own images and file.
+Job WindowJobFor(JobKind kind);
+// The job the worker runs: written by StartWorker before the worker starts,
+// read by it.
+extern Job pendingJob;
 // Busy pictures and the progress bar for `job`, "Обновить список" greyed,
-// then the worker on a thread of its own.
-void StartWorker(void (*worker)(), WindowJob job);
-// For a worker: opens the chosen port; logs when it cannot. 0 or -1.
-int OpenSelectedPort();
+// then the worker on a thread of its own, with the job as pendingJob.
+void StartWorker(void (*worker)(), const Job& job);
+// For a worker: the job on the chosen port, through the runner; says in the
+// log when the port cannot be opened.
+JobResult RunWindowJob(const Job& job);
 // A worker's last steps, on every path: idle pictures, the bar gone,
 // "Обновить список" usable again, operationBusy cleared.
 void FinishOperation();

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "app/page_progress.h"
+#include "app/bar_extent.h"
 
 // The bar's height, and the rows between it and the row's lower edge (the
 // buttons' frame stays visible under it).

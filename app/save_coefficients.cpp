@@ -9,11 +9,10 @@
 #include "app/operations.h"
 #include "app/question_window.h"
 #include "app/window_device.h"
-#include "cli/exit_status.h"
 #include "coeff/coefficient_saving.h"
 #include "coeff/file_output.h"
 #include "link/printable_text.h"
-#include "loader/procedures.h"
+#include "runner/exit_status.h"
 
 namespace {
 
@@ -23,11 +22,11 @@ const char* const koeffExtension = ".koeff";
 const char* const fileNotChosenLine = "@C1Файл не выбран.";
 const char* const savedLine = "@C4Коэффициенты сохранены.";
 const char* const notSavedLine = "@C1Коэффициенты не сохранены:";
+constexpr int colourPrefixLength = 3;  // "@C1", "@C4"
 
 // Written on the GUI thread before the worker starts, read by it once.
 char savePath[dialogPathSize];
 bool replaceFile = false;
-uint8_t coefficientsRead[coefficientPagesSize];
 
 // Replacing is what cannot be undone, so "Нет" is the default here too.
 int AskOperator(const char* path) {
@@ -73,14 +72,17 @@ int ChooseTarget() {
   return 0;
 }
 
-void LogSaveReport(const SaveReport& report) {
+// Logs the save's lines; returns the last, without its colour, for the record.
+std::string LogSaveReport(const SaveReport& report) {
   if (report.fillerNotErased) WorkerSplitLogLine(std::string("@C4Внимание: ") + fillerWarning);
   if (report.result == SaveResult::saved) {
     WorkerSplitLogLine(savedLine);
-    return;
+    return savedLine + colourPrefixLength;
   }
   WorkerSplitLogLine(notSavedLine);
-  WorkerSplitLogLine("@C1" + PrintableText(report.reason));
+  const std::string reason = PrintableText(report.reason);
+  WorkerSplitLogLine("@C1" + reason);
+  return reason;
 }
 
 }  // namespace
@@ -93,25 +95,23 @@ void onSaveCoefficients(Fl_Widget*, void*) {
     operationBusy = 0;
     return;
   }
-  StartWorker(saveCoefficientsWorker, WindowJob::saveCoefficients);
+  Job job = WindowJobFor(JobKind::saveCoefficients);
+  job.coefficientsFile = savePath;
+  StartWorker(saveCoefficientsWorker, job);
 }
 
 void saveCoefficientsWorker() {
-  WindowJobRecord record("save-coefficients", "", savePath);
-  if (OpenSelectedPort() == 0) {
-    const Outcome outcome = ReadCoefficients(windowRun, coefficientsRead);
-    comPort.Close();
-    const bool read = outcome == Outcome::started || outcome == Outcome::startNotConfirmed;
-    const SaveReport report =
-        read ? SaveCoefficientFile(coefficientsRead, savePath, replaceFile) : SaveReport{};
-    if (read) LogSaveReport(report);
-    if (read && report.result != SaveResult::saved) {
-      record.Finish(outcomeFileRejected, exitFileRejected);
-    } else {
-      record.Finish(outcome);
+  JobResult result = RunWindowJob(pendingJob);
+  const bool read = result.outcome == JobOutcome::started ||
+                    result.outcome == JobOutcome::startNotConfirmed;
+  if (read) {
+    const SaveReport report = SaveCoefficientFile(result.read.data(), savePath, replaceFile);
+    result.lastLine = LogSaveReport(report);
+    if (report.result != SaveResult::saved) {
+      result.outcome = JobOutcome::fileRejected;
+      result.status = ExitStatusOf(result.outcome);
     }
-  } else {
-    record.Finish(outcomePortNotOpened, exitPortUnusable);
   }
+  RecordWindowJob(pendingJob, result);
   FinishOperation();
 }

@@ -20,7 +20,7 @@ ConsoleReporter::ConsoleReporter(const ConsoleReportSettings& newSettings)
 
 void ConsoleReporter::Attach(ReportSinks* sinks) {
   attached = sinks;
-  sinks->log = [this](const char* line) { PrintLine(line); };
+  sinks->log = [this](LineKind kind, const char* text) { PrintLine(kind, text); };
   sinks->page = [this](PageWork work, uint32_t) { CountPage(work); };
 }
 
@@ -32,7 +32,7 @@ void ConsoleReporter::End() {
   }
   EraseProgress();
   if (!lastShown) {
-    Print(SplitLogLine(lastLine.c_str()));
+    Print({lastKind, lastLine.c_str()});
     lastShown = true;
   }
   if (settings.stream != nullptr) std::fflush(settings.stream);
@@ -73,18 +73,17 @@ void ConsoleReporter::Print(const LogLine& line) {
   std::fflush(settings.stream);
 }
 
-void ConsoleReporter::PrintLine(const char* line) {
-  const LogLine split = SplitLogLine(line);
+void ConsoleReporter::PrintLine(LineKind kind, const char* text) {
   if (settings.quiet) {
-    lastLine = line;
-    lastShown = split.kind == LineKind::failure;
+    lastKind = kind;
+    lastLine = text;
+    lastShown = kind == LineKind::failure;
     if (!lastShown) return;
   }
-  Print(split);
+  Print({kind, text});
 }
 
 void ConsoleReporter::CountPage(PageWork work) {
-  if (work == PageWork::written) ++pages.written;
-  else ++pages.verified;
+  ::CountPage(&pages, work);
   if (settings.progress) DrawProgress();
 }

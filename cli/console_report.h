@@ -9,6 +9,7 @@
 
 #include "cli/log_line.h"
 #include "cli/progress_text.h"
+#include "runner/page_progress.h"
 #include "loader/report.h"
 
 struct ConsoleReportSettings {
@@ -30,7 +31,7 @@ class ConsoleReporter {
   // Clears the progress line and empties the sinks it was attached to.
   void End();
 
-  void PrintLine(const char* line);
+  void PrintLine(LineKind kind, const char* text);
   void CountPage(PageWork work);
 
  private:
@@ -43,6 +44,8 @@ class ConsoleReporter {
   PageProgress pages;
   std::chrono::steady_clock::time_point started;
   int progressColumns = 0;  // of the progress line on screen; 0: none shown
-  std::string lastLine;     // quiet: what the job said last, and whether it is out
+  // quiet: what the job said last, and whether it is out
+  LineKind lastKind = LineKind::progress;
+  std::string lastLine;
   bool lastShown = true;
 };

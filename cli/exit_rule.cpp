@@ -1,6 +1,6 @@
 #include "cli/exit_rule.h"
 
-#include "cli/exit_status.h"
+#include "runner/exit_status.h"
 
 int StationExitStatus(const std::vector<int>& deviceStatuses) {
   for (const int status : deviceStatuses) {

@@ -1,10 +1,13 @@
 #include "cli/flash_arguments.h"
 
+#include "link/com_port.h"
 
 const char flashUsage[] =
     "Использование:\n"
     "  velt-flash --port ПОРТ firmware          загрузить прошивки во все три контроллера\n"
     "  velt-flash --port ПОРТ write ФАЙЛ.koeff  записать коэффициенты из файла\n"
+    "  velt-flash -p П1 -p П2 write Ф1.koeff Ф2.koeff\n"
+    "                                           каждому устройству свой файл\n"
     "  velt-flash --port ПОРТ reset             сбросить коэффициенты к заводским\n"
     "  velt-flash --port ПОРТ verify            сверить все три контроллера с прошивками,\n"
     "                                           ничего не записывая\n"
@@ -22,7 +25,9 @@ const char flashUsage[] =
     "терминале у каждого устройства своя строка: порт, страницы, последнее\n"
     "сообщение, секунды. Иначе каждая строка устройства, и в stderr тоже,\n"
     "начинается с его порта и двоеточия. В конце - итог, строка на устройство:\n"
-    "порт, исход, код завершения, секунды.\n"
+    "порт, исход, код завершения, секунды. write берёт один файл для всех\n"
+    "или по файлу на каждый --port, в том же порядке; все файлы проверяются\n"
+    "до того, как открыт хоть один порт.\n"
     "\n"
     "Параметры:\n"
     "  -p, --port ПОРТ   последовательный порт устройства (можно несколько раз)\n"
@@ -68,38 +73,20 @@ constexpr char colourOption[] = "--color";
 constexpr char portOption[] = "--port";
 constexpr char recordOption[] = "--record";
 
-struct JobWord {
-  const char* word;
-  FlashJob job;
-};
-
-constexpr JobWord jobWords[] = {
-    {"firmware", FlashJob::firmware}, {"write", FlashJob::write},
-    {"reset", FlashJob::reset},       {"verify", FlashJob::verify},
-    {"save-coefficients", FlashJob::saveCoefficients},
-};
-
-bool TakeJob(const std::string& word, FlashJob* job) {
-  for (const JobWord& known : jobWords) {
-    if (word != known.word) continue;
-    *job = known.job;
-    return true;
-  }
-  return false;
-}
-
 // Everything that is not an option, in order: the job, then its file.
 int TakePositional(const std::string& word, FlashArguments* arguments, std::string* error) {
-  if (arguments->job == FlashJob::none) {
-    if (TakeJob(word, &arguments->job)) return 0;
+  if (!arguments->job) {
+    arguments->job = JobKindNamed(word);
+    if (arguments->job) return 0;
     *error = "неизвестное задание \"" + word +
              "\" (firmware, write, reset, verify или save-coefficients)";
     return -1;
   }
-  const bool takesFile =
-      arguments->job == FlashJob::write || arguments->job == FlashJob::saveCoefficients;
-  if (takesFile && arguments->file.empty()) {
-    arguments->file = word;
+  // write may take a file per port; how many is judged once the ports are known.
+  const bool takesFile = arguments->job == JobKind::write ||
+                         (arguments->job == JobKind::saveCoefficients && arguments->files.empty());
+  if (takesFile) {
+    arguments->files.push_back(word);
     return 0;
   }
   *error = "лишний аргумент \"" + word + "\"";
@@ -207,7 +194,7 @@ int CheckPorts(const FlashArguments& arguments, std::string* error) {
       return -1;
     }
   }
-  if (arguments.job == FlashJob::saveCoefficients && arguments.ports.size() > 1) {
+  if (arguments.job == JobKind::saveCoefficients && arguments.ports.size() > 1) {
     *error = "save-coefficients читает одно устройство: задайте один порт";
     return -1;
   }
@@ -216,15 +203,20 @@ int CheckPorts(const FlashArguments& arguments, std::string* error) {
 
 int CheckComplete(const FlashArguments& arguments, std::string* error) {
   if (arguments.help || arguments.version || arguments.listPorts) return 0;
-  if (arguments.job == FlashJob::none) {
+  if (!arguments.job) {
     *error = "не задано задание (firmware, write, reset, verify или save-coefficients)";
   } else if (arguments.ports.empty()) {
     *error = "не задан порт (--port)";
-  } else if (arguments.job == FlashJob::write && arguments.file.empty()) {
+  } else if (arguments.job == JobKind::write && arguments.files.empty()) {
     *error = "для write нужен файл коэффициентов";
-  } else if (arguments.job == FlashJob::saveCoefficients && arguments.file.empty()) {
+  } else if (arguments.job == JobKind::write && arguments.files.size() != 1 &&
+             arguments.files.size() != arguments.ports.size()) {
+    *error = "для write нужен один файл для всех портов или по файлу на каждый --port (портов: " +
+             std::to_string(arguments.ports.size()) +
+             ", файлов: " + std::to_string(arguments.files.size()) + ")";
+  } else if (arguments.job == JobKind::saveCoefficients && arguments.files.empty()) {
     *error = "для save-coefficients нужно имя файла";
-  } else if (arguments.force && arguments.job != FlashJob::saveCoefficients) {
+  } else if (arguments.force && arguments.job != JobKind::saveCoefficients) {
     *error = "--force только для save-coefficients";
   } else {
     return CheckPorts(arguments, error);
@@ -233,17 +225,6 @@ int CheckComplete(const FlashArguments& arguments, std::string* error) {
 }
 
 }  // namespace
-
-const char* FlashJobName(FlashJob job) {
-  for (const JobWord& known : jobWords) {
-    if (job == known.job) return known.word;
-  }
-  return "";
-}
-
-bool IsPortDigit(const std::string& port) {
-  return port.size() == 1 && port[0] >= '1' && port[0] <= '4';
-}
 
 int CheckPortsDistinct(const std::vector<std::string>& names, const std::vector<std::string>& shown,
                        std::string* error) {

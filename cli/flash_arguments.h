@@ -1,12 +1,12 @@
 // velt-flash's command line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/colour_rules.h"
-
-enum class FlashJob { none, firmware, write, reset, verify, saveCoefficients };
+#include "runner/job_kind.h"
 
 // Devices one velt-flash drives at once: a station's bench, not a whole hall.
 constexpr int maxPorts = 32;
@@ -15,8 +15,10 @@ struct FlashArguments {
   // Each a device path, a listed port's name, or a port digit 1..4, in the
   // order given; several run the job on all of them at once.
   std::vector<std::string> ports;
-  FlashJob job = FlashJob::none;
-  std::string file;  // the coefficient file of the write and save-coefficients jobs
+  std::optional<JobKind> job;  // none before the job's word
+  // The coefficient files: write's one for every port or one per port, in
+  // the ports' order; save-coefficients' one.
+  std::vector<std::string> files;
   bool force = false;  // save-coefficients may replace an existing file
   bool trace = false;
   bool quiet = false;  // only failures and the result
@@ -30,12 +32,6 @@ struct FlashArguments {
 // Parses argv[1..argc). Returns 0, or -1 with a one-line reason in *error.
 int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* arguments,
                         std::string* error);
-
-// The job's word on the command line: "firmware", "write", ...; "" for none.
-const char* FlashJobName(FlashJob job);
-
-// The port argument names one of the ports 1..4 by its digit.
-bool IsPortDigit(const std::string& port);
 
 // Two of `names` are the same: returns 0, or -1 naming the one given twice
 // (as `shown` has it) in *error.

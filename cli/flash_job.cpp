@@ -7,7 +7,6 @@
 #include "cli/console_report.h"
 #include "cli/device_job.h"
 #include "cli/exit_rule.h"
-#include "cli/exit_status.h"
 #include "cli/flash_record.h"
 #include "cli/reading_jobs.h"
 #include "cli/station.h"
@@ -17,53 +16,67 @@
 #include "cli/terminal.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/rejection_reason.h"
-#include "link/printable_text.h"
 #include "firmware/firmware_images.h"
-#include "loader/procedures.h"
+#include "link/printable_text.h"
+#include "runner/exit_status.h"
 
 namespace {
-
-// Pages the job writes, and reads back again.
-int PagesOf(FlashJob job) {
-  const FirmwareTables tables = BuiltInFirmwareTables();
-  if (job == FlashJob::firmware || job == FlashJob::verify) return CountFirmwarePages(tables);
-  if (job == FlashJob::reset) {
-    return CountPresentPages(*tables[0], coefficientPagesStart, coefficientPagesEnd, firmwareBase);
-  }
-  if (job == FlashJob::saveCoefficients) return coefficientPageCount;
-  return CountPresentPages(coefficientTable, coefficientBase, coefficientPagesEnd,
-                           coefficientBase);
-}
-
-bool ReadsOnly(FlashJob job) {
-  return job == FlashJob::verify || job == FlashJob::saveCoefficients;
-}
 
 void ToStandardError(const std::string& line) {
   std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
 }
 
-// The file is judged before any port is touched: a bad file sends nothing.
-int CheckCoefficientFile(const FlashArguments& arguments) {
-  int badLine = 0;
-  const int result = ReadCoefficientFile(arguments.file.c_str(), &badLine);
-  if (result == coefficientFileOk) return 0;
-  std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
-               PrintableText(arguments.file).c_str(),
-               CoefficientFileProblem(result, badLine).c_str());
-  return exitFileRejected;
+// The job each port gets, in the ports' order: write's file for every port,
+// or each port's own.
+std::vector<Job> JobsFor(const FlashArguments& arguments, std::size_t ports) {
+  std::vector<Job> jobs(ports);
+  for (std::size_t i = 0; i < ports; ++i) {
+    jobs[i].kind = *arguments.job;
+    jobs[i].firmware = BuiltInFirmwareTables();
+    if (!arguments.files.empty()) {
+      jobs[i].coefficientsFile = arguments.files[arguments.files.size() == 1 ? 0 : i];
+    }
+  }
+  return jobs;
 }
 
-int RunOneDevice(const FlashArguments& arguments, const DevicePort& port, FlashRecord& record) {
+// Every file is judged before any port is touched: one bad file sends
+// nothing to any device. Returns 0, or exitFileRejected after saying why.
+int ReadCoefficientFiles(std::vector<Job>& jobs) {
+  int status = 0;
+  // A file given for every port is read and reported once.
+  std::string judged;
+  bool accepted = false;
+  CoefficientImage image{};
+  for (Job& job : jobs) {
+    if (job.coefficientsFile != judged || judged.empty()) {
+      judged = job.coefficientsFile;
+      int badLine = 0;
+      const int result = ReadCoefficientFile(judged.c_str(), &image, &badLine);
+      accepted = result == coefficientFileOk;
+      if (!accepted) {
+        std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
+                     PrintableText(judged).c_str(),
+                     CoefficientFileProblem(result, badLine).c_str());
+        status = exitFileRejected;
+      }
+    }
+    if (accepted) job.coefficients = image;
+  }
+  return status;
+}
+
+int RunOneDevice(const FlashArguments& arguments, const Job& job, const DevicePort& port,
+                 FlashRecord& record) {
   const bool terminal = IsTerminal(stdout);
   const bool colour = UseColour(arguments.colour, terminal, CurrentColourEnvironment());
   // A trace on the same terminal would tear the progress line apart.
   const bool progress =
       terminal && !arguments.quiet && !(arguments.trace && IsTerminal(stderr));
-  const int pages = PagesOf(arguments.job);
+  const PageProgress pages = JobPages(job);
   TerminalWidth width(stdout);
-  ConsoleReporter console({stdout, colour, progress, ReadsOnly(arguments.job) ? 0 : pages, pages,
+  ConsoleReporter console({stdout, colour, progress, pages.toWrite, pages.toVerify,
                            arguments.quiet, [&width] { return width.Size().columns; }});
   ReportSinks sinks;
   console.Attach(&sinks);
@@ -76,37 +89,27 @@ int RunOneDevice(const FlashArguments& arguments, const DevicePort& port, FlashR
   if (arguments.trace) reports.frames = ToStandardError;
 
   StopSignals stops;
-  uint8_t coefficients[coefficientPagesSize] = {};
   DeviceJobSetup setup;
-  setup.job = arguments.job;
   setup.stops = &stops;
-  setup.coefficients = coefficients;
-  DeviceResult result = RunDeviceJob(port, setup, reports);
-  if (arguments.job == FlashJob::saveCoefficients) {
-    result.status = FinishSave(arguments, result.status, coefficients);
-  }
-  return record.Append(result, ToStandardError);
+  JobResult result = RunDeviceJob(job, port, setup, reports);
+  if (job.kind == JobKind::saveCoefficients) ReportSave(arguments, result);
+  return record.Append(job, result, ToStandardError);
 }
 
-int StatusOfAll(const std::vector<DeviceResult>& results) {
+int StatusOfAll(const std::vector<JobResult>& results) {
   std::vector<int> statuses;
-  for (const DeviceResult& result : results) statuses.push_back(result.status);
+  for (const JobResult& result : results) statuses.push_back(result.status);
   return StationExitStatus(statuses);
 }
 
 // Nothing was sent anywhere; each device still gets its row in the record
 // and, when there are several, its line in the summary.
-int RejectEveryDevice(const FlashArguments& arguments, const std::vector<DevicePort>& ports,
-                      FlashRecord& record) {
-  std::vector<DeviceResult> results;
-  for (const DevicePort& port : ports) {
-    DeviceResult result;
-    result.port = port.given;
-    result.job = arguments.job;
-    result.outcome = DeviceOutcome::fileRejected;
-    result.status = exitFileRejected;
-    result.started = std::chrono::system_clock::now();
-    result.status = record.Append(result, ToStandardError);
+int RejectEveryDevice(const FlashArguments& arguments, const std::vector<Job>& jobs,
+                      const std::vector<DevicePort>& ports, FlashRecord& record) {
+  std::vector<JobResult> results;
+  for (std::size_t i = 0; i < ports.size(); ++i) {
+    JobResult result = NotRun(jobs[i], {ports[i].given, ports[i].device}, JobOutcome::fileRejected);
+    result.status = record.Append(jobs[i], result, ToStandardError);
     results.push_back(result);
   }
   if (ports.size() > 1) {
@@ -117,11 +120,12 @@ int RejectEveryDevice(const FlashArguments& arguments, const std::vector<DeviceP
   return StatusOfAll(results);
 }
 
-int RunSeveralDevices(const FlashArguments& arguments, const std::vector<DevicePort>& ports,
-                      FlashRecord& record) {
+int RunSeveralDevices(const FlashArguments& arguments, const std::vector<Job>& jobs,
+                      const std::vector<DevicePort>& ports, FlashRecord& record) {
   // The row is on the disk before the device's status is shown.
-  const SettleResult settle = [&record](DeviceResult& result, const DeviceReports& reports) {
-    result.status = record.Append(result, reports.error);
+  const SettleResult settle = [&record](const Job& job, JobResult& result,
+                                        const DeviceReports& reports) {
+    result.status = record.Append(job, result, reports.error);
   };
   StationOutputFacts facts;
   facts.outTerminal = IsTerminal(stdout);
@@ -130,15 +134,14 @@ int RunSeveralDevices(const FlashArguments& arguments, const std::vector<DeviceP
   facts.quiet = arguments.quiet;
   facts.trace = arguments.trace;
   if (ChooseStationOutput(facts) == StationOutput::rows) {
-    const int pages = PagesOf(arguments.job);
-    PageProgress totals;
-    totals.toWrite = ReadsOnly(arguments.job) ? 0 : pages;
-    totals.toVerify = pages;
+    // One scale for every row: the jobs differ at most in their files, and
+    // every file's image fills both coefficient pages.
+    const PageProgress totals = JobPages(jobs.front());
     StationRowView view(ports, {stdout, stderr, facts.errorTerminal, arguments.trace, totals});
-    return StatusOfAll(RunStation(ports, arguments.job, settle, view));
+    return StatusOfAll(RunStation(ports, jobs, settle, view));
   }
   StationLineView view(ports, {stdout, stderr, facts.colour, arguments.quiet, arguments.trace});
-  return StatusOfAll(RunStation(ports, arguments.job, settle, view));
+  return StatusOfAll(RunStation(ports, jobs, settle, view));
 }
 
 }  // namespace
@@ -146,14 +149,13 @@ int RunSeveralDevices(const FlashArguments& arguments, const std::vector<DeviceP
 int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& ports) {
   FlashRecord record;
   if (const int status = record.Open(arguments.recordPath)) return status;
-  if (arguments.job == FlashJob::write && CheckCoefficientFile(arguments) != 0) {
-    record.Describe(RecordedRunOf(arguments, false));
-    return RejectEveryDevice(arguments, ports, record);
+  std::vector<Job> jobs = JobsFor(arguments, ports.size());
+  if (*arguments.job == JobKind::write && ReadCoefficientFiles(jobs) != 0) {
+    return RejectEveryDevice(arguments, jobs, ports, record);
   }
-  record.Describe(RecordedRunOf(arguments, true));
-  if (arguments.job == FlashJob::saveCoefficients) {
+  if (*arguments.job == JobKind::saveCoefficients) {
     if (const int status = CheckSaveTarget(arguments)) return status;
   }
-  if (ports.size() == 1) return RunOneDevice(arguments, ports.front(), record);
-  return RunSeveralDevices(arguments, ports, record);
+  if (ports.size() == 1) return RunOneDevice(arguments, jobs.front(), ports.front(), record);
+  return RunSeveralDevices(arguments, jobs, ports, record);
 }

@@ -7,5 +7,5 @@
 #include "cli/flash_arguments.h"
 #include "cli/port_listing.h"
 
-// Returns the exit status (cli/exit_status.h, cli/exit_rule.h).
+// Returns the exit status (runner/exit_status.h, cli/exit_rule.h).
 int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& ports);

@@ -1,17 +1,15 @@
-// A job's log line as the window stores it: "@C1" failure (red), "@C4"
-// progress (blue), then the text; how the console shows one.
+// How the console shows a job's log line: failures in red, progress in
+// blue, when colour is on.
 #pragma once
 
 #include <string>
 
-enum class LineKind { plain, failure, progress };
+#include "loader/report.h"
 
 struct LogLine {
   LineKind kind;
-  const char* text;  // without the colour prefix
+  const char* text;
 };
-
-LogLine SplitLogLine(const char* line);
 
 // The text, in its colour when `colour`.
 std::string ShownLine(const LogLine& line, bool colour);

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "cli/exit_status.h"
 #include "cli/flash_arguments.h"
 #include "link/com_port.h"
 #include "link/printable_text.h"
+#include "runner/exit_status.h"
 
 namespace {
 

@@ -4,12 +4,7 @@
 
 #include <string>
 
-struct PageProgress {
-  int written = 0;
-  int toWrite = 0;
-  int verified = 0;
-  int toVerify = 0;
-};
+#include "runner/page_progress.h"
 
 // Of all the pages to move, 0..100; 100 only once every page has moved, and
 // for a job without pages.

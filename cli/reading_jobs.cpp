@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/exit_status.h"
+#include "runner/exit_status.h"
 #include "coeff/coefficient_saving.h"
 #include "link/printable_text.h"
 
@@ -13,15 +13,15 @@ constexpr int differenceLineSize = 320;  // bytes: the Cyrillic takes two each
 
 void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
   std::fprintf(stderr, "velt-flash: коэффициенты не сохранены в %s: %s%s\n",
-               PrintableText(arguments.file).c_str(), PrintableText(report.reason).c_str(),
-               report.result == SaveResult::exists ? " (заменить: --force)" : "");
+               PrintableText(arguments.files.front()).c_str(),
+               PrintableText(report.reason).c_str(), report.result == SaveResult::exists ? " (заменить: --force)" : "");
 }
 
 }  // namespace
 
 int CheckSaveTarget(const FlashArguments& arguments) {
   SaveReport report;
-  report.result = JudgeSaveTarget(arguments.file.c_str(), arguments.force);
+  report.result = JudgeSaveTarget(arguments.files.front().c_str(), arguments.force);
   if (report.result == SaveResult::saved) return 0;
   report.reason = report.result == SaveResult::folder ? folderWord : "файл уже есть";
   PrintNotSaved(arguments, report);
@@ -50,15 +50,18 @@ void DifferenceReport::Print(const std::function<void(const std::string& line)>&
   }
 }
 
-int FinishSave(const FlashArguments& arguments, int status, const uint8_t* image) {
-  if (status != exitStarted && status != exitStartNotConfirmed) return status;
+void ReportSave(const FlashArguments& arguments, JobResult& result) {
+  if (result.outcome != JobOutcome::started && result.outcome != JobOutcome::startNotConfirmed) {
+    return;
+  }
   const SaveReport report =
-      SaveCoefficientFile(image, arguments.file.c_str(), arguments.force);
+      SaveCoefficientFile(result.read.data(), arguments.files.front().c_str(), arguments.force);
   if (report.fillerNotErased) std::fprintf(stderr, "velt-flash: внимание: %s\n", fillerWarning);
   if (report.result != SaveResult::saved) {
     PrintNotSaved(arguments, report);
-    return exitFileRejected;
+    result.outcome = JobOutcome::fileRejected;
+    result.status = exitFileRejected;
+    return;
   }
-  std::printf("Коэффициенты сохранены в %s\n", PrintableText(arguments.file).c_str());
-  return status;
+  std::printf("Коэффициенты сохранены в %s\n", PrintableText(arguments.files.front()).c_str());
 }

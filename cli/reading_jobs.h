@@ -9,6 +9,7 @@
 
 #include "cli/flash_arguments.h"
 #include "loader/procedures.h"
+#include "runner/run_job.h"
 
 // Lines of differing pages printed at most; the rest are only counted. A
 // wrong firmware differs on nearly all of its 149 pages.
@@ -31,6 +32,6 @@ class DifferenceReport {
   int differingPages = 0;
 };
 
-// After save-coefficients' reading into `image`, which ended with `status`:
-// writes the file when the pages were read. Returns the exit status.
-int FinishSave(const FlashArguments& arguments, int status, const uint8_t* image);
+// After save-coefficients' reading: writes the file when the pages were
+// read; a file that could not be written ends the job as fileRejected.
+void ReportSave(const FlashArguments& arguments, JobResult& result);

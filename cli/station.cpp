@@ -22,10 +22,11 @@ struct Running {
 
 }  // namespace
 
-std::vector<DeviceResult> RunStation(const std::vector<DevicePort>& ports, FlashJob job,
-                                     const SettleResult& settle, StationView& view) {
+std::vector<JobResult> RunStation(const std::vector<DevicePort>& ports,
+                                  const std::vector<Job>& jobs, const SettleResult& settle,
+                                  StationView& view) {
   const int devices = static_cast<int>(ports.size());
-  std::vector<DeviceResult> results(ports.size());
+  std::vector<JobResult> results(ports.size());
   std::vector<DeviceReports> reports;
   for (int index = 0; index < devices; ++index) reports.push_back(view.ReportsFor(index));
   StopSignals stops;
@@ -35,11 +36,10 @@ std::vector<DeviceResult> RunStation(const std::vector<DevicePort>& ports, Flash
   for (int index = 0; index < devices; ++index) {
     threads.emplace_back([&, index] {
       DeviceJobSetup setup;
-      setup.job = job;
       setup.stops = &stops;
       setup.slot = index;
-      results[index] = RunDeviceJob(ports[index], setup, reports[index]);
-      if (settle) settle(results[index], reports[index]);
+      results[index] = RunDeviceJob(jobs[index], ports[index], setup, reports[index]);
+      if (settle) settle(jobs[index], results[index], reports[index]);
       view.Finished(index, results[index]);
       std::lock_guard<std::mutex> hold(running.lock);
       --running.count;

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "cli/device_job.h"
-#include "cli/device_result.h"
+#include "runner/job.h"
+#include "runner/run_job.h"
 
 // How a station shows its devices while they work (the two outputs are in
 // station_view_rows.h and station_view_lines.h).
@@ -19,17 +20,19 @@ class StationView {
   // called from its thread.
   virtual DeviceReports ReportsFor(int index) = 0;
   // From the device's thread, once its port is closed.
-  virtual void Finished(int index, const DeviceResult& result) = 0;
+  virtual void Finished(int index, const JobResult& result) = 0;
   // From the main thread, several times a second while any device works.
   virtual void Tick() = 0;
   // From the main thread, once every device has ended.
-  virtual void End(const std::vector<DeviceResult>& results) = 0;
+  virtual void End(const std::vector<JobResult>& results) = 0;
 };
 
 // What a device's thread does with its result before the view hears of it
 // (the job record's row); it may change the status.
-using SettleResult = std::function<void(DeviceResult& result, const DeviceReports& reports)>;
+using SettleResult =
+    std::function<void(const Job& job, JobResult& result, const DeviceReports& reports)>;
 
-// Runs `job` on every port at once; the results in the ports' order.
-std::vector<DeviceResult> RunStation(const std::vector<DevicePort>& ports, FlashJob job,
-                                     const SettleResult& settle, StationView& view);
+// Runs jobs[i] on ports[i], all at once; the results in the ports' order.
+std::vector<JobResult> RunStation(const std::vector<DevicePort>& ports,
+                                  const std::vector<Job>& jobs, const SettleResult& settle,
+                                  StationView& view);

@@ -12,17 +12,16 @@ StationLineView::StationLineView(const std::vector<DevicePort>& ports,
 
 DeviceReports StationLineView::ReportsFor(int index) {
   DeviceReports reports;
-  reports.log = [this, index](const char* line) { Log(index, line); };
+  reports.log = [this, index](LineKind kind, const char* text) { Log(index, kind, text); };
   reports.error = [this, index](const std::string& line) { Write(settings.errors, index, line); };
   if (!settings.quiet || settings.trace) reports.trace = reports.error;
   if (settings.trace) reports.frames = reports.error;
   return reports;
 }
 
-void StationLineView::Log(int index, const char* line) {
-  const LogLine split = SplitLogLine(line);
-  if (settings.quiet && split.kind != LineKind::failure) return;
-  Write(settings.out, index, ShownLine(split, settings.colour));
+void StationLineView::Log(int index, LineKind kind, const char* text) {
+  if (settings.quiet && kind != LineKind::failure) return;
+  Write(settings.out, index, ShownLine({kind, text}, settings.colour));
 }
 
 // One write per line, flushed at once, under the lock that both streams
@@ -34,7 +33,7 @@ void StationLineView::Write(std::FILE* stream, int index, const std::string& tex
   std::fflush(stream);
 }
 
-void StationLineView::End(const std::vector<DeviceResult>& results) {
+void StationLineView::End(const std::vector<JobResult>& results) {
   std::lock_guard<std::mutex> hold(output);
   PrintSummary(results, settings.colour, settings.out);
 }

@@ -24,12 +24,12 @@ class StationLineView final : public StationView {
   StationLineView(const std::vector<DevicePort>& ports, const LineViewSettings& settings);
 
   DeviceReports ReportsFor(int index) override;
-  void Finished(int, const DeviceResult&) override {}
+  void Finished(int, const JobResult&) override {}
   void Tick() override {}
-  void End(const std::vector<DeviceResult>& results) override;
+  void End(const std::vector<JobResult>& results) override;
 
  private:
-  void Log(int index, const char* line);
+  void Log(int index, LineKind kind, const char* text);
   void Write(std::FILE* stream, int index, const std::string& text);
 
   LineViewSettings settings;

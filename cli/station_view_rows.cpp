@@ -33,7 +33,7 @@ StationRowView::StationRowView(const std::vector<DevicePort>& ports,
 
 DeviceReports StationRowView::ReportsFor(int index) {
   DeviceReports reports;
-  reports.log = [this, index](const char* line) { Log(index, line); };
+  reports.log = [this, index](LineKind kind, const char* text) { Log(index, kind, text); };
   reports.page = [this, index](PageWork work, uint32_t) { CountPage(index, work); };
   reports.error = [this, index](const std::string& line) { Say(index, line); };
   reports.trace = reports.error;
@@ -41,18 +41,16 @@ DeviceReports StationRowView::ReportsFor(int index) {
   return reports;
 }
 
-void StationRowView::Log(int index, const char* line) {
-  const LogLine split = SplitLogLine(line);
+void StationRowView::Log(int index, LineKind kind, const char* text) {
   std::lock_guard<std::mutex> hold(output);
-  devices[index].row.latest = split.text;
-  devices[index].kind = split.kind;
+  devices[index].row.latest = text;
+  devices[index].kind = kind;
   changed = true;
 }
 
 void StationRowView::CountPage(int index, PageWork work) {
   std::lock_guard<std::mutex> hold(output);
-  PageProgress& pages = devices[index].row.pages;
-  ++(work == PageWork::written ? pages.written : pages.verified);
+  ::CountPage(&devices[index].row.pages, work);
   changed = true;
 }
 
@@ -67,7 +65,7 @@ void StationRowView::Say(int index, const std::string& line) {
   std::fflush(settings.errors);
 }
 
-void StationRowView::Finished(int index, const DeviceResult& result) {
+void StationRowView::Finished(int index, const JobResult& result) {
   std::lock_guard<std::mutex> hold(output);
   devices[index].finished = true;
   devices[index].row.seconds = static_cast<int>(result.seconds);
@@ -122,7 +120,7 @@ void StationRowView::Draw() {
   changed = false;
 }
 
-void StationRowView::End(const std::vector<DeviceResult>& results) {
+void StationRowView::End(const std::vector<JobResult>& results) {
   std::lock_guard<std::mutex> hold(output);
   Draw();
   for (std::size_t i = 0; i < devices.size(); ++i) {

@@ -29,19 +29,19 @@ class StationRowView final : public StationView {
   StationRowView(const std::vector<DevicePort>& ports, const RowViewSettings& settings);
 
   DeviceReports ReportsFor(int index) override;
-  void Finished(int index, const DeviceResult& result) override;
+  void Finished(int index, const JobResult& result) override;
   void Tick() override;
-  void End(const std::vector<DeviceResult>& results) override;
+  void End(const std::vector<JobResult>& results) override;
 
  private:
   struct Device {
     StationRow row;
-    LineKind kind = LineKind::plain;
+    LineKind kind = LineKind::progress;  // of the latest line
     bool finished = false;
     std::vector<std::string> held;  // stderr lines for after the rows
   };
 
-  void Log(int index, const char* line);
+  void Log(int index, LineKind kind, const char* text);
   void CountPage(int index, PageWork work);
   void Say(int index, const std::string& line);
   int SecondsSinceStart() const;

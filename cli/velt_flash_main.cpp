@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "cli/exit_status.h"
 #include "cli/flash_arguments.h"
 #include "cli/flash_job.h"
 #include "cli/port_listing.h"
 #include "cli/terminal.h"
 #include "firmware/firmware_images.h"
-#include "record/job_identity.h"
 #include "link/printable_text.h"
+#include "runner/exit_status.h"
+#include "runner/job_identity.h"
 
 namespace {
 

@@ -89,15 +89,9 @@ int WalkFile(std::FILE* file, LineWalk& walk) {
   return walk.Finish();
 }
 
-const uint8_t* coefficientPages[coefficientPageCount] = {};
-
 }  // namespace
 
-uint8_t coefficientImage[coefficientImageSize];
-PageTable coefficientTable{nullptr, 0};
-std::atomic<int> coefficientsLoaded{0};
-
-int ReadCoefficientFile(const char* path, int* badLine) {
+int ReadCoefficientFile(const char* path, CoefficientImage* image, int* badLine) {
   if (badLine != nullptr) *badLine = 0;
   if (path == nullptr) return coefficientFileUnopenable;
   std::FILE* file = OpenForReading(path);
@@ -126,10 +120,6 @@ int ReadCoefficientFile(const char* path, int* badLine) {
   }
 
   std::memset(walk.image + fillerOffset, fillerByte, coefficientImageSize - fillerOffset);
-  std::memcpy(coefficientImage, walk.image, coefficientImageSize);
-  for (int k = 0; k < coefficientPageCount; ++k) {
-    coefficientPages[k] = coefficientImage + k * pageSize;
-  }
-  coefficientTable = PageTable{coefficientPages, coefficientPageCount};
+  std::memcpy(image->data(), walk.image, coefficientImageSize);
   return coefficientFileOk;
 }

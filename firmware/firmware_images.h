@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "loader/device_layout.h"
+#include "link/device_layout.h"
 #include "loader/page_table.h"
 #include "loader/procedures.h"
 

@@ -61,7 +61,7 @@ Reply JudgeReply(const uint8_t* received, int count, const uint8_t* sent, int se
 }
 
 BootLink::BootLink(SerialLine* line)
-    : query{}, txFrame{}, rxBuffer{}, args{}, reply{}, queryLength(0), port(line), noContact(0),
+    : query{}, txFrame{}, rxBuffer{}, args{}, reply{}, queryLength(0), port(line), stop(nullptr),
       pauseFunction(SleepMilliseconds) {
   queryLength = EncodeFrame(commandNull, sizeof queryData, 0, query, queryData);
 }
@@ -124,6 +124,7 @@ int BootLink::Sync() {
 int BootLink::QueryPresence() {
   int got = 0;
   for (int attempt = 0; attempt < syncAttempts; ++attempt) {
+    if (attempt > 0 && stop != nullptr && *stop) break;
     port->ClearReceive();
     port->Write(queryLength, query);
     Delay(syncAnswerWaitMilliseconds);

@@ -3,6 +3,7 @@
 // echo ahead of the answer.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "link/serial_line.h"
@@ -93,7 +94,9 @@ struct BootLink {
   uint8_t reply[linkBufferSize];     // decoded body of the last answer examined
   int queryLength;
   SerialLine* port;
-  int noContact;                     // kept for the procedures; the link never touches it
+  // Once it reads true, a presence query gives up between its attempts, so
+  // that a stop is not held up by a device that only echoes. Null: never.
+  const std::atomic<bool>* stop;
   PauseFunction pauseFunction;       // how Delay sleeps; tests count instead
   LastExchange last;
 

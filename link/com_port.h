@@ -2,6 +2,8 @@
 // non-blocking reads. One file per platform implements it.
 #pragma once
 
+#include <string>
+
 #include "link/serial_line.h"
 
 #ifdef _WIN32
@@ -47,6 +49,9 @@ class ComPort final : public SerialLine {
   PortHandle handle{};
   PortError lastError = PortError::none;
 };
+
+// The port's name is one of the digits '1'..'4' that stand for COM1..COM4.
+bool IsPortDigit(const std::string& port);
 
 // The device name that port digit '1'..'4' stands for on this platform.
 // Writes at most `size` bytes including the terminating NUL.

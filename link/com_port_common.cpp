@@ -3,6 +3,10 @@
 
 ComPort::~ComPort() { Close(); }
 
+bool IsPortDigit(const std::string& port) {
+  return port.size() == 1 && port[0] >= '1' && port[0] <= '4';
+}
+
 int ComPort::Open(char portDigit) {
   if (portDigit < '1' || portDigit > '4') {
     lastError = PortError::missing;

@@ -14,54 +14,60 @@ struct CoefficientJob {
   const char* startLine;
   const char* writtenLine;
   int nullCommandPause;
-  bool flagNoContact;  // the write worker keeps its file when nothing was reached
 };
 
-int WriteAndVerify(RunContext& run, const CoefficientJob& job) {
-  if (const int result = SelectControllerStep(run, coefficientController)) return result;
-  if (const int result = ControlByteStep(run, controlByteBeforeWrite)) return result;
-  if (const int result = NullCommandStep(run, job.nullCommandPause)) return result;
-  if (const int result = WritePageRange(run, *job.table, coefficientPagesStart,
-                                        coefficientPagesEnd, job.base)) {
-    return result;
-  }
-  if (const int result = SyncStep(run)) return result;
-  Log(run, job.writtenLine);
-  Log(run, "@C4Проверка.");
-  if (const int result = SelectControllerStep(run, coefficientController)) return result;
-  if (const int result = VerifyPageRange(run, *job.table, coefficientPagesStart,
-                                         coefficientPagesEnd, job.base)) {
-    return result;
-  }
-  if (const int result = ControlByteStep(run, controlByteAfterVerify)) return result;
-  return NullCommandStep(run, 0);
+StepResult WritePages(RunContext& run, const CoefficientJob& job) {
+  return StepOf(WritePageRange(run, *job.table, coefficientPagesStart, coefficientPagesEnd,
+                               job.base));
+}
+
+StepResult VerifyPages(RunContext& run, const CoefficientJob& job) {
+  return StepOf(VerifyPageRange(run, *job.table, coefficientPagesStart, coefficientPagesEnd,
+                                job.base));
+}
+
+StepResult WriteAndVerify(RunContext& run, const CoefficientJob& job) {
+  StepResult result = SelectControllerStep(run, coefficientController);
+  if (!Ends(result)) result = ControlByteStep(run, controlByteBeforeWrite);
+  if (!Ends(result)) result = NullCommandStep(run, job.nullCommandPause);
+  if (!Ends(result)) result = WritePages(run, job);
+  if (!Ends(result)) result = SyncStep(run);
+  if (Ends(result)) return result;
+  Log(run, LineKind::progress, job.writtenLine);
+  Log(run, LineKind::progress, "Проверка.");
+  result = SelectControllerStep(run, coefficientController);
+  if (!Ends(result)) result = VerifyPages(run, job);
+  if (!Ends(result)) result = ControlByteStep(run, controlByteAfterVerify);
+  if (!Ends(result)) result = NullCommandStep(run, 0);
+  return result;
 }
 
 Outcome RunCoefficientJob(RunContext& run, const CoefficientJob& job) {
   BeginJob(run);
-  if (const int result = MakeContact(run)) {
-    const Outcome outcome = NoContact(run, result);
-    if (outcome == Outcome::noAnswer && job.flagNoContact) run.link.noContact = 1;
-    return outcome;
+  if (const StepResult result = MakeContact(run); Ends(result)) return NoContact(run, result);
+  Log(run, LineKind::progress, job.startLine);
+  if (const StepResult result = WriteAndVerify(run, job); Ends(result)) {
+    return Abandon(run, result);
   }
-  Log(run, job.startLine);
-  if (const int result = WriteAndVerify(run, job)) return Abandon(run, result);
-  Log(run, "@C4Проверка прошла.");
+  Log(run, LineKind::progress, "Проверка прошла.");
   return StartApplication(run);
 }
 
 }  // namespace
 
+CoefficientPages::CoefficientPages(const uint8_t* image) : table{pages, coefficientPageCount} {
+  for (int k = 0; k < coefficientPageCount; ++k) pages[k] = image + k * pageSize;
+}
+
 Outcome ResetCoefficients(RunContext& run, const FirmwareTables& tables) {
-  const CoefficientJob reset{tables[0], firmwareBase, "@C4Сброс коэффициентов.",
-                             "@C4Коэффициенты сброшены.", 0, false};
+  const CoefficientJob reset{tables[0], firmwareBase, "Сброс коэффициентов.",
+                             "Коэффициенты сброшены.", 0};
   return RunCoefficientJob(run, reset);
 }
 
 Outcome WriteCoefficients(RunContext& run, const PageTable& table) {
   // A file's table starts at the first coefficient page.
-  const CoefficientJob write{&table, coefficientPagesStart, "@C4Запись коэффициентов.",
-                             "@C4Коэффициенты прошились.", writeNullCommandPauseMilliseconds,
-                             true};
+  const CoefficientJob write{&table, coefficientPagesStart, "Запись коэффициентов.",
+                             "Коэффициенты прошились.", writeNullCommandPauseMilliseconds};
   return RunCoefficientJob(run, write);
 }

@@ -10,38 +10,40 @@ namespace {
 void LogStage(RunContext& run, const char* format, int number) {
   char line[96];
   std::snprintf(line, sizeof line, format, number);
-  Log(run, line);
+  Log(run, LineKind::progress, line);
 }
 
 // A controller without a control byte is asked for its presence once its
 // pages are done instead.
-int WriteController(RunContext& run, const ControllerLayout& controller,
+StepResult WriteController(RunContext& run, const ControllerLayout& controller,
                     const PageTable& table) {
-  LogStage(run, "@C4Контроллер %d - запись", controller.number);
-  if (const int result = SelectControllerStep(run, controller)) return result;
+  LogStage(run, "Контроллер %d - запись", controller.number);
+  if (const StepResult result = SelectControllerStep(run, controller); Ends(result)) return result;
   if (controller.controlByte) {
-    if (const int result = ControlByteStep(run, controlByteBeforeWrite)) return result;
-    if (const int result = NullCommandStep(run, 0)) return result;
+    if (const StepResult result = ControlByteStep(run, controlByteBeforeWrite); Ends(result)) {
+      return result;
+    }
+    if (const StepResult result = NullCommandStep(run, 0); Ends(result)) return result;
   }
-  if (const int result =
-          WritePageRange(run, table, firmwareBase, controller.firmwareEnd, firmwareBase)) {
-    return result;
-  }
-  return controller.controlByte ? 0 : SyncStep(run);
+  const PageResult pages =
+      WritePageRange(run, table, firmwareBase, controller.firmwareEnd, firmwareBase);
+  if (pages != PageResult::done) return StepOf(pages);
+  return controller.controlByte ? StepResult::done : SyncStep(run);
 }
 
-int VerifyController(RunContext& run, const ControllerLayout& controller,
+StepResult VerifyController(RunContext& run, const ControllerLayout& controller,
                      const PageTable& table) {
-  LogStage(run, "@C4Контроллер %d - проверка", controller.number);
-  if (const int result = SelectControllerStep(run, controller)) return result;
+  LogStage(run, "Контроллер %d - проверка", controller.number);
+  if (const StepResult result = SelectControllerStep(run, controller); Ends(result)) return result;
   // The trace names the query that followed controller 3's own selection.
   if (controller.selection == ControllerSelection::ownCommand) Trace(run, "cm.Sync() 3");
-  if (const int result =
-          VerifyPageRange(run, table, firmwareBase, controller.firmwareEnd, firmwareBase)) {
+  const PageResult pages =
+      VerifyPageRange(run, table, firmwareBase, controller.firmwareEnd, firmwareBase);
+  if (pages != PageResult::done) return StepOf(pages);
+  if (!controller.controlByte) return SyncStep(run);
+  if (const StepResult result = ControlByteStep(run, controlByteAfterVerify); Ends(result)) {
     return result;
   }
-  if (!controller.controlByte) return SyncStep(run);
-  if (const int result = ControlByteStep(run, controlByteAfterVerify)) return result;
   return NullCommandStep(run, 0);
 }
 
@@ -58,18 +60,16 @@ int CountFirmwarePages(const FirmwareTables& tables) {
 
 Outcome LoadFirmware(RunContext& run, const FirmwareTables& tables) {
   BeginJob(run);
-  if (const int result = MakeContact(run)) return NoContact(run, result);
+  if (const StepResult result = MakeContact(run); Ends(result)) return NoContact(run, result);
   for (int k = 0; k < controllerCount; ++k) {
-    if (const int result = WriteController(run, controllerLayouts[k], *tables[k])) {
-      return Abandon(run, result);
-    }
+    const StepResult result = WriteController(run, controllerLayouts[k], *tables[k]);
+    if (Ends(result)) return Abandon(run, result);
   }
-  Log(run, "@C4Контроллеры загружены.");
+  Log(run, LineKind::progress, "Контроллеры загружены.");
   for (int k = 0; k < controllerCount; ++k) {
-    if (const int result = VerifyController(run, controllerLayouts[k], *tables[k])) {
-      return Abandon(run, result);
-    }
+    const StepResult result = VerifyController(run, controllerLayouts[k], *tables[k]);
+    if (Ends(result)) return Abandon(run, result);
   }
-  Log(run, "@C4Проверка прошла.");
+  Log(run, LineKind::progress, "Проверка прошла.");
   return StartApplication(run);
 }

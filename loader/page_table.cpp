@@ -26,48 +26,54 @@ bool RangeInsideTable(const PageTable& table, uint32_t start, uint32_t end, uint
 
 }  // namespace
 
-int ForEachPresentPage(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+PageResult ForEachPresentPage(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                        uint32_t base, PageWork work, const PageVisit& visit) {
-  if (!RangeInsideTable(table, start, end, base)) return pageOutsideTable;
+  if (!RangeInsideTable(table, start, end, base)) return PageResult::outsideTable;
   // Counted wider than an address, so that a range at the top of the address
   // space ends.
   for (uint64_t wide = start; wide < end; wide += pageSize) {
     const uint32_t address = uint32_t(wide);
     const uint8_t* page = PageAt(table, address, base);
     if (page == nullptr) continue;
-    if (StopRequested(run)) return stepStopped;
+    if (StopRequested(run)) return PageResult::stopped;
     run.step.address = address;
-    if (const int result = visit(address, page)) return result;
+    const PageResult result = visit(address, page);
+    if (result != PageResult::done) return result;
     ReportPage(run, work, address);
   }
-  return 0;
+  return PageResult::done;
 }
 
-int WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+PageResult WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                    uint32_t base) {
   return ForEachPresentPage(run, table, start, end, base, PageWork::written,
                             [&run](uint32_t address, const uint8_t* page) {
                               run.step.kind = StepKind::erase;
-                              if (const int result = run.link.ErasePage(address)) return result;
+                              if (run.link.ErasePage(address) != 0) return PageResult::noAnswer;
                               run.step.kind = StepKind::write;
-                              return run.link.WritePage(address, page);
+                              if (run.link.WritePage(address, page) != 0) {
+                                return PageResult::noAnswer;
+                              }
+                              return PageResult::done;
                             });
 }
 
-int VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+PageResult VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                     uint32_t base) {
   return ForEachPresentPage(run, table, start, end, base, PageWork::verified,
                             [&run](uint32_t address, const uint8_t* page) {
-                              if (const int result = ReadPageStep(run, address)) return result;
+                              const PageResult read = ReadPageStep(run, address);
+                              if (read != PageResult::done) return read;
                               run.step.kind = StepKind::compare;
                               const bool same = std::memcmp(PageRead(run), page, pageSize) == 0;
-                              return same ? 0 : pageMismatch;
+                              return same ? PageResult::done : PageResult::mismatch;
                             });
 }
 
-int ReadPageStep(RunContext& run, uint32_t address) {
+PageResult ReadPageStep(RunContext& run, uint32_t address) {
   run.step.kind = StepKind::read;
-  return run.link.ReadPage(address, run.readBuffer);
+  const bool read = run.link.ReadPage(address, run.readBuffer) == 0;
+  return read ? PageResult::done : PageResult::noAnswer;
 }
 
 const uint8_t* PageRead(const RunContext& run) { return run.readBuffer + readAnswerHeaderLength; }

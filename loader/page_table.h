@@ -19,39 +19,41 @@ struct PageTable {
   int pageCount;
 };
 
-// The results of the walk and of the two loops besides 0 (every present page
-// of the range done) and stepStopped (a stop was requested before a present
-// page; nothing more was sent).
-constexpr int pageNoAnswer = exchangeUnanswered;  // an erase, write or read got no valid answer
-constexpr int pageMismatch = -10;                 // a page read back different from the table's
-constexpr int pageOutsideTable = -11;             // the range leaves the table; nothing was sent
+// How the walk and the two loops end.
+enum class PageResult {
+  done,          // every present page of the range
+  noAnswer,      // an erase, write or read got no valid answer
+  mismatch,      // a page read back different from the table's
+  outsideTable,  // the range leaves the table; nothing was sent
+  stopped,       // a stop was requested before a present page; nothing more was sent
+};
 
-// What the walk does at one present page: 0 to go on, anything else ends the
-// walk with that result.
-using PageVisit = std::function<int(uint32_t address, const uint8_t* page)>;
+// What the walk does at one present page: done to go on, anything else ends
+// the walk with that result.
+using PageVisit = std::function<PageResult(uint32_t address, const uint8_t* page)>;
 
 // Visits every present page in [start, end), ascending, with the page's
 // address noted in the run's step; each page whose visit returned 0 is
-// reported as `work`. Returns 0, stepStopped, pageOutsideTable (checked
-// before the first visit), or the first non-zero result of `visit`.
-int ForEachPresentPage(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+// reported as `work`. Returns done, stopped, outsideTable (checked before the
+// first visit), or the first result of `visit` that is not done.
+PageResult ForEachPresentPage(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                        uint32_t base, PageWork work, const PageVisit& visit);
 
-// Erases and writes every present page in [start, end), ascending. Returns 0,
-// pageNoAnswer at the first erase or write that got no valid answer,
-// pageOutsideTable or stepStopped.
-int WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+// Erases and writes every present page in [start, end), ascending. Returns
+// done, noAnswer at the first erase or write that got no valid answer,
+// outsideTable or stopped.
+PageResult WritePageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                    uint32_t base);
 
 // Reads back every present page in [start, end) and compares all 64 bytes.
-// Returns 0, pageNoAnswer at the first read that got no valid answer,
-// pageMismatch at the first page that differs (later pages are not read),
-// pageOutsideTable or stepStopped.
-int VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
+// Returns done, noAnswer at the first read that got no valid answer,
+// mismatch at the first page that differs (later pages are not read),
+// outsideTable or stopped.
+PageResult VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                     uint32_t base);
 
-// Reads the page at `address` into the run's read buffer: 0 or pageNoAnswer.
-int ReadPageStep(RunContext& run, uint32_t address);
+// Reads the page at `address` into the run's read buffer: done or noAnswer.
+PageResult ReadPageStep(RunContext& run, uint32_t address);
 // The 64 bytes of the page ReadPageStep read last.
 const uint8_t* PageRead(const RunContext& run);
 

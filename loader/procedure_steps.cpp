@@ -23,87 +23,102 @@ void Select(BootLink& link, const ControllerLayout& controller) {
   link.Delay(channelSettleMilliseconds);
 }
 
+// A query cut short by a stop request says stopped, whatever it heard.
+StepResult Query(RunContext& run) {
+  const int verdict = run.link.Sync();
+  if (StopRequested(run)) return StepResult::stopped;
+  return verdict == 0 ? StepResult::done : StepResult::failed;
+}
+
 }  // namespace
 
+StepResult StepOf(PageResult result) {
+  if (result == PageResult::done) return StepResult::done;
+  if (result == PageResult::stopped) return StepResult::stopped;
+  return StepResult::failed;
+}
+
 void BeginJob(RunContext& run) {
-  run.link.noContact = 0;
+  run.contacted = false;
   run.step = JobStep{};
   run.failure = JobFailure{};
 }
 
-int MakeContact(RunContext& run) {
-  int result = syncSilent;
+StepResult MakeContact(RunContext& run) {
   for (int attempt = 0; attempt < contactAttempts; ++attempt) {
-    if (StopRequested(run)) return stepStopped;
+    if (StopRequested(run)) return StepResult::stopped;
     run.link.SelectController3();
-    result = run.link.Sync();
-    if (result == 0) return 0;
+    const StepResult result = Query(run);
+    if (result == StepResult::done) run.contacted = true;
+    if (result != StepResult::failed) return result;
   }
-  return result;
+  return StepResult::failed;
 }
 
-int SyncStep(RunContext& run) {
-  if (StopRequested(run)) return stepStopped;
+StepResult SyncStep(RunContext& run) {
+  if (StopRequested(run)) return StepResult::stopped;
   Enter(run, StepKind::sync);
-  return run.link.Sync();
+  return Query(run);
 }
 
-int SelectControllerStep(RunContext& run, const ControllerLayout& controller) {
-  if (StopRequested(run)) return stepStopped;
+StepResult SelectControllerStep(RunContext& run, const ControllerLayout& controller) {
+  if (StopRequested(run)) return StepResult::stopped;
   EnterSelection(run, controller.number);
   Select(run.link, controller);
-  return run.link.Sync();
+  return Query(run);
 }
 
-int ControlByteStep(RunContext& run, uint8_t value) {
-  if (StopRequested(run)) return stepStopped;
+StepResult ControlByteStep(RunContext& run, uint8_t value) {
+  if (StopRequested(run)) return StepResult::stopped;
   Enter(run, StepKind::controlByte);
-  if (const int result = run.link.WriteControlByte(value)) return result;
-  if (StopRequested(run)) return stepStopped;
-  return run.link.Sync();
+  if (run.link.WriteControlByte(value) != 0) return StepResult::failed;
+  if (StopRequested(run)) return StepResult::stopped;
+  return Query(run);
 }
 
-int NullCommandStep(RunContext& run, int pauseMilliseconds) {
-  if (StopRequested(run)) return stepStopped;
+StepResult NullCommandStep(RunContext& run, int pauseMilliseconds) {
+  if (StopRequested(run)) return StepResult::stopped;
   Enter(run, StepKind::nullCommand);
   run.link.SendNullCommand();
   if (pauseMilliseconds > 0) run.link.Delay(pauseMilliseconds);
-  if (StopRequested(run)) return stepStopped;
-  return run.link.Sync();
+  if (StopRequested(run)) return StepResult::stopped;
+  return Query(run);
 }
 
-Outcome NoContact(RunContext& run, int result) {
-  if (result == stepStopped) return Outcome::stopped;
-  Log(run, "@C1Не отвечает.");
+Outcome NoContact(RunContext& run, StepResult result) {
+  if (result == StepResult::stopped) return Outcome::stopped;
+  Log(run, LineKind::failure, "Не отвечает.");
   return Outcome::noAnswer;
 }
 
-Outcome Abandon(RunContext& run, int result) {
-  if (result == stepStopped || StopRequested(run)) return Outcome::stopped;
-  Log(run, "@C1Ошибка!!!.");
+Outcome Abandon(RunContext& run, StepResult result) {
+  if (result == StepResult::stopped || StopRequested(run)) return Outcome::stopped;
+  Log(run, LineKind::failure, "Ошибка!!!.");
   run.failure = JobFailure{run.step, run.link.last.operation, run.link.last.reply};
   return Outcome::failed;
 }
 
 Outcome StartApplication(RunContext& run) {
-  int result = 0;
+  int verdict = 0;
   for (int attempt = 0; attempt < launchAttempts; ++attempt) {
     // Before each round, not only before the first: a stop must not wait
     // for the ten rounds to pass.
     if (StopRequested(run)) return Outcome::stopped;
     run.link.Launch();
     run.link.Delay(launchSettleMilliseconds);
-    result = run.link.Sync();
-    if (result == syncEchoOnly) break;
+    verdict = run.link.Sync();
+    // The query gives up between its attempts once a stop is requested.
+    if (StopRequested(run)) return Outcome::stopped;
+    if (verdict == syncEchoOnly) break;
   }
   // A bootloader that still answers after the last Launch did not start.
-  if (result == 0) return Outcome::startNotConfirmed;
+  if (verdict == 0) return Outcome::startNotConfirmed;
   // Not even the echo, which the line itself gives: the line is gone, and
   // nothing says the application started.
-  if (result == syncSilent) {
-    Log(run, "@C1Не отвечает.");
+  if (verdict == syncSilent) {
+    Log(run, LineKind::failure, "Не отвечает.");
     return Outcome::noAnswer;
   }
-  Log(run, "@C4Запуск.");
+  Log(run, LineKind::progress, "Запуск.");
   return Outcome::started;
 }

@@ -7,12 +7,12 @@
 #include <array>
 #include <cstdint>
 
-#include "loader/device_layout.h"
+#include "link/device_layout.h"
 #include "loader/page_table.h"
 #include "loader/run_context.h"
 
-// What a procedure achieved; the command line turns it into an exit status,
-// the window only shows the log.
+// What a procedure achieved; the job runner (runner/) turns it into the
+// job's outcome and exit status.
 enum class Outcome {
   started,            // verified, and the application started
   startNotConfirmed,  // verified, but the bootloader still answers
@@ -23,6 +23,18 @@ enum class Outcome {
 
 // Controllers 1, 2 and 3, each a table with base firmwareBase.
 using FirmwareTables = std::array<const PageTable*, controllerCount>;
+
+// A coefficient image's coefficientPagesSize bytes as the table of its two
+// pages that WriteCoefficients takes (entry 0 at coefficientPagesStart). It
+// points into the image, which must outlive it.
+struct CoefficientPages {
+  explicit CoefficientPages(const uint8_t* image);
+  CoefficientPages(const CoefficientPages&) = delete;
+  CoefficientPages& operator=(const CoefficientPages&) = delete;
+
+  const uint8_t* pages[coefficientPageCount];
+  PageTable table;
+};
 
 Outcome LoadFirmware(RunContext& run, const FirmwareTables& tables);
 Outcome WriteCoefficients(RunContext& run, const PageTable& table);

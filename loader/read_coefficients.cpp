@@ -7,19 +7,18 @@
 
 namespace {
 
-int ReadPages(RunContext& run, uint8_t* image) {
+PageResult ReadPages(RunContext& run, uint8_t* image) {
   // Every page is read, whatever it holds: a table over the image itself
   // makes each one present.
-  const uint8_t* slots[coefficientPageCount];
-  for (int k = 0; k < coefficientPageCount; ++k) slots[k] = image + k * pageSize;
-  const PageTable pages{slots, coefficientPageCount};
-  return ForEachPresentPage(run, pages, coefficientPagesStart, coefficientPagesEnd,
+  const CoefficientPages pages(image);
+  return ForEachPresentPage(run, pages.table, coefficientPagesStart, coefficientPagesEnd,
                             coefficientPagesStart, PageWork::verified,
                             [&](uint32_t address, const uint8_t*) {
-                              if (const int result = ReadPageStep(run, address)) return result;
+                              const PageResult read = ReadPageStep(run, address);
+                              if (read != PageResult::done) return read;
                               std::memcpy(image + (address - coefficientPagesStart), PageRead(run),
                                           pageSize);
-                              return 0;
+                              return PageResult::done;
                             });
 }
 
@@ -27,11 +26,11 @@ int ReadPages(RunContext& run, uint8_t* image) {
 
 Outcome ReadCoefficients(RunContext& run, uint8_t* image) {
   BeginJob(run);
-  if (const int result = MakeContact(run)) return NoContact(run, result);
-  Log(run, "@C4Чтение коэффициентов.");
-  if (const int result = SelectControllerStep(run, coefficientController)) {
-    return Abandon(run, result);
-  }
-  if (const int result = ReadPages(run, image)) return Abandon(run, result);
+  if (const StepResult result = MakeContact(run); Ends(result)) return NoContact(run, result);
+  Log(run, LineKind::progress, "Чтение коэффициентов.");
+  const StepResult selected = SelectControllerStep(run, coefficientController);
+  if (Ends(selected)) return Abandon(run, selected);
+  const PageResult pages = ReadPages(run, image);
+  if (pages != PageResult::done) return Abandon(run, StepOf(pages));
   return StartApplication(run);
 }

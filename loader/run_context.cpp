@@ -6,10 +6,13 @@ void TraceToStandardError(const char* line) { std::fprintf(stderr, "%s\n", line)
 
 RunContext::RunContext(BootLink& deviceLink) : link(deviceLink) {
   reports.trace = TraceToStandardError;
+  link.stop = &stopRequested;
 }
 
-void Log(RunContext& run, const char* line) {
-  if (run.reports.log) run.reports.log(line);
+RunContext::~RunContext() { link.stop = nullptr; }
+
+void Log(RunContext& run, LineKind kind, const char* text) {
+  if (run.reports.log) run.reports.log(kind, text);
 }
 
 void ReportPage(RunContext& run, PageWork work, uint32_t address) {

@@ -13,6 +13,7 @@
 
 struct RunContext {
   explicit RunContext(BootLink& deviceLink);
+  ~RunContext();
   RunContext(const RunContext&) = delete;
   RunContext& operator=(const RunContext&) = delete;
 
@@ -23,16 +24,16 @@ struct RunContext {
   std::atomic<bool> stopRequested{false};
   JobStep step;        // what the job is doing now
   JobFailure failure;  // what it was doing when it failed
+  // The device answered the job's first presence query: a write that never
+  // got this far leaves the operator's file loaded for another try.
+  bool contacted = false;
   uint8_t readBuffer[linkBufferSize] = {};  // the decoded answers of page reads
 };
-
-// What a step returns instead of running once a stop has been requested.
-constexpr int stepStopped = -100;
 
 inline bool StopRequested(const RunContext& run) { return run.stopRequested; }
 
 // The reports, each to its sink.
-void Log(RunContext& run, const char* line);
+void Log(RunContext& run, LineKind kind, const char* text);
 void ReportPage(RunContext& run, PageWork work, uint32_t address);
 void ReportDifference(RunContext& run, const PageDifference& difference);
 void Trace(RunContext& run, const char* line);

@@ -25,50 +25,51 @@ bool Compare(const uint8_t* expected, const uint8_t* found, PageDifference* diff
 // Reads every present page of the controller's range. Returns what the walk
 // returns (a difference does not end it); *differs tells whether any page
 // differed.
-int ComparePages(RunContext& run, const ControllerLayout& controller, const PageTable& table,
+PageResult ComparePages(RunContext& run, const ControllerLayout& controller, const PageTable& table,
                  bool* differs) {
   return ForEachPresentPage(
       run, table, firmwareBase, controller.firmwareEnd, firmwareBase, PageWork::verified,
       [&](uint32_t address, const uint8_t* expected) {
-        if (const int result = ReadPageStep(run, address)) return result;
+        const PageResult read = ReadPageStep(run, address);
+        if (read != PageResult::done) return read;
         PageDifference difference{controller.number, address, 0, 0, 0, 0};
         if (Compare(expected, PageRead(run), &difference)) {
           *differs = true;
           ReportDifference(run, difference);
         }
-        return 0;
+        return PageResult::done;
       });
 }
 
-int CheckController(RunContext& run, const ControllerLayout& controller,
-                    const PageTable& table, bool* differs) {
+StepResult CheckController(RunContext& run, const ControllerLayout& controller,
+                           const PageTable& table, bool* differs) {
   char line[96];
-  std::snprintf(line, sizeof line, "@C4Контроллер %d - проверка", controller.number);
-  Log(run, line);
-  if (const int result = SelectControllerStep(run, controller)) return result;
-  if (const int result = ComparePages(run, controller, table, differs)) return result;
+  std::snprintf(line, sizeof line, "Контроллер %d - проверка", controller.number);
+  Log(run, LineKind::progress, line);
+  if (const StepResult result = SelectControllerStep(run, controller); Ends(result)) return result;
+  const PageResult pages = ComparePages(run, controller, table, differs);
+  if (pages != PageResult::done) return StepOf(pages);
   // As in the firmware load, a controller without a control byte ends with a
   // query; the others' closing control byte is what verify leaves out.
-  return controller.controlByte ? 0 : SyncStep(run);
+  return controller.controlByte ? StepResult::done : SyncStep(run);
 }
 
 }  // namespace
 
 Outcome VerifyFirmware(RunContext& run, const FirmwareTables& tables) {
   BeginJob(run);
-  if (const int result = MakeContact(run)) return NoContact(run, result);
+  if (const StepResult result = MakeContact(run); Ends(result)) return NoContact(run, result);
   bool anyDiffers = false;
   for (int k = 0; k < controllerCount; ++k) {
     bool differs = false;
-    if (const int result = CheckController(run, controllerLayouts[k], *tables[k], &differs)) {
-      return Abandon(run, result);
-    }
-    if (differs) Log(run, "@C1Ошибка!!!.");
+    const StepResult result = CheckController(run, controllerLayouts[k], *tables[k], &differs);
+    if (Ends(result)) return Abandon(run, result);
+    if (differs) Log(run, LineKind::failure, "Ошибка!!!.");
     anyDiffers = anyDiffers || differs;
   }
   // A device whose firmware reads back wrong must not be started: it stays
   // in its bootloaders, ready for a load.
   if (anyDiffers) return Outcome::failed;
-  Log(run, "@C4Проверка прошла.");
+  Log(run, LineKind::progress, "Проверка прошла.");
   return StartApplication(run);
 }

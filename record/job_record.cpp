@@ -57,22 +57,6 @@ void CivilDate(int64_t days, int* year, int* month, int* day) {
 
 }  // namespace
 
-const char* RecordOutcome(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::started:
-      return "started";
-    case Outcome::startNotConfirmed:
-      return "startNotConfirmed";
-    case Outcome::failed:
-      return "failed";
-    case Outcome::noAnswer:
-      return "noAnswer";
-    case Outcome::stopped:
-      return "stopped";
-  }
-  return "failed";
-}
-
 std::string RecordHeader() { return std::string(byteOrderMark) + columns + lineEnd; }
 
 std::string FormatRecordRow(const JobRecord& r) {

@@ -7,14 +7,12 @@
 #include <cstdint>
 #include <string>
 
-#include "loader/procedures.h"
-
 struct JobRecord {
   int64_t startSeconds = 0;     // since 1970-01-01, UTC
   std::string station;          // the computer's host name
   std::string port;             // as given, or the Порт item's name
   std::string job;              // firmware, write, reset, verify, save-coefficients
-  std::string outcome;          // RecordOutcome, or one of the two below
+  std::string outcome;          // started, noAnswer, ... (runner/job_outcome.h)
   int exitStatus = 0;           // as velt-flash numbers them
   double seconds = 0;
   int pagesWritten = 0;
@@ -26,14 +24,6 @@ struct JobRecord {
   std::string lastLine;            // the job's last log line, without its colour prefix
   std::string failure;             // the failed step and what came back, after "Ошибка!!!."
 };
-
-// Outcomes that happen before a procedure runs.
-constexpr char outcomePortNotOpened[] = "portNotOpened";
-constexpr char outcomeFileRejected[] = "fileRejected";
-
-// A procedure's outcome as the record names it: started, startNotConfirmed,
-// failed, noAnswer or stopped.
-const char* RecordOutcome(Outcome outcome);
 
 // What a new or empty record file starts with: the byte order mark, then
 // the column names.

@@ -21,6 +21,7 @@
 #include "chooser/file_dialog.h"
 #include "coeff/coefficient_file.h"
 #include "app/window_device.h"
+#include "app/window_coefficients.h"
 #include "firmware/firmware_images.h"
 #include "resources/button_images.h"
 #include "tests/support/sim_settings.h"

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/message_log.h"
 #include "app/operations.h"
+#include "app/window_coefficients.h"
 #include "coeff/coefficient_file.h"
 #include "tests/app/app_fixture.h"
 
@@ -81,13 +82,13 @@ TEST_F(CoefficientChoiceTest, AnEarlierFileStaysLoadedAndTheLogSaysSo) {
   OpenFromMenu(good);
   ASSERT_EQ(coefficientsLoaded, 1);
   EXPECT_TRUE(LogLines().empty());
-  const std::vector<uint8_t> image(coefficientImage, coefficientImage + coefficientImageSize);
+  const std::vector<uint8_t> image(coefficientImage.begin(), coefficientImage.end());
 
   const Refusal& comma = Refusals()[2];
   OpenFromMenu(WriteText("comma.koeff", comma.text));
   EXPECT_EQ(LogLines(), AsSplitInTheLog({comma.line, earlierFileKept}));
   EXPECT_EQ(coefficientsLoaded, 1);
-  EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + coefficientImageSize), image);
+  EXPECT_EQ(std::vector<uint8_t>(coefficientImage.begin(), coefficientImage.end()), image);
 
   logBrowser->clear();
   OpenFromMenu("");

@@ -11,6 +11,7 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/window_device.h"
+#include "app/window_coefficients.h"
 #include "coeff/coefficient_file.h"
 #include "link/com_port.h"
 #include "record/job_record.h"
@@ -64,7 +65,7 @@ TEST_F(WindowJobRecordTest, EachJobLeavesItsRowWithWhatItDid) {
   Simulator& device = StartOnDevice();
   const std::string directory = WorkDirectory();
   const std::string file = WriteCoefficientFile("k.koeff", "2.5");
-  ASSERT_EQ(ReadCoefficientFile(file.c_str()), 0);
+  ASSERT_EQ(LoadCoefficientFile(file.c_str()), 0);
   loadedCoefficientFile = file;
   coefficientsLoaded = 1;
   recordPath = directory + "/jobs.csv";

@@ -1,5 +1,5 @@
 // Where the progress bar's two parts end for the pages done so far.
-#include "app/page_progress.h"
+#include "app/bar_extent.h"
 
 #include <gtest/gtest.h>
 

@@ -12,6 +12,7 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/progress_bar.h"
+#include "app/window_coefficients.h"
 #include "coeff/coefficient_file.h"
 #include "tests/app/window_pixels.h"
 
@@ -122,7 +123,7 @@ TEST_F(ProgressBarTest, EachJobsTotalsAreThePagesItReports) {
   StartOnDevice();
   const std::string directory = WorkDirectory();
   for (const Job& job : jobs) {
-    ASSERT_EQ(ReadCoefficientFile(WriteCoefficientFile("k.koeff", "1.5").c_str()), 0);
+    ASSERT_EQ(LoadCoefficientFile(WriteCoefficientFile("k.koeff", "1.5").c_str()), 0);
     coefficientsLoaded = 1;
     if (std::string(job.name) == "save") AnswerNextFileDialog(directory + "/saved.koeff");
     logBrowser->clear();

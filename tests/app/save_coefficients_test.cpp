@@ -14,6 +14,7 @@
 #include "app/operations.h"
 #include "app/program_exit.h"
 #include "app/save_coefficients.h"
+#include "app/window_coefficients.h"
 #include "chooser/file_dialog.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
@@ -92,7 +93,7 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
   OpenFromMenu(directory + "/loaded.koeff");
   ASSERT_EQ(coefficientsLoaded, 1);
   uint8_t loadedImage[128];
-  std::memcpy(loadedImage, coefficientImage, sizeof loadedImage);
+  std::memcpy(loadedImage, coefficientImage.data(), sizeof loadedImage);
 
   SaveFromMenu("saved");  // typed without an extension, in the working directory
   EXPECT_EQ(operationBusy, 1);
@@ -102,12 +103,13 @@ TEST_F(SaveCoefficientsTest, SavesAFileTheWriteAcceptsWithoutTouchingTheLoadedOn
   EXPECT_EQ(LogLines(), SavedLog());
   ExpectNothingChanged(device);
   EXPECT_EQ(coefficientsLoaded, 1) << "the loaded file stays loaded";
-  EXPECT_EQ(std::memcmp(coefficientImage, loadedImage, sizeof loadedImage), 0);
+  EXPECT_EQ(std::memcmp(coefficientImage.data(), loadedImage, sizeof loadedImage), 0);
 
   const std::string saved = directory + "/saved.koeff";
   EXPECT_EQ(FileText(saved).substr(0, 17), "-1.25\n-1.125\n-1\n-");
-  ASSERT_EQ(ReadCoefficientFile(saved.c_str()), coefficientFileOk);
-  EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), onDevice);
+  CoefficientImage savedImage{};
+  ASSERT_EQ(ReadCoefficientFile(saved.c_str(), &savedImage), coefficientFileOk);
+  EXPECT_EQ(std::vector<uint8_t>(savedImage.begin(), savedImage.end()), onDevice);
 }
 
 // The dialog names what its button does; the one of Открыть... keeps its own.

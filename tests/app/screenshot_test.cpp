@@ -20,7 +20,7 @@
 #include "app/main_window.h"
 #include "app/operations.h"
 #include "firmware/firmware_images.h"
-#include "record/job_identity.h"
+#include "runner/job_identity.h"
 #include "record/job_record.h"
 #include "resources/button_images.h"
 #include "tests/app/window_pixels.h"

@@ -24,12 +24,12 @@ class ConsoleReport : public ::testing::Test {
   void Run(bool terminal) {
     ConsoleReporter reporter({stream, terminal, terminal, 2, 2, false, {}});
     reporter.Attach(&sinks);
-    sinks.log("@C4Запись коэффициентов.");
+    sinks.log(LineKind::progress, "Запись коэффициентов.");
     sinks.page(PageWork::written, 0x7000);
     sinks.page(PageWork::written, 0x7040);
-    sinks.log("@C4Проверка.");
+    sinks.log(LineKind::progress, "Проверка.");
     sinks.page(PageWork::verified, 0x7000);
-    sinks.log("@C1Ошибка!!!.");
+    sinks.log(LineKind::failure, "Ошибка!!!.");
     reporter.End();
   }
 
@@ -74,7 +74,7 @@ TEST_F(ConsoleReport, WithoutColourTheProgressLineIsBlankedWithSpaces) {
   reporter.Attach(&sinks);
   sinks.page(PageWork::written, 0x7000);
   sinks.page(PageWork::written, 0x7040);
-  sinks.log("@C4Коэффициенты прошились.");
+  sinks.log(LineKind::progress, "Коэффициенты прошились.");
   reporter.End();
   const std::string first = "записано страниц: 1 из 2, проверено: 0 из 0, 50 %, 0 с";
   const std::string output = Output();

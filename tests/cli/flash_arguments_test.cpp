@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/flash_arguments.h"
+#include "link/com_port.h"
 
 namespace {
 
@@ -33,17 +34,17 @@ TEST(FlashArguments, AcceptsTheThreeJobsInAnyOrderOfOptions) {
   struct Case {
     std::vector<const char*> words;
     std::string port;
-    FlashJob job;
-    std::string file;
+    JobKind job;
+    std::vector<std::string> files;
     bool trace;
   };
   const Case cases[] = {
-      {{"--port", "/dev/ttyUSB0", "firmware"}, "/dev/ttyUSB0", FlashJob::firmware, "", false},
-      {{"reset", "--port", "2"}, "2", FlashJob::reset, "", false},
-      {{"--port=COM7", "--trace", "write", "a.koeff"}, "COM7", FlashJob::write, "a.koeff", true},
-      {{"--port", "ttyUSB0", "firmware"}, "ttyUSB0", FlashJob::firmware, "", false},
-      {{"write", "--port", "1", "--", "-odd.koeff"}, "1", FlashJob::write, "-odd.koeff", false},
-      {{"--trace", "--port", "/dev/pts/3", "write", "-"}, "/dev/pts/3", FlashJob::write, "-", true},
+      {{"--port", "/dev/ttyUSB0", "firmware"}, "/dev/ttyUSB0", JobKind::firmware, {}, false},
+      {{"reset", "--port", "2"}, "2", JobKind::reset, {}, false},
+      {{"--port=COM7", "--trace", "write", "a.koeff"}, "COM7", JobKind::write, {"a.koeff"}, true},
+      {{"--port", "ttyUSB0", "firmware"}, "ttyUSB0", JobKind::firmware, {}, false},
+      {{"write", "--port", "1", "--", "-odd.koeff"}, "1", JobKind::write, {"-odd.koeff"}, false},
+      {{"--trace", "--port", "/dev/pts/3", "write", "-"}, "/dev/pts/3", JobKind::write, {"-"}, true},
   };
   for (const Case& c : cases) {
     FlashArguments arguments;
@@ -51,8 +52,26 @@ TEST(FlashArguments, AcceptsTheThreeJobsInAnyOrderOfOptions) {
     ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
     EXPECT_EQ(arguments.ports, std::vector<std::string>{c.port});
     EXPECT_EQ(arguments.job, c.job);
-    EXPECT_EQ(arguments.file, c.file);
+    EXPECT_EQ(arguments.files, c.files);
     EXPECT_EQ(arguments.trace, c.trace);
+  }
+}
+
+// write takes one file for every port, or one per port in the ports' order.
+TEST(FlashArguments, WriteTakesOneFileOrOnePerPort) {
+  const struct {
+    std::vector<const char*> words;
+    std::vector<std::string> files;
+  } cases[] = {
+      {{"-p", "1", "-p", "2", "-p", "3", "write", "a.koeff"}, {"a.koeff"}},
+      {{"-p", "1", "-p", "2", "write", "a.koeff", "b.koeff"}, {"a.koeff", "b.koeff"}},
+      {{"write", "b.koeff", "-p", "2", "a.koeff", "-p", "1"}, {"b.koeff", "a.koeff"}},
+  };
+  for (const auto& c : cases) {
+    FlashArguments arguments;
+    std::string error;
+    ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
+    EXPECT_EQ(arguments.files, c.files);
   }
 }
 
@@ -73,7 +92,7 @@ TEST(FlashArguments, ListPortsNeedsNoJobAndNoPort) {
   std::string error;
   ASSERT_EQ(Parse({"--list-ports"}, &arguments, &error), 0) << error;
   EXPECT_TRUE(arguments.listPorts);
-  EXPECT_EQ(arguments.job, FlashJob::none);
+  EXPECT_FALSE(arguments.job.has_value());
   ASSERT_EQ(Parse({"--port", "1", "reset"}, &arguments, &error), 0);
   EXPECT_FALSE(arguments.listPorts);
   EXPECT_THAT(flashUsage, HasSubstr("--list-ports"));
@@ -89,7 +108,8 @@ TEST(FlashArguments, RejectsWhatCannotBeRun) {
       {{"--port", "1", "flash"}, "\"flash\""},
       {{"--port", "1", "write"}, "файл"},
       {{"--port", "1", "reset", "extra.koeff"}, "\"extra.koeff\""},
-      {{"--port", "1", "write", "a.koeff", "b.koeff"}, "\"b.koeff\""},
+      {{"--port", "1", "write", "a.koeff", "b.koeff"}, "по файлу на каждый --port"},
+      {{"-p", "1", "-p", "2", "write", "a.koeff", "b.koeff", "c.koeff"}, "файлов: 3"},
       {{"--port", "1", "--baud", "9600", "reset"}, "\"--baud\""},
       {{"--port", "5", "reset"}, "1 до 4"},
       {{"--port", "0", "reset"}, "1 до 4"},
@@ -103,23 +123,23 @@ TEST(FlashArguments, RejectsWhatCannotBeRun) {
 TEST(FlashArguments, TakesTheReadingJobsAndForceOnlyForSaving) {
   struct Case {
     std::vector<const char*> words;
-    FlashJob job;
-    std::string file;
+    JobKind job;
+    std::vector<std::string> files;
     bool force;
   };
   const Case cases[] = {
-      {{"--port", "1", "verify"}, FlashJob::verify, "", false},
-      {{"save-coefficients", "k.koeff", "--port", "1"}, FlashJob::saveCoefficients, "k.koeff",
+      {{"--port", "1", "verify"}, JobKind::verify, {}, false},
+      {{"save-coefficients", "k.koeff", "--port", "1"}, JobKind::saveCoefficients, {"k.koeff"},
        false},
-      {{"--force", "--port", "1", "save-coefficients", "k.koeff"}, FlashJob::saveCoefficients,
-       "k.koeff", true},
+      {{"--force", "--port", "1", "save-coefficients", "k.koeff"}, JobKind::saveCoefficients,
+       {"k.koeff"}, true},
   };
   for (const Case& c : cases) {
     FlashArguments arguments;
     std::string error;
     ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
     EXPECT_EQ(arguments.job, c.job);
-    EXPECT_EQ(arguments.file, c.file);
+    EXPECT_EQ(arguments.files, c.files);
     EXPECT_EQ(arguments.force, c.force);
   }
 }

@@ -26,16 +26,16 @@ bool IsWholeUtf8(const std::string& text) {
 
 TEST(ProgressText, PercentReachesAHundredOnlyWhenEveryPageHasMoved) {
   struct Case {
-    PageProgress pages;  // written of toWrite, verified of toVerify
+    PageProgress pages;  // toWrite, toVerify, written, verified
     int percent;
   };
   const Case cases[] = {
-      {{0, 149, 0, 149}, 0},
-      {{1, 2, 0, 2}, 25},
-      {{149, 149, 148, 149}, 99},  // not rounded up to a finished look
+      {{149, 149, 0, 0}, 0},
+      {{2, 2, 1, 0}, 25},
+      {{149, 149, 149, 148}, 99},  // not rounded up to a finished look
       {{149, 149, 149, 149}, 100},
-      {{0, 0, 1, 149}, 0},     // verify writes nothing
-      {{0, 0, 149, 149}, 100},
+      {{0, 149, 0, 1}, 0},     // verify writes nothing
+      {{0, 149, 0, 149}, 100},
       {{0, 0, 0, 0}, 100},     // nothing to move is nothing left to do
   };
   for (const Case& c : cases) {
@@ -46,7 +46,7 @@ TEST(ProgressText, PercentReachesAHundredOnlyWhenEveryPageHasMoved) {
 }
 
 TEST(ProgressText, TheLineGetsShorterWithTheTerminalAndNeverWider) {
-  const PageProgress pages{149, 149, 12, 149};
+  const PageProgress pages{149, 149, 149, 12};
   EXPECT_EQ(ProgressLine(pages, 125, 80),
             "записано страниц: 149 из 149, проверено: 12 из 149, 54 %, 125 с");
   EXPECT_EQ(ProgressLine(pages, 125, 62), "запись 149/149, проверка 12/149, 54 %, 125 с");
@@ -61,7 +61,7 @@ TEST(ProgressText, TheLineGetsShorterWithTheTerminalAndNeverWider) {
 TEST(StationRows, ARowNeverTakesMoreThanTheTerminalHasAndPortsLineUp) {
   StationRow row;
   row.port = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
-  row.pages = {149, 149, 50, 149};
+  row.pages = {149, 149, 149, 50};
   row.seconds = 1234;
   row.latest = "Контроллер 2 - запись, и ещё много слов, чтобы строка не влезла";
   for (int columns = 0; columns <= 160; ++columns) {

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "firmware/firmware_images.h"
-#include "record/job_identity.h"
+#include "runner/job_identity.h"
 #include "record/job_record.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"

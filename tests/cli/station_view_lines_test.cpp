@@ -67,7 +67,7 @@ TEST(StationLineView, LinesOfDevicesNeverBreakIntoEachOther) {
     threads.emplace_back([&reports, n] {
       const std::string frame = "     1.234 > " + bytes;
       for (int i = 0; i < linesEach; ++i) {
-        reports[n].log(("@C4Контроллер 2 - запись " + std::to_string(i)).c_str());
+        reports[n].log(LineKind::progress, ("Контроллер 2 - запись " + std::to_string(i)).c_str());
         reports[n].frames(frame);
         reports[n].error("velt-flash: строка " + std::to_string(i));
       }

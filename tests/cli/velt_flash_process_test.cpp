@@ -11,7 +11,7 @@
 
 #include "coeff/device_float.h"
 #include "firmware/firmware_images.h"
-#include "record/job_identity.h"
+#include "runner/job_identity.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
 #include "tests/support/temporary_folder.h"

@@ -16,6 +16,7 @@
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
 #include "tests/support/temporary_folder.h"
+#include "tests/support/coefficient_reads.h"
 
 namespace {
 
@@ -30,11 +31,11 @@ class CoefficientFile : public ::testing::Test {
 
   // Loads a known image first, so that a failing read can be seen to keep it.
   void LoadKnownImage() {
-    ASSERT_EQ(ReadCoefficientFile(Write("known.koeff", Lines(28, "2.5", "\n")).c_str()), 0);
-    known.assign(coefficientImage, coefficientImage + coefficientImageSize);
+    ASSERT_EQ(ReadIntoTestImage(Write("known.koeff", Lines(28, "2.5", "\n")).c_str()), 0);
+    known.assign(testImage, testImage + coefficientImageSize);
   }
   bool ImageIsKnown() const {
-    return std::memcmp(coefficientImage, known.data(), coefficientImageSize) == 0;
+    return std::memcmp(testImage, known.data(), coefficientImageSize) == 0;
   }
 
   static std::string Lines(int count, const std::string& line, const std::string& end) {
@@ -49,11 +50,11 @@ class CoefficientFile : public ::testing::Test {
   }
   static void ExpectValue(int n, float value) {
     const DeviceFloat expected = ToDeviceFloat(value);
-    EXPECT_EQ(std::memcmp(coefficientImage + 4 * (n - 1), expected.bytes, 4), 0)
+    EXPECT_EQ(std::memcmp(testImage + 4 * (n - 1), expected.bytes, 4), 0)
         << "coefficient " << n << " is not " << value;
   }
   static void ExpectBytes(int n, const std::vector<uint8_t>& bytes) {
-    const std::vector<uint8_t> actual(coefficientImage + 4 * (n - 1), coefficientImage + 4 * n);
+    const std::vector<uint8_t> actual(testImage + 4 * (n - 1), testImage + 4 * n);
     EXPECT_EQ(actual, bytes) << "coefficient " << n;
   }
 
@@ -62,21 +63,20 @@ class CoefficientFile : public ::testing::Test {
   std::vector<uint8_t> known;
 };
 
-// Must run before any read in this process: the table exists only after one
-// has succeeded.
-TEST_F(CoefficientFile, TableIsEmptyUntilAReadSucceeds) {
-  EXPECT_EQ(coefficientTable.pageCount, 0);
-  EXPECT_EQ(coefficientTable.pages, nullptr);
-  EXPECT_EQ(ReadCoefficientFile(Write("short.koeff", Numbered(27, "\n")).c_str()), -5);
-  EXPECT_EQ(ReadCoefficientFile(Write("long.koeff", Numbered(29, "\n")).c_str()), -4);
-  EXPECT_EQ(coefficientTable.pageCount, 0);
-  EXPECT_EQ(coefficientTable.pages, nullptr);
-
-  ASSERT_EQ(ReadCoefficientFile(Write("good.koeff", Numbered(28, "\n")).c_str()), 0);
-  ASSERT_EQ(coefficientTable.pageCount, 2);
-  EXPECT_EQ(coefficientTable.pages[0], coefficientImage);
-  EXPECT_EQ(coefficientTable.pages[1], coefficientImage + 64);
-  EXPECT_EQ(coefficientsLoaded.load(), 0) << "the reader alone never marks a file loaded";
+// The reader keeps nothing of its own: each read fills the image it is
+// given and no other, so that a station's devices can each have their own.
+TEST_F(CoefficientFile, EachReadFillsOnlyTheImageItIsGiven) {
+  CoefficientImage first{};
+  CoefficientImage second{};
+  second.fill(0xA5);
+  const CoefficientImage untouched = second;
+  ASSERT_EQ(ReadCoefficientFile(Write("ones.koeff", Lines(28, "1", "\n")).c_str(), &first), 0);
+  EXPECT_EQ(second, untouched);
+  ASSERT_EQ(ReadCoefficientFile(Write("twos.koeff", Lines(28, "2", "\n")).c_str(), &second), 0);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first[0], 0x7F) << "1.0 is still the first image's";
+  EXPECT_EQ(ReadCoefficientFile(Write("short.koeff", Numbered(27, "\n")).c_str(), &first), -5);
+  EXPECT_EQ(first[0], 0x7F) << "a refused read leaves its image as it was";
 }
 
 TEST_F(CoefficientFile, AcceptsBothLineEndsAndAMissingLastOne) {
@@ -87,21 +87,21 @@ TEST_F(CoefficientFile, AcceptsBothLineEndsAndAMissingLastOne) {
       Numbered(27, "\r\n") + "28\r",
   };
   for (const std::string& text : texts) {
-    std::memset(coefficientImage, 0, coefficientImageSize);
+    std::memset(testImage, 0, coefficientImageSize);
     int badLine = -1;
-    ASSERT_EQ(ReadCoefficientFile(Write("c.koeff", text).c_str(), &badLine), 0);
+    ASSERT_EQ(ReadIntoTestImage(Write("c.koeff", text).c_str(), &badLine), 0);
     EXPECT_EQ(badLine, 0);
     for (int n = 1; n <= 28; ++n) ExpectValue(n, static_cast<float>(n));
-    for (int i = fillerOffset; i < coefficientImageSize; ++i) EXPECT_EQ(coefficientImage[i], 0xFF);
+    for (int i = fillerOffset; i < coefficientImageSize; ++i) EXPECT_EQ(testImage[i], 0xFF);
   }
 }
 
 TEST_F(CoefficientFile, TwentyEightOnesGiveTheDocumentedImage) {
-  ASSERT_EQ(ReadCoefficientFile(Write("ones.koeff", Lines(28, "1.0", "\n")).c_str()), 0);
+  ASSERT_EQ(ReadIntoTestImage(Write("ones.koeff", Lines(28, "1.0", "\n")).c_str()), 0);
   std::vector<uint8_t> expected;
   for (int n = 0; n < 28; ++n) expected.insert(expected.end(), {0x7F, 0x00, 0x00, 0x00});
   expected.insert(expected.end(), 16, 0xFF);
-  EXPECT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), expected);
+  EXPECT_EQ(std::vector<uint8_t>(testImage, testImage + 128), expected);
 }
 
 TEST_F(CoefficientFile, ValuesAreReadAsDecimalNumbers) {
@@ -124,7 +124,7 @@ TEST_F(CoefficientFile, ValuesAreReadAsDecimalNumbers) {
   for (const Case& c : cases) {
     // Put the case on line 17, the first of the second page.
     const std::string text = Lines(16, "0", "\n") + c.line + "\n" + Lines(11, "0", "\n");
-    ASSERT_EQ(ReadCoefficientFile(Write("v.koeff", text).c_str()), 0) << c.line.substr(0, 40);
+    ASSERT_EQ(ReadIntoTestImage(Write("v.koeff", text).c_str()), 0) << c.line.substr(0, 40);
     ExpectBytes(17, c.bytes);
   }
 }
@@ -135,7 +135,7 @@ TEST_F(CoefficientFile, NumbersLongerThanAReadChunkAreReadWhole) {
   const std::string zeros(10000, '0');
   const std::string text = "0." + zeros + "125e10001\n" + zeros + "3" + zeros + "e-10000\n" +
                            "0." + zeros + "1\n" + Lines(25, "1", "\n");
-  ASSERT_EQ(ReadCoefficientFile(Write("wide.koeff", text).c_str()), 0);
+  ASSERT_EQ(ReadIntoTestImage(Write("wide.koeff", text).c_str()), 0);
   ExpectValue(1, 1.25f);
   ExpectValue(2, 3.0f);
   ExpectValue(3, 0.0f);
@@ -145,7 +145,7 @@ TEST_F(CoefficientFile, ANulInsideALineEndsItsText) {
   const std::string text = std::string("3\0" "7", 3) + "\n" + std::string("\0" "5", 2) + "\n" +
                            Lines(26, "1", "\n");
   int badLine = 0;
-  EXPECT_EQ(ReadCoefficientFile(Write("nul.koeff", text).c_str(), &badLine), -3);
+  EXPECT_EQ(ReadIntoTestImage(Write("nul.koeff", text).c_str(), &badLine), -3);
   EXPECT_EQ(badLine, 2);
 }
 
@@ -156,7 +156,7 @@ TEST_F(CoefficientFile, ALineWithoutANumberIsRejectedAndTheImageKept) {
   for (const char* line : lines) {
     const std::string text = Numbered(11, "\n") + line + "\n" + Numbered(16, "\n");
     int badLine = 0;
-    EXPECT_EQ(ReadCoefficientFile(Write("bad.koeff", text).c_str(), &badLine), -3) << line;
+    EXPECT_EQ(ReadIntoTestImage(Write("bad.koeff", text).c_str(), &badLine), -3) << line;
     EXPECT_EQ(badLine, 12) << line;
     EXPECT_TRUE(ImageIsKnown()) << line;
   }
@@ -180,19 +180,18 @@ TEST_F(CoefficientFile, WrongLineCountsAreRejectedAndTheImageKept) {
   LoadKnownImage();
   for (const Case& c : cases) {
     int badLine = -1;
-    EXPECT_EQ(ReadCoefficientFile(Write("n.koeff", c.text).c_str(), &badLine), c.result);
+    EXPECT_EQ(ReadIntoTestImage(Write("n.koeff", c.text).c_str(), &badLine), c.result);
     EXPECT_EQ(badLine, c.badLine);
     EXPECT_TRUE(ImageIsKnown()) << "result " << c.result;
-    EXPECT_EQ(coefficientTable.pages[0], coefficientImage);
   }
 }
 
 TEST_F(CoefficientFile, WhatCannotBeOpenedIsMinusOne) {
   LoadKnownImage();
-  EXPECT_EQ(ReadCoefficientFile((directory + "/missing.koeff").c_str()), -1);
-  EXPECT_EQ(ReadCoefficientFile(""), -1);  // the chooser's value after Cancel
-  EXPECT_EQ(ReadCoefficientFile(nullptr), -1);
-  EXPECT_EQ(ReadCoefficientFile(directory.c_str()), -1);
+  EXPECT_EQ(ReadIntoTestImage((directory + "/missing.koeff").c_str()), -1);
+  EXPECT_EQ(ReadIntoTestImage(""), -1);  // the chooser's value after Cancel
+  EXPECT_EQ(ReadIntoTestImage(nullptr), -1);
+  EXPECT_EQ(ReadIntoTestImage(directory.c_str()), -1);
   EXPECT_TRUE(ImageIsKnown());
 }
 
@@ -200,7 +199,7 @@ TEST_F(CoefficientFile, AFileThatFailsWhileBeingReadIsMinusOne) {
   // Reading a process's own memory at address 0 fails with an I/O error.
   if (access("/proc/self/mem", R_OK) != 0) GTEST_SKIP() << "no /proc/self/mem";
   LoadKnownImage();
-  EXPECT_EQ(ReadCoefficientFile("/proc/self/mem"), -1);
+  EXPECT_EQ(ReadIntoTestImage("/proc/self/mem"), -1);
   EXPECT_TRUE(ImageIsKnown());
 }
 
@@ -208,10 +207,10 @@ TEST_F(CoefficientFile, LongLinesAreJudgedByTheirStart) {
   const std::string blanks(100000, ' ');
   const std::string junk(100000, 'z');
   const std::string text = blanks + "2.5" + junk + "\n" + Lines(26, "1", "\r\n") + "4" + junk;
-  ASSERT_EQ(ReadCoefficientFile(Write("wide.koeff", text).c_str()), 0);
+  ASSERT_EQ(ReadIntoTestImage(Write("wide.koeff", text).c_str()), 0);
   ExpectValue(1, 2.5f);
   ExpectValue(28, 4.0f);
-  ASSERT_EQ(ReadCoefficientFile(Write("digits.koeff", std::string(5000, '7') + "\n" +
+  ASSERT_EQ(ReadIntoTestImage(Write("digits.koeff", std::string(5000, '7') + "\n" +
                                                           Lines(27, "1", "\n")).c_str()),
             0);
   ExpectBytes(1, {0xFF, 0x00, 0x00, 0x00});  // overflow, as sscanf gives it
@@ -238,8 +237,8 @@ TEST_F(CoefficientFile, AgreesWithStrtofOnGeneratedFiles) {
       expected.insert(expected.end(), bytes.bytes, bytes.bytes + 4);
     }
     expected.insert(expected.end(), 16, 0xFF);
-    ASSERT_EQ(ReadCoefficientFile(Write("random.koeff", text).c_str()), 0) << text;
-    ASSERT_EQ(std::vector<uint8_t>(coefficientImage, coefficientImage + 128), expected) << text;
+    ASSERT_EQ(ReadIntoTestImage(Write("random.koeff", text).c_str()), 0) << text;
+    ASSERT_EQ(std::vector<uint8_t>(testImage, testImage + 128), expected) << text;
   }
 }
 
@@ -260,15 +259,15 @@ TEST_F(CoefficientFile, AHugeFileCostsNoMemory) {
   ASSERT_EQ(truncate(extra.c_str(), hugeSize), 0);
 
   const long before = PeakResidentKilobytes();
-  EXPECT_EQ(ReadCoefficientFile(tail.c_str()), 0);
-  EXPECT_EQ(ReadCoefficientFile(extra.c_str()), -4);
+  EXPECT_EQ(ReadIntoTestImage(tail.c_str()), 0);
+  EXPECT_EQ(ReadIntoTestImage(extra.c_str()), -4);
   EXPECT_LT(PeakResidentKilobytes() - before, allowedGrowthKilobytes);
 }
 
 TEST_F(CoefficientFile, AnEndlessDeviceIsJudgedByItsFirstLine) {
   if (access("/dev/zero", R_OK) != 0) GTEST_SKIP() << "no /dev/zero";
   int badLine = 0;
-  EXPECT_EQ(ReadCoefficientFile("/dev/zero", &badLine), -3);
+  EXPECT_EQ(ReadIntoTestImage("/dev/zero", &badLine), -3);
   EXPECT_EQ(badLine, 1);
 }
 
@@ -301,12 +300,12 @@ TEST_F(CommaLocale, DoesNotChangeHowNumbersAreRead) {
   ASSERT_EQ(library, 1.5f) << "the locale is not in effect";
 
   const std::string text = "1.5\n-0.25e1\n" + Lines(26, "0", "\n");
-  ASSERT_EQ(ReadCoefficientFile(Write("point.koeff", text).c_str()), 0);
+  ASSERT_EQ(ReadIntoTestImage(Write("point.koeff", text).c_str()), 0);
   ExpectBytes(1, {0x7F, 0x40, 0x00, 0x00});
   ExpectBytes(2, {0x80, 0xA0, 0x00, 0x00});
   // The locale's own decimal comma is refused as everywhere else.
   int badLine = 0;
-  EXPECT_EQ(ReadCoefficientFile(Write("comma.koeff", "1,5\n" + Lines(27, "0", "\n")).c_str(),
+  EXPECT_EQ(ReadIntoTestImage(Write("comma.koeff", "1,5\n" + Lines(27, "0", "\n")).c_str(),
                                 &badLine),
             -3);
   EXPECT_EQ(badLine, 1);

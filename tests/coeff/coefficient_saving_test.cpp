@@ -25,6 +25,7 @@
 #include "coeff/file_output.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
+#include "tests/support/coefficient_reads.h"
 
 namespace {
 
@@ -148,9 +149,9 @@ TEST_F(CoefficientSaving, FileReadsBackToTheImageAndReplacesOnlyWhenAsked) {
   ASSERT_EQ(report.result, SaveResult::saved) << report.reason;
   EXPECT_TRUE(report.fillerNotErased);
   EXPECT_EQ(FileText(path).substr(0, 12), "0.1\n0.2\n0.3\n");
-  ASSERT_EQ(ReadCoefficientFile(path.c_str()), coefficientFileOk);
+  ASSERT_EQ(ReadIntoTestImage(path.c_str()), coefficientFileOk);
   image[120] = 0xFF;
-  EXPECT_EQ(std::memcmp(coefficientImage, image, sizeof image), 0);
+  EXPECT_EQ(std::memcmp(testImage, image, sizeof image), 0);
 
   std::ofstream(path) << "old";
   report = SaveCoefficientFile(image, path.c_str(), false);

@@ -58,7 +58,13 @@ class BootLinkTest : public ::testing::Test, protected Scripted {};
 TEST_F(BootLinkTest, QueryIsEncodedOnceAtConstruction) {
   EXPECT_EQ(link.queryLength, 6);
   EXPECT_EQ(Bytes(link.query, link.query + 6), queryEcho);
-  EXPECT_EQ(link.noContact, 0);
+  // Marked after construction: a query encoded anew for each attempt would
+  // send the pristine frame instead of the marked one.
+  link.query[1] ^= 0x01;
+  const Bytes marked(link.query, link.query + link.queryLength);
+  EXPECT_EQ(link.Sync(), syncSilent);
+  ASSERT_EQ(line.writes.size(), static_cast<size_t>(syncAttempts));
+  for (const Bytes& sent : line.writes) EXPECT_EQ(sent, marked);
 }
 
 TEST_F(BootLinkTest, SyncAnsweredAtFirstAttempt) {
@@ -200,8 +206,12 @@ TEST_F(BootLinkTest, AnswerArrivingInPiecesIsDecodedAgainUntilComplete) {
 }
 
 TEST_F(BootLinkTest, StrayByteAheadOfTheEchoShiftsTheAnswer) {
+  Scripted inPlace;
+  inPlace.line.reads = {Concat({Frame(3, 64, 0x2040), eraseAck})};
+  EXPECT_EQ(inPlace.link.ErasePage(0x2040), 0) << "the same bytes without the stray one answer";
   line.reads = {Concat({{0x00}, Frame(3, 64, 0x2040), eraseAck})};
   EXPECT_EQ(link.ErasePage(0x2040), -1);
+  EXPECT_EQ(link.last.reply, Reply::garbage) << "shifted by one, the echo is not where it must be";
 }
 
 TEST_F(BootLinkTest, ReadPageNeedsSixtyNinePayloadBytes) {

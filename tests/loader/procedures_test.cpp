@@ -77,7 +77,7 @@ TEST(LoadFirmware, SilentDeviceGetsTenContactAttemptsAndOneLine) {
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
   EXPECT_EQ(device.Frames(SimCommand::select).size(), 10u);
   EXPECT_EQ(device.Frames(SimCommand::query).size(), 110u);
-  EXPECT_EQ(device.link.noContact, 0) << "only the coefficient write flags a lost contact";
+  EXPECT_FALSE(device.run.contacted) << "the device never answered";
 }
 
 TEST(LoadFirmware, ContactAtTheThirdAttemptLeavesNoTrace) {
@@ -145,12 +145,12 @@ TEST(ResetCoefficients, WritesExactlyTheDefaultBytes) {
   }
 }
 
-TEST(ResetCoefficients, SilentDeviceLeavesNoContactClear) {
+TEST(ResetCoefficients, SilentDeviceClearsAnEarlierJobsContact) {
   SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.silent = true; })));
-  device.link.noContact = 1;
+  device.run.contacted = true;
   EXPECT_EQ(ResetCoefficients(device.run, BuiltInFirmwareTables()), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
-  EXPECT_EQ(device.link.noContact, 0);
+  EXPECT_FALSE(device.run.contacted);
 }
 
 TEST(WriteCoefficients, WritesAndVerifiesEvenAnAllZeroImage) {
@@ -162,15 +162,15 @@ TEST(WriteCoefficients, WritesAndVerifiesEvenAnAllZeroImage) {
   EXPECT_EQ(device.Frames(SimCommand::read).size(), 2u);
   const std::vector<uint8_t> memory = device.simulator.Memory(1);
   EXPECT_TRUE(std::equal(zeros.bytes, zeros.bytes + 128, memory.begin() + 0x7000));
-  EXPECT_EQ(device.link.noContact, 0);
+  EXPECT_TRUE(device.run.contacted);
 }
 
-TEST(WriteCoefficients, SilentDeviceFlagsNoContact) {
+TEST(WriteCoefficients, SilentDeviceIsNeverContacted) {
   SimulatedDevice device(Unpaced(Faults([](SimFaults& f) { f.silent = true; })));
   const CoefficientImage image(0x11);
   EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::noAnswer);
   EXPECT_EQ(device.log, Lines{"@C1Не отвечает."});
-  EXPECT_EQ(device.link.noContact, 1);
+  EXPECT_FALSE(device.run.contacted);
 }
 
 TEST(WriteCoefficients, FailedVerificationStillCountsAsContact) {
@@ -179,7 +179,7 @@ TEST(WriteCoefficients, FailedVerificationStillCountsAsContact) {
   const CoefficientImage image(0x11);
   EXPECT_EQ(WriteCoefficients(device.run, image.table), Outcome::failed);
   EXPECT_EQ(device.log, coefficientsNotVerified);
-  EXPECT_EQ(device.link.noContact, 0);
+  EXPECT_TRUE(device.run.contacted);
 }
 
 TEST(WriteCoefficients, PausesBeforeTheSyncAfterTheNullCommandUnlikeTheReset) {
@@ -226,7 +226,7 @@ TEST(StartApplication, ALineThatDiesAfterLaunchIsNoAnswer) {
   EXPECT_EQ(Lines(device.log.end() - 2, device.log.end()),
             (Lines{"@C4Проверка прошла.", "@C1Не отвечает."}));
   EXPECT_EQ(device.Frames(SimCommand::launch).size(), 1u) << "the dead line hears no more";
-  EXPECT_EQ(device.link.noContact, 0);
+  EXPECT_TRUE(device.run.contacted);
 }
 
 // The Sync after each Launch as the line answers it: nothing at all is a dead
@@ -251,7 +251,9 @@ TEST(StartApplication, TheLastSyncDecidesTheLine) {
     BootLink link(nullptr);
     line.Attach(link);
     RunContext run(link);
-    run.reports.log = [&](const char* text) { logged.push_back(text); };
+    run.reports.log = [&](LineKind kind, const char* text) {
+      logged.push_back(LoggedLine(kind, text));
+    };
     for (int i = 0; i < launchAttempts * syncAttempts; ++i) line.reads.push_back(c.reply);
     EXPECT_EQ(StartApplication(run), c.outcome) << c.name;
     EXPECT_EQ(logged, c.log) << c.name;
@@ -302,19 +304,33 @@ void RequestStopAtPause(int) {
 TEST(StartApplication, AStopEndsItBeforeTheNextLaunch) {
   const SimOptions options = Unpaced(Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
   SimulatedDevice device(options);
-  device.run.reports.log = [&](const char* line) {
-    if (std::string(line) == "@C4Проверка прошла.") device.run.stopRequested = true;
+  device.run.reports.log = [&](LineKind kind, const char* text) {
+    if (LoggedLine(kind, text) == "@C4Проверка прошла.") device.run.stopRequested = true;
   };
   EXPECT_EQ(LoadFirmware(device.run, BuiltInFirmwareTables()), Outcome::stopped);
   EXPECT_TRUE(device.Frames(SimCommand::launch).empty());
 
   // Between two rounds: the pause after the first Launch asks for the stop.
   SimulatedDevice again(options);
-  ASSERT_EQ(MakeContact(again.run), 0);
+  ASSERT_EQ(MakeContact(again.run), StepResult::done);
   stopAtPause = &again.run;
   again.run.link.pauseFunction = RequestStopAtPause;
   EXPECT_EQ(StartApplication(again.run), Outcome::stopped);
   EXPECT_EQ(again.Frames(SimCommand::launch).size(), 1u);
+  stopAtPause = nullptr;
+}
+
+// A started application only echoes the query, which then tries eleven
+// times: a stop asked for meanwhile ends the query after its first try.
+TEST(StartApplication, AStopCutsThePresenceQueryShort) {
+  SimulatedDevice device(SimulatedDevice::Unpaced());
+  ASSERT_EQ(MakeContact(device.run), StepResult::done);
+  device.simulator.ClearTranscript();
+  stopAtPause = &device.run;
+  device.run.link.pauseFunction = RequestStopAtPause;
+  EXPECT_EQ(StartApplication(device.run), Outcome::stopped);
+  EXPECT_EQ(device.Frames(SimCommand::launch).size(), 1u);
+  EXPECT_EQ(device.Frames(SimCommand::query).size(), 1u) << "not all of its attempts";
   stopAtPause = nullptr;
 }
 

@@ -132,8 +132,10 @@ TEST(CoefficientRoundTrip, WriteSaveWriteGivesTheSameBytesForAThousandImages) {
     ASSERT_EQ(saved.result, SaveResult::saved) << saved.reason;
     // Wipe the pages so that the second write has to bring every byte back.
     for (int i = 0; i < 128; ++i) line.model.memory[0][0x7000 + i] = 0x00;
-    ASSERT_EQ(ReadCoefficientFile(path.c_str()), coefficientFileOk);
-    ASSERT_EQ(WriteCoefficients(line.run, coefficientTable), Outcome::started);
+    CoefficientImage fromFile{};
+    ASSERT_EQ(ReadCoefficientFile(path.c_str(), &fromFile), coefficientFileOk);
+    const CoefficientPages pages(fromFile.data());
+    ASSERT_EQ(WriteCoefficients(line.run, pages.table), Outcome::started);
 
     ASSERT_EQ(std::memcmp(line.model.memory[0].data() + 0x7000, original, 128), 0)
         << "round " << round;

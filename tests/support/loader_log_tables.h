@@ -1,11 +1,18 @@
-// The log lines each job writes when it goes as planned, colour codes
-// included: the procedures' own and the window's log both hold them so.
+// The log lines each job writes when it goes as planned, each written as the
+// window's log holds it: "@C4" before progress, "@C1" before a failure.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "loader/report.h"
+
 using Lines = std::vector<std::string>;
+
+// A procedure's (kind, text) in the tables' notation.
+inline std::string LoggedLine(LineKind kind, const char* text) {
+  return (kind == LineKind::failure ? "@C1" : "@C4") + std::string(text);
+}
 
 inline const Lines firmwareLoaded = {
     "@C4Контроллер 1 - запись",   "@C4Контроллер 2 - запись",   "@C4Контроллер 3 - запись",

@@ -1,5 +1,7 @@
 #include "tests/support/model_line.h"
 
+#include "tests/support/loader_log_tables.h"
+
 namespace {
 
 void SkipPause(int) {}
@@ -9,7 +11,9 @@ void SkipPause(int) {}
 ModelLine::ModelLine(const SimOptions& options) {
   InitDeviceModel(&model, options);
   link.pauseFunction = SkipPause;
-  run.reports.log = [this](const char* line) { log.emplace_back(line); };
+  run.reports.log = [this](LineKind kind, const char* text) {
+    log.push_back(LoggedLine(kind, text));
+  };
 }
 
 int ModelLine::FramesReceived(SimCommand kind) const {

@@ -21,7 +21,7 @@ class ModelLine : public SerialLine {
   DeviceModel model;
   BootLink link{this};
   RunContext run{link};
-  std::vector<std::string> log;  // the procedures' lines, prefixes included
+  std::vector<std::string> log;  // the procedures' lines, as LoggedLine writes them
 
   int FramesReceived(SimCommand kind) const;
 

@@ -1,5 +1,7 @@
 #include "tests/support/simulated_device.h"
 
+#include "tests/support/loader_log_tables.h"
+
 SimOptions SimulatedDevice::Unpaced() {
   SimOptions options;
   options.baud = 0;
@@ -7,7 +9,9 @@ SimOptions SimulatedDevice::Unpaced() {
 }
 
 SimulatedDevice::SimulatedDevice(const SimOptions& options) : simulator(options) {
-  run.reports.log = [this](const char* line) { log.emplace_back(line); };
+  run.reports.log = [this](LineKind kind, const char* text) {
+    log.push_back(LoggedLine(kind, text));
+  };
   port.OpenDevice(simulator.DevicePath().c_str());
 }
 

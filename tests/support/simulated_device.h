@@ -23,7 +23,7 @@ class SimulatedDevice {
   ComPort port;
   BootLink link{&port};
   RunContext run{link};
-  std::vector<std::string> log;  // lines as logged, prefixes included
+  std::vector<std::string> log;  // the lines logged, as LoggedLine writes them
 
   // Frames of one kind, in the order received.
   std::vector<SimFrame> Frames(SimCommand kind) const;

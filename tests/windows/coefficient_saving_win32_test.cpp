@@ -13,6 +13,7 @@
 #include "coeff/coefficient_saving.h"
 #include "coeff/device_float.h"
 #include "tests/windows/win32_files.h"
+#include "tests/support/coefficient_reads.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ TEST(CoefficientSavingOnWindows, CrLfCyrillicNameNoReplaceAndReadBack) {
   const SaveReport saved = SaveCoefficientFile(image, path.c_str(), false);
   ASSERT_EQ(saved.result, SaveResult::saved) << saved.reason;
   EXPECT_EQ(TextOf(path).substr(0, 15), "0.1\r\n-0.0\r\n3e-4");
-  ASSERT_EQ(ReadCoefficientFile(path.c_str()), coefficientFileOk);
-  EXPECT_EQ(std::memcmp(coefficientImage, image, sizeof image), 0);
+  ASSERT_EQ(ReadIntoTestImage(path.c_str()), coefficientFileOk);
+  EXPECT_EQ(std::memcmp(testImage, image, sizeof image), 0);
 
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), false).result, SaveResult::exists);
   EXPECT_EQ(SaveCoefficientFile(image, path.c_str(), true).result, SaveResult::saved);

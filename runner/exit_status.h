@@ -2,7 +2,7 @@
 // and what the job record's exit column says for the window's jobs too.
 #pragma once
 
-#include "loader/procedures.h"
+#include "runner/job_outcome.h"
 
 constexpr int exitStarted = 0;           // verified, and the application started
 constexpr int exitFailed = 1;            // "Ошибка!!!."
@@ -14,4 +14,4 @@ constexpr int exitRecordUnavailable = 6; // the job record cannot be opened or w
 constexpr int exitUsage = 64;            // the command line is wrong
 constexpr int exitInterrupted = 130;     // stopped by Ctrl-C between two steps
 
-int ExitStatusOf(Outcome outcome);
+int ExitStatusOf(JobOutcome outcome);

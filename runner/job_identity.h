@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "coeff/coefficient_file.h"
 #include "loader/procedures.h"
 
 // SHA-256 in hex of the present pages of controllers 1, 2 and 3, in that
 // order and by address, 64 bytes each.
 std::string FirmwareSha256(const FirmwareTables& tables);
 
-// SHA-256 in hex of a coefficient image's 128 bytes as the table of its
-// two pages holds them (base is the address of the table's entry 0).
+// SHA-256 in hex of the coefficient pages as the table of controller 1's
+// firmware holds them (the reset's built-in defaults) ...
 std::string CoefficientsSha256(const PageTable& table, uint32_t base);
+// ... and of the 128 bytes of a coefficient file's image.
+std::string CoefficientsSha256(const CoefficientImage& image);

@@ -1,9 +1,8 @@
-#include "record/job_identity.h"
+#include "runner/job_identity.h"
 
 #include <vector>
 
 #include "link/boot_link.h"
-#include "firmware/firmware_images.h"
 #include "record/sha256.h"
 
 namespace {
@@ -35,4 +34,8 @@ std::string CoefficientsSha256(const PageTable& table, uint32_t base) {
   std::vector<uint8_t> bytes;
   AppendPages(table, coefficientPagesStart, coefficientPagesEnd, base, &bytes);
   return Sha256Hex(bytes.data(), bytes.size());
+}
+
+std::string CoefficientsSha256(const CoefficientImage& image) {
+  return Sha256Hex(image.data(), image.size());
 }

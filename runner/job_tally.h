@@ -9,7 +9,7 @@
 struct JobTally {
   int pagesWritten = 0;
   int pagesVerified = 0;
-  std::string lastLine;  // without its colour prefix
+  std::string lastLine;
 };
 
 // While it lives, the sinks count into the tally before passing each report
@@ -25,6 +25,3 @@ class TalliedReports {
   ReportSinks* sinks;
   ReportSinks before;
 };
-
-// A log line without its "@C1" or "@C4".
-std::string WithoutColourPrefix(const char* line);

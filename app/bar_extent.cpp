@@ -1,4 +1,4 @@
-#include "app/page_progress.h"
+#include "app/bar_extent.h"
 
 #include <algorithm>
 
@@ -7,14 +7,6 @@ namespace {
 int Clamped(int done, int total) { return std::max(0, std::min(done, total)); }
 
 }  // namespace
-
-void CountPage(PageProgress* progress, PageWork work) {
-  if (work == PageWork::written) {
-    ++progress->written;
-  } else {
-    ++progress->verified;
-  }
-}
 
 BarExtent BarExtentOf(const PageProgress& progress, int width) {
   const int total = progress.toWrite + progress.toVerify;

@@ -1,0 +1,34 @@
+#include "runner/job_kind.h"
+
+namespace {
+
+struct KindName {
+  JobKind kind;
+  const char* name;
+};
+
+constexpr KindName kindNames[] = {
+    {JobKind::firmware, "firmware"}, {JobKind::write, "write"},
+    {JobKind::reset, "reset"},       {JobKind::verify, "verify"},
+    {JobKind::saveCoefficients, "save-coefficients"},
+};
+
+}  // namespace
+
+const char* JobKindName(JobKind kind) {
+  for (const KindName& entry : kindNames) {
+    if (entry.kind == kind) return entry.name;
+  }
+  return "";
+}
+
+std::optional<JobKind> JobKindNamed(const std::string& word) {
+  for (const KindName& entry : kindNames) {
+    if (word == entry.name) return entry.kind;
+  }
+  return std::nullopt;
+}
+
+bool ReadsOnly(JobKind kind) {
+  return kind == JobKind::verify || kind == JobKind::saveCoefficients;
+}

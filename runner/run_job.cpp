@@ -1,0 +1,88 @@
+#include "runner/run_job.h"
+
+#include "link/printable_text.h"
+#include "runner/exit_status.h"
+#include "runner/job_tally.h"
+
+namespace {
+
+constexpr int deviceNameSize = 256;
+
+// Returns 0, or -1 with what the operator is told in *problem.
+int OpenPort(ComPort& com, const std::string& device, std::string* problem) {
+  const bool digit = IsPortDigit(device);
+  if ((digit ? com.Open(device[0]) : com.OpenDevice(device.c_str())) == 0) return 0;
+  std::string shown = device;
+  if (digit) {
+    char name[deviceNameSize];
+    PortDeviceName(device[0], name, sizeof name);
+    shown += std::string(" (") + name + ")";
+  }
+  *problem = "порт " + PrintableText(shown) + " не открылся: " + PortErrorText(com.LastError());
+  return -1;
+}
+
+Outcome RunProcedure(const Job& job, RunContext& run, JobResult& result) {
+  switch (job.kind) {
+    case JobKind::firmware:
+      return LoadFirmware(run, job.firmware);
+    case JobKind::write: {
+      // A write without an image would send nothing meaningful: refused
+      // before, by the front end; here it fails rather than sending.
+      if (!job.coefficients) return Outcome::failed;
+      const CoefficientPages pages(job.coefficients->data());
+      return WriteCoefficients(run, pages.table);
+    }
+    case JobKind::reset:
+      return ResetCoefficients(run, job.firmware);
+    case JobKind::verify:
+      return VerifyFirmware(run, job.firmware);
+    case JobKind::saveCoefficients:
+      return ReadCoefficients(run, result.read.data());
+  }
+  return Outcome::failed;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void Finish(JobResult& result, JobOutcome outcome) {
+  result.outcome = outcome;
+  result.status = ExitStatusOf(outcome);
+}
+
+}  // namespace
+
+JobResult NotRun(const Job& job, const JobPort& port, JobOutcome outcome) {
+  JobResult result;
+  result.port = port.given;
+  result.kind = job.kind;
+  result.started = std::chrono::system_clock::now();
+  Finish(result, outcome);
+  return result;
+}
+
+JobResult RunJob(const Job& job, const JobPort& port, ComPort& com, RunContext& run) {
+  const auto start = std::chrono::steady_clock::now();
+  JobResult result = NotRun(job, port, JobOutcome::portNotOpened);
+  if (OpenPort(com, port.device, &result.failure) != 0) {
+    result.seconds = SecondsSince(start);
+    return result;
+  }
+  JobTally tally;
+  Outcome outcome;
+  {
+    TalliedReports tallied(&run.reports, &tally);
+    outcome = RunProcedure(job, run, result);
+  }
+  com.Close();
+  Finish(result, JobOutcomeOf(outcome));
+  result.seconds = SecondsSince(start);
+  result.pagesWritten = tally.pagesWritten;
+  result.pagesVerified = tally.pagesVerified;
+  result.lastLine = tally.lastLine;
+  result.failure = outcome == Outcome::failed ? DescribeFailure(run.failure) : "";
+  result.reachedDevice = run.contacted;
+  return result;
+}
