@@ -11,6 +11,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "coeff/coefficient_file.h"
 #include "firmware/firmware_images.h"
 #include "runner/job_identity.h"
 #include "record/job_record.h"
@@ -297,6 +298,68 @@ TEST_F(Station, ARejectedFileIsSaidOnceAndEveryDeviceKeepsItsLineAndRow) {
     EXPECT_EQ(rows[ports[i]][0][outcome], "fileRejected");
     EXPECT_EQ(rows[ports[i]][0][coefficientsFile], file);
     EXPECT_TRUE(devices[i]->Transcript().empty());
+  }
+}
+
+// Each ВЕЛТ has coefficients of its own: a file per port, in the ports'
+// order, each device written with its own and recorded with its own.
+class StationFiles : public Station {
+ protected:
+  // Three files of 28 equal values, a different value in each.
+  void WriteFiles(const std::vector<std::string>& values) {
+    for (const std::string& value : values) {
+      files.push_back(folder / ("c" + value + ".koeff"));
+      std::string text;
+      for (int n = 0; n < coefficientCount; ++n) text += value + "\n";
+      FILE* file = std::fopen(files.back().c_str(), "w");
+      std::fputs(text.c_str(), file);
+      std::fclose(file);
+    }
+  }
+  std::vector<std::string> files;
+};
+
+TEST_F(StationFiles, EachDeviceGetsTheFileGivenInItsPlace) {
+  Start({{}, {}, {}});
+  WriteFiles({"1.5", "-2", "0.25"});
+  const std::string record = folder / "jobs.csv";
+  std::vector<std::string> arguments = With({"--record", record, "write"});
+  arguments.insert(arguments.end(), files.begin(), files.end());
+  const FlashRun run = RunFlash(arguments);
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::map<std::string, std::vector<Fields>> rows = RecordRows(record);
+  for (size_t i = 0; i < ports.size(); ++i) {
+    CoefficientImage image{};
+    ASSERT_EQ(ReadCoefficientFile(files[i].c_str(), &image), coefficientFileOk);
+    const std::vector<uint8_t> memory = devices[i]->Memory(1);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), memory.begin() + coefficientPagesStart))
+        << "device " << i << " holds " << files[i];
+    ASSERT_EQ(rows[ports[i]].size(), 1u);
+    EXPECT_EQ(rows[ports[i]][0][coefficientsFile], files[i]);
+    EXPECT_EQ(rows[ports[i]][0][coefficientsSha], CoefficientsSha256(image));
+  }
+}
+
+// Every file is judged before any port is opened: one bad file of three
+// sends nothing to any device, and each row still names its own file.
+TEST_F(StationFiles, OneRejectedFileOfThreeSendsNothingAnywhere) {
+  Start({{}, {}, {}});
+  WriteFiles({"1", "2", "3"});
+  std::fclose(std::fopen(files[1].c_str(), "w"));  // emptied
+  const std::string record = folder / "jobs.csv";
+  std::vector<std::string> arguments = With({"--record", record, "write"});
+  arguments.insert(arguments.end(), files.begin(), files.end());
+  const FlashRun run = RunFlash(arguments);
+  EXPECT_EQ(run.status, 5);
+  EXPECT_EQ(Lines(run.err),
+            LogLines{"velt-flash: файл коэффициентов " + files[1] + " отклонён: файл пуст"});
+  std::map<std::string, std::vector<Fields>> rows = RecordRows(record);
+  for (size_t i = 0; i < ports.size(); ++i) {
+    EXPECT_TRUE(devices[i]->Transcript().empty()) << "device " << i;
+    ASSERT_EQ(rows[ports[i]].size(), 1u);
+    EXPECT_EQ(rows[ports[i]][0][outcome], "fileRejected");
+    EXPECT_EQ(rows[ports[i]][0][exitStatus], "5");
+    EXPECT_EQ(rows[ports[i]][0][coefficientsFile], files[i]);
   }
 }
 
