@@ -32,9 +32,15 @@ TEST_F(WindowAboutTest, ShowsItsTextAndIsBuiltOnlyOnce) {
   Fl_Window* first = aboutWindow;
   EXPECT_TRUE(aboutWindow->shown());
   EXPECT_STREQ(aboutWindow->label(), "О программе");
-  EXPECT_EQ(aboutWindow->w(), 280);
-  EXPECT_EQ(aboutWindow->h(), 132);
   EXPECT_TRUE(aboutWindow->non_modal());
+  // Shown whole: nothing of it lies outside the window.
+  for (int i = 0; i < aboutWindow->children(); ++i) {
+    const Fl_Widget* child = aboutWindow->child(i);
+    EXPECT_GE(child->x(), 0) << i;
+    EXPECT_GE(child->y(), 0) << i;
+    EXPECT_LE(child->x() + child->w(), aboutWindow->w()) << i;
+    EXPECT_LE(child->y() + child->h(), aboutWindow->h()) << i;
+  }
   Fl_Widget* button = ChildOfType(aboutWindow, true);
   Fl_Widget* text = ChildOfType(aboutWindow, false);
   ASSERT_NE(button, nullptr);
