@@ -94,17 +94,20 @@ int WalkFile(std::FILE* file, LineWalk& walk) {
 int ReadCoefficientFile(const char* path, CoefficientImage* image, int* badLine) {
   if (badLine != nullptr) *badLine = 0;
   if (path == nullptr) return coefficientFileUnopenable;
+  // Judged before it is opened: opening a pipe waits for a writer.
+  PathKind kind = PathKind::other;
+  if (InspectPath(path, &kind) == 0 && kind == PathKind::other) return coefficientFileNotRegular;
   std::FILE* file = OpenForReading(path);
   if (file == nullptr) return coefficientFileUnopenable;
-  bool isDirectory = false;
-  if (InspectPath(path, &isDirectory) != 0) {
+  if (InspectPath(path, &kind) != 0) {
     std::fclose(file);
     return coefficientFileNoSize;
   }
-  // Some systems open a directory for reading; it still is no file.
-  if (isDirectory) {
+  // Some systems open a directory for reading; it still is no file. What
+  // was put in the file's place meanwhile is not read either.
+  if (kind != PathKind::regular) {
     std::fclose(file);
-    return coefficientFileUnopenable;
+    return kind == PathKind::directory ? coefficientFileUnopenable : coefficientFileNotRegular;
   }
 
   LineWalk walk;

@@ -24,6 +24,8 @@ constexpr int coefficientFileTooShort = -5;
 // A number goes on after blanks, or after a comma and blanks ("1 000,5",
 // "0, 5"): taking its first digits alone would write a wrong value.
 constexpr int coefficientFileSpacedNumber = -6;
+// A pipe, a terminal or a device: reading one would wait for whoever writes.
+constexpr int coefficientFileNotRegular = -7;
 
 // Reads the file into *image. On any result but 0 the image stays as it
 // was. When `badLine` is given it receives the 1-based line at fault: the one

@@ -7,5 +7,12 @@
 // fopen(path, "rb"), or null.
 std::FILE* OpenForReading(const char* path);
 
-// 0 when the path names something, with *isDirectory set; -1 otherwise.
-int InspectPath(const char* path, bool* isDirectory);
+enum class PathKind {
+  regular,
+  directory,
+  other,  // a pipe, a terminal, a device: reading it may wait for ever
+};
+
+// 0 when the path names something, with *kind set; -1 otherwise. Never waits
+// on what the path names.
+int InspectPath(const char* path, PathKind* kind);

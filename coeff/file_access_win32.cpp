@@ -16,12 +16,14 @@ std::FILE* OpenForReading(const char* path) {
   return std::fopen(path, "rb");
 }
 
-int InspectPath(const char* path, bool* isDirectory) {
+int InspectPath(const char* path, PathKind* kind) {
   struct _stat64 info;
   std::wstring wide;
   const int result =
       WidenUtf8Path(path, wide) ? _wstat64(wide.c_str(), &info) : _stat64(path, &info);
   if (result != 0) return -1;
-  *isDirectory = (info.st_mode & _S_IFDIR) != 0;
+  if ((info.st_mode & _S_IFMT) == _S_IFREG) *kind = PathKind::regular;
+  else if ((info.st_mode & _S_IFMT) == _S_IFDIR) *kind = PathKind::directory;
+  else *kind = PathKind::other;
   return 0;
 }

@@ -9,6 +9,8 @@ std::string CoefficientFileProblem(int result, int badLine) {
       return "файл не открывается";
     case coefficientFileNoSize:
       return "не удаётся узнать размер файла";
+    case coefficientFileNotRegular:
+      return "это не обычный файл (канал, терминал или устройство)";
     case coefficientFileNotANumber:
       return "в строке " + std::to_string(badLine) + " нет числа";
     case coefficientFileSpacedNumber:

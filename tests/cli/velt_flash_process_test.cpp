@@ -1,5 +1,7 @@
 // velt-flash run as a process against the simulated device on a pty, as a
 // script or a production line runs it.
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <regex>
@@ -145,6 +147,12 @@ TEST_F(VeltFlash, ARejectedFileSendsNothingAndSaysWhy) {
   const FlashRun missing = RunFlash({"--port", Port(), "write", "/nonexistent/c.koeff"});
   EXPECT_EQ(missing.status, 5);
   EXPECT_THAT(missing.err, HasSubstr("/nonexistent/c.koeff отклонён: файл не открывается"));
+  // A pipe would hold the run until something wrote to it: refused unread.
+  const std::string pipe = folder.Path() + "/pipe.koeff";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const FlashRun piped = RunFlash({"--port", Port(), "write", pipe});
+  EXPECT_EQ(piped.status, 5);
+  EXPECT_THAT(piped.err, HasSubstr("это не обычный файл"));
   // A name is shown, never obeyed: no line break or escape reaches the terminal.
   const FlashRun strange = RunFlash({"--port", Port(), "write", "/nonexistent/a\n\x1b[2J.koeff"});
   EXPECT_EQ(strange.status, 5);
