@@ -25,6 +25,9 @@ namespace {
 const char* const portNotSelectedLine = "@C1Порт не выбран.";
 const char* const fileNotChosenLine = "@C1Файл не выбран.";
 const char* const portNotOpenedText = "Порт не соединился.";
+const char* const failedStepPrefix = "@C1Не удалось: ";
+const char* const startNotConfirmedLine =
+    "@C1Запуск не подтверждён: загрузчик всё ещё отвечает.";
 const char* const workerNotStartedLine = "@C1Ошибка!!!.";
 
 void LaunchDetachedThread(void (*worker)()) { std::thread(worker).detach(); }
@@ -101,12 +104,26 @@ void StartWorker(void (*worker)(), const Job& job) {
   }
 }
 
+namespace {
+
+// After the procedure's own lines, what they leave unsaid: the step that
+// failed and what came back, or that the application did not start.
+void ExplainEnd(const JobResult& result) {
+  if (result.outcome == JobOutcome::failed && !result.failure.empty()) {
+    WorkerSplitLogLine(std::string(failedStepPrefix) + result.failure + ".");
+  }
+  if (result.outcome == JobOutcome::startNotConfirmed) WorkerSplitLogLine(startNotConfirmedLine);
+}
+
+}  // namespace
+
 JobResult RunWindowJob(const Job& job) {
   JobResult result = RunJob(job, ChosenPort(), comPort, windowRun);
   if (result.outcome == JobOutcome::portNotOpened) {
     Log(windowRun, LineKind::failure, portNotOpenedText);
     result.lastLine = portNotOpenedText;
   }
+  ExplainEnd(result);
   return result;
 }
 

@@ -181,6 +181,7 @@ struct FailedWrite {
   void (*fault)(Simulator& device, ComPort& other);
   void (*mend)(Simulator& device, ComPort& other);
   Lines log;
+  const char* explanation;  // the window's own line after the log's, split to its width
   bool fileKept;
 };
 
@@ -198,7 +199,11 @@ TEST_P(WindowFailedWriteTest, KeepsTheFileOnlyWhenTheDeviceWasNotReached) {
 
   Press(writeCoefficientsButton);
   ASSERT_TRUE(WaitIdle());
-  EXPECT_EQ(LogLines(), write.log);
+  Lines expected = write.log;
+  if (*write.explanation != '\0') {
+    for (const std::string& part : SplitLogLine(write.explanation)) expected.push_back(part);
+  }
+  EXPECT_EQ(LogLines(), expected);
   EXPECT_TRUE(ButtonsShowIdle());
   EXPECT_EQ(coefficientsLoaded, write.fileKept);
 
@@ -223,13 +228,13 @@ INSTANTIATE_TEST_SUITE_P(
                       ASSERT_EQ(other.OpenDevice(device.DevicePath().c_str()), 0);
                     },
                     [](Simulator&, ComPort& other) { other.Close(); },
-                    {"@C1Порт не соединился."}, true},
+                    {"@C1Порт не соединился."}, "", true},
         FailedWrite{"SilentDeviceKeepsTheLoadedFile",
                     [](Simulator& device, ComPort&) {
                       device.SetFaults(Faults([](SimFaults& f) { f.silent = true; }));
                     },
                     [](Simulator& device, ComPort&) { device.SetFaults(SimFaults{}); },
-                    {"@C1Не отвечает."}, true},
+                    {"@C1Не отвечает."}, "", true},
         FailedWrite{"WriteThatFailsVerificationForgetsTheFile",
                     [](Simulator& device, ComPort&) {
                       device.SetFaults(Faults([](SimFaults& f) {
@@ -237,7 +242,18 @@ INSTANTIATE_TEST_SUITE_P(
                         f.badReadPage = coefficientPage2;
                       }));
                     },
-                    [](Simulator&, ComPort&) {}, coefficientsNotVerified, false}),
+                    [](Simulator&, ComPort&) {}, coefficientsNotVerified,
+                    "@C1Не удалось: проверка страницы 0x7040 контроллера 1: прочитано не то, "
+                    "что записано.",
+                    false},
+        FailedWrite{"StartNotConfirmedSaysSoAndUsesTheFile",
+                    [](Simulator& device, ComPort&) {
+                      device.SetFaults(Faults([](SimFaults& f) { f.ignoreLaunch = true; }));
+                    },
+                    [](Simulator& device, ComPort&) { device.SetFaults(SimFaults{}); },
+                    {"@C4Запись коэффициентов.", "@C4Коэффициенты прошились.", "@C4Проверка.",
+                     "@C4Проверка прошла."},
+                    "@C1Запуск не подтверждён: загрузчик всё ещё отвечает.", false}),
     [](const ::testing::TestParamInfo<FailedWrite>& info) { return info.param.name; });
 
 TEST_F(WindowOperationsTest, ClearingTheLogWhileAnOperationRunsEmptiesItAtOnce) {
