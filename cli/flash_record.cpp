@@ -54,7 +54,14 @@ int FlashRecord::Open(const std::string& recordPath) {
   path = recordPath;
   if (path.empty()) return 0;
   std::string reason;
-  if (file.Open(path, &reason) == 0) return 0;
+  if (file.Open(path, &reason) == 0) {
+    // The rows are the user's: say it once, and append all the same.
+    if (!file.Oddity().empty()) {
+      std::fprintf(stderr, "velt-flash: %s не похож на журнал работ (%s); строки дописываются\n",
+                   PrintableText(path).c_str(), file.Oddity().c_str());
+    }
+    return 0;
+  }
   std::fprintf(stderr, "%s\n", Unavailable(reason).c_str());
   return exitRecordUnavailable;
 }

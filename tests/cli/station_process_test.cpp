@@ -2,6 +2,9 @@
 // this test process: a station's run as a production line sees it.
 #include <sys/stat.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <regex>
@@ -258,24 +261,68 @@ TEST_F(Station, OnATerminalEachDeviceHasARowThatFitsAndStaysInPlace) {
   }
 }
 
-// The record is opened before any port; a pipe opens and locks like a file
-// but takes no row, which makes each device's status 6 after its job.
-TEST_F(Station, ARecordThatCannotBeKeptIsStatusSix) {
+// The record is opened before any port: what cannot take a row stops the
+// run with status 6 before anything is sent.
+TEST_F(Station, ARecordThatCannotBeKeptIsStatusSixBeforeAnythingIsSent) {
   Start({{}, {}});
-  const std::string missing = folder / "none/jobs.csv";
-  const FlashRun unopened = RunFlash(With({"--record", missing, "reset"}));
-  EXPECT_EQ(unopened.status, 6);
-  EXPECT_THAT(unopened.err, StartsWith("velt-flash: журнал работ недоступен: " + missing + ": "));
-  for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
-
   const std::string pipe = folder / "fifo.csv";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  const FlashRun unwritten = RunFlash(With({"--record", pipe, "reset"}));
-  EXPECT_EQ(unwritten.status, 6);
-  for (const std::string& p : ports) {
-    EXPECT_TRUE(std::regex_search(unwritten.out, std::regex(p + ": итог: запущено, код 6, ")))
-        << unwritten.out;
-    EXPECT_THAT(unwritten.err, HasSubstr(p + ": velt-flash: журнал работ недоступен: " + pipe));
+  const struct {
+    std::string record;
+    const char* reason;
+  } cases[] = {
+      {folder / "none/jobs.csv", "не удалось открыть"},
+      {pipe, "канал"},
+      {"/dev/null", "устройство"},
+      {"/dev/full", "устройство"},
+      {folder.Path(), "папка"},
+  };
+  for (const auto& c : cases) {
+    const FlashRun run = RunFlash(With({"--record", c.record, "reset"}));
+    EXPECT_EQ(run.status, 6) << c.record;
+    EXPECT_THAT(run.err, StartsWith("velt-flash: журнал работ недоступен: " + c.record + ": "));
+    EXPECT_THAT(run.err, HasSubstr(c.reason));
+    EXPECT_TRUE(run.out.empty()) << run.out;
+  }
+  for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
+}
+
+// What happens to the record's name while the devices load: rotation moves
+// the file away (the rows go under the name again, in a new file), or the
+// name cannot be had any more (each device's status is then 6).
+TEST_F(Station, TheRecordsNameChangingMidRunLosesNoRowSilently) {
+  Start({{}, {}}, true);  // paced, so that the jobs still run when the name changes
+  const std::string kept = folder / "kept";
+  const struct {
+    const char* name;
+    std::function<void()> meanwhile;
+    int status;
+    std::string rowsIn;  // where the two rows must be; "" for nowhere
+  } cases[] = {
+      {"moved away", [&] { std::rename((kept + "/jobs.csv").c_str(), (kept + "/old.csv").c_str()); },
+       0, kept + "/jobs.csv"},
+      {"folder removed", [&] { std::filesystem::remove_all(kept); }, 6, ""},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::create_directory(kept);
+    const FlashRun run = RunFlashAndMeanwhile(With({"--record", kept + "/jobs.csv", "reset"}), 300,
+                                              [&c](pid_t) { c.meanwhile(); });
+    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+    for (const std::string& p : ports) {
+      EXPECT_TRUE(std::regex_search(
+          run.out, std::regex(p + ": итог: запущено, код " + std::to_string(c.status) + ", ")))
+          << c.name << ": " << run.out;
+      if (c.rowsIn.empty()) {
+        EXPECT_THAT(run.err, HasSubstr(p + ": velt-flash: журнал работ недоступен: "));
+      }
+    }
+    if (!c.rowsIn.empty()) {
+      std::map<std::string, std::vector<Fields>> rows = RecordRows(c.rowsIn);
+      for (const std::string& p : ports) EXPECT_EQ(rows[p].size(), 1u) << c.name << " " << p;
+      EXPECT_TRUE(std::filesystem::exists(kept + "/old.csv"));
+      EXPECT_EQ(FileText(kept + "/old.csv"), "") << "the rows came after the move";
+    }
+    std::filesystem::remove_all(kept);
   }
 }
 

@@ -1,5 +1,6 @@
 // velt-flash run as a process against the simulated device on a pty, as a
 // script or a production line runs it.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <regex>
@@ -415,6 +416,25 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   device.SetMemory(1, coefficientPages, std::vector<uint8_t>(coefficientBytes, 0x00));
   ASSERT_EQ(RunFlash({"--port", Port(), "write", saved}).status, 0);
   EXPECT_EQ(Coefficients(device), written);
+}
+
+// A file of someone else's is said to be so once, and still takes the row:
+// the rows in it are the user's.
+TEST_F(VeltFlash, ARecordThatIsNotOursIsSaidOnceAndStillTakesTheRow) {
+  const std::string record = folder.Write("notes.csv", "name;value\nfirst;1\n");
+  const FlashRun run = RunFlash({"--port", Port(), "--record", record, "reset"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const LogLines errors = Lines(run.err);
+  EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
+                          [](const std::string& line) {
+                            return line.find("не похож на журнал работ") != std::string::npos;
+                          }),
+            1)
+      << run.err;
+  EXPECT_THAT(run.err, HasSubstr(record + " не похож на журнал работ (нет метки порядка байтов)"));
+  const std::string text = FileText(record);
+  EXPECT_THAT(text, StartsWith("name;value\nfirst;1\n"));
+  EXPECT_THAT(text, HasSubstr(";reset;started;0;"));
 }
 
 }  // namespace
