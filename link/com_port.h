@@ -2,6 +2,8 @@
 // non-blocking reads. One file per platform implements it.
 #pragma once
 
+#include <string>
+
 #include "link/serial_line.h"
 
 #ifdef _WIN32
@@ -46,6 +48,7 @@ class ComPort final : public SerialLine {
   int pending = 0;  // bytes of the block being written that are still to go
   PortHandle handle{};
   PortError lastError = PortError::none;
+  std::string lockFile;  // POSIX: the lock file taken with the port, "" for none
 };
 
 // The device name that port digit '1'..'4' stands for on this platform.

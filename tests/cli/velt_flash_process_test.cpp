@@ -1,6 +1,9 @@
 // velt-flash run as a process against the simulated device on a pty, as a
 // script or a production line runs it.
+#include <unistd.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <regex>
@@ -12,6 +15,7 @@
 
 #include "coeff/device_float.h"
 #include "firmware/firmware_images.h"
+#include "link/port_lock_file.h"
 #include "record/job_identity.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
@@ -435,6 +439,34 @@ TEST_F(VeltFlash, ARecordThatIsNotOursIsSaidOnceAndStillTakesTheRow) {
   const std::string text = FileText(record);
   EXPECT_THAT(text, StartsWith("name;value\nfirst;1\n"));
   EXPECT_THAT(text, HasSubstr(";reset;started;0;"));
+}
+
+// kill -9 in mid-load leaves the port's exclusive flag (the simulator keeps
+// the terminal open) and the lock file with a PID that is gone: the next run
+// must not take them for another program, while a running program's lock
+// file still refuses the port with its reason.
+TEST_F(VeltFlash, AKilledRunLeavesNothingThatRefusesTheNextOne) {
+  if (access(portLockFolder, W_OK) != 0) GTEST_SKIP() << portLockFolder << " takes no lock file here";
+  const std::string lockFile = std::string(portLockFolder) + "/LCK.." + PortLockName(Port());
+  const FlashRun killed = RunFlashAndMeanwhile({"--port", Port(), "firmware"}, 300,
+                                               [](pid_t child) { kill(child, SIGKILL); });
+  ASSERT_EQ(killed.status, -1) << "killed in mid-load: " << killed.out;
+  EXPECT_EQ(access(lockFile.c_str(), F_OK), 0) << "a killed run leaves its lock file";
+
+  const FlashRun next = RunFlash({"--port", Port(), "firmware"});
+  EXPECT_EQ(next.status, 0) << next.err;
+  EXPECT_NE(access(lockFile.c_str(), F_OK), 0) << "a finished run takes its lock file away";
+
+  FILE* held = std::fopen(lockFile.c_str(), "w");
+  ASSERT_NE(held, nullptr);
+  std::fprintf(held, "%10d\n", 1);  // init's PID: a process that runs
+  std::fclose(held);
+  device.ClearTranscript();
+  const FlashRun refused = RunFlash({"--port", Port(), "reset"});
+  unlink(lockFile.c_str());
+  EXPECT_EQ(refused.status, 4);
+  EXPECT_THAT(refused.err, HasSubstr("порт занят другой программой"));
+  EXPECT_TRUE(device.Transcript().empty());
 }
 
 }  // namespace
