@@ -1,6 +1,7 @@
 // velt-flash with several --port against one simulated device each, all in
 // this test process: a station's run as a production line sees it.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -199,6 +200,11 @@ TEST_F(Station, APortTwiceOrASaveOnSeveralIsAUsageErrorThatSendsNothing) {
   Start({{}, {}});
   std::vector<std::string> tooMany = {"reset"};
   for (int n = 0; n <= 32; ++n) tooMany.insert(tooMany.end(), {"-p", "/dev/v" + std::to_string(n)});
+  const std::string link = folder / "dev1";
+  const std::string otherLink = folder / "dev1-again";
+  ASSERT_EQ(symlink(ports[0].c_str(), link.c_str()), 0);
+  ASSERT_EQ(symlink(ports[0].c_str(), otherLink.c_str()), 0);
+  const std::string doubled = "/dev/pts//" + ports[0].substr(ports[0].rfind('/') + 1);
   const struct {
     std::vector<std::string> arguments;
     std::vector<std::string> environment;
@@ -207,6 +213,10 @@ TEST_F(Station, APortTwiceOrASaveOnSeveralIsAUsageErrorThatSendsNothing) {
       {With({"-p", ports[0], "firmware"}), {}, "задан дважды"},
       {{"-p", "1", "-p", ports[0], "reset"}, {"VELT_COM1=" + ports[0]},
        "\"1\" и \"" + ports[0] + "\" - один порт"},
+      {{"-p", link, "-p", ports[0], "reset"}, {}, "\"" + link + "\" и \"" + ports[0] + "\" - один порт"},
+      {{"-p", link, "-p", otherLink, "reset"}, {}, "- один порт"},
+      {{"-p", ports[0], "-p", doubled, "reset"}, {}, "- один порт"},
+      {{"-p", "1", "-p", ports[0], "reset"}, {"VELT_COM1=" + link}, "- один порт"},
       {With({"save-coefficients", folder / "k.koeff"}), {}, "одно устройство"},
       {tooMany, {}, "больше 32"},
   };

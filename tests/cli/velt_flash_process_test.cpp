@@ -469,4 +469,43 @@ TEST_F(VeltFlash, AKilledRunLeavesNothingThatRefusesTheNextOne) {
   EXPECT_TRUE(device.Transcript().empty());
 }
 
+// The record given as the job's own file, under any name: refused before
+// anything is opened or sent, the file left as it was.
+TEST_F(VeltFlash, TheRecordAsTheJobsFileIsAUsageErrorThatTouchesNeither) {
+  std::string lines;
+  for (int n = 0; n < 28; ++n) lines += "1.5\n";
+  const std::string coefficients = WriteFile(lines);
+  const std::string upAndBack = folder / "../" + folder.Path().substr(folder.Path().rfind('/') + 1);
+  const std::string log = folder.Write("log.csv", "rows of old\r\n");
+  const std::string hard = folder / "hard.csv";
+  ASSERT_EQ(link(log.c_str(), hard.c_str()), 0);
+  const std::string soft = folder / "soft.koeff";
+  ASSERT_EQ(symlink(coefficients.c_str(), soft.c_str()), 0);
+  const std::vector<std::string> cases[] = {
+      {"--record", log, "save-coefficients", log, "--force"},
+      {"--record", log, "save-coefficients", log},
+      {"--record", hard, "save-coefficients", log, "--force"},
+      {"--record", folder / "new.csv", "save-coefficients", folder / "./new.csv"},
+      {"--record", coefficients, "write", coefficients},
+      {"--record", soft, "write", coefficients},
+      {"--record", upAndBack + "/c.koeff", "write", coefficients},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = {"--port", Port()};
+    arguments.insert(arguments.end(), c.begin(), c.end());
+    const FlashRun run = RunFlash(arguments);
+    EXPECT_EQ(run.status, 64) << run.err;
+    EXPECT_THAT(run.err, HasSubstr("журнал работ (--record) и файл коэффициентов - один файл"));
+    EXPECT_TRUE(run.out.empty()) << run.out;
+  }
+  EXPECT_EQ(FileText(log), "rows of old\r\n");
+  EXPECT_EQ(FileText(coefficients), lines);
+  EXPECT_NE(access((folder / "new.csv").c_str(), F_OK), 0) << "nothing made";
+  EXPECT_TRUE(device.Transcript().empty());
+
+  const FlashRun apart = RunFlash({"--port", Port(), "--record", log, "write", coefficients});
+  EXPECT_EQ(apart.status, 0) << apart.err;
+  EXPECT_THAT(FileText(log), HasSubstr(";write;started;0;"));
+}
+
 }  // namespace

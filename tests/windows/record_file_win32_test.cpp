@@ -10,6 +10,7 @@
 
 #include "record/job_record.h"
 #include "record/record_file.h"
+#include "record/same_file.h"
 #include "tests/windows/win32_files.h"
 
 namespace {
@@ -55,6 +56,55 @@ TEST(RecordFileOnWindows, TwoWritersGiveWholeRowsAfterOneHeader) {
   }
   EXPECT_EQ(rows, 2 * rowsEach);
   _wunlink(Wide(path).c_str());
+}
+
+// NUL and CON take every write and keep nothing; a folder takes none.
+TEST(RecordFileOnWindows, OnlyAFileOnADiskIsARecord) {
+  const struct {
+    std::string target;
+    const char* reason;
+  } cases[] = {
+      {"NUL", "устройство"},
+      {TempPath(), "папка"},
+  };
+  for (const auto& c : cases) {
+    RecordFile file;
+    std::string reason;
+    EXPECT_EQ(file.Open(c.target, &reason), -1) << c.target;
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << c.target << ": " << reason;
+  }
+}
+
+TEST(SameFileOnWindows, IsOneFileWhateverTheCaseOrLinkAndNeverTwo) {
+  const std::string folder = TempFolder("velt-same");
+  ASSERT_NE(folder, "");
+  const std::string log = folder + "\\Журнал.csv";
+  const std::string other = folder + "\\other.csv";
+  for (const std::string& name : {log, other}) {
+    std::FILE* file = _wfopen(Wide(name).c_str(), L"wb");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+  }
+  const std::string hard = folder + "\\hard.csv";
+  const bool linked = CreateHardLinkW(Wide(hard).c_str(), Wide(log).c_str(), nullptr) != 0;
+  const struct {
+    std::string first, second;
+    bool same;
+  } cases[] = {
+      {log, folder + "\\ЖУРНАЛ.CSV", true},
+      {log, folder + "\\.\\Журнал.csv", true},
+      {log, folder + "/Журнал.csv", true},
+      {log, other, false},
+      {folder + "\\new.csv", folder + "\\NEW.csv", true},  // neither made yet
+      {folder + "\\new.csv", folder + "\\newer.csv", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SameFile(c.first, c.second), c.same) << c.first << " and " << c.second;
+  }
+  if (linked) {
+    EXPECT_TRUE(SameFile(log, hard));
+  }
+  for (const std::string& name : {log, other, hard}) _wunlink(Wide(name).c_str());
 }
 
 }  // namespace
