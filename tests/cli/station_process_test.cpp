@@ -271,6 +271,30 @@ TEST_F(Station, OnATerminalEachDeviceHasARowThatFitsAndStaysInPlace) {
   }
 }
 
+// Ports given as links under one long folder: each row shows the part that
+// tells it from the others, and the summary below the rows the whole name.
+TEST_F(Station, OnATerminalLongPortNamesShowThePartThatTellsThemApart) {
+  Start({{}, {}});
+  ASSERT_EQ(mkdir((folder / "links").c_str(), 0700), 0);
+  std::vector<std::string> links;
+  for (size_t i = 0; i < ports.size(); ++i) {
+    links.push_back(folder / "links/device-" + std::to_string(i + 1));
+    ASSERT_EQ(symlink(ports[i].c_str(), links.back().c_str()), 0);
+  }
+  TerminalRun terminal;
+  terminal.columns = 80;
+  terminal.rows = 10;
+  terminal.errorsToTerminal = true;
+  const FlashRun run = RunFlashOnTerminal(
+      {"-p", links[0], "-p", links[1], "reset"}, terminal);
+  EXPECT_EQ(run.status, 0) << run.out;
+  const std::string plain = std::regex_replace(run.out, std::regex("\x1b\\[[0-9;]*[A-Za-z]"), "");
+  for (size_t i = 0; i < links.size(); ++i) {
+    EXPECT_THAT(plain, HasSubstr("\rdevice-" + std::to_string(i + 1) + " [")) << plain;
+    EXPECT_THAT(plain, HasSubstr("\n" + links[i] + ": итог: запущено, код 0"));
+  }
+}
+
 // The record is opened before any port: what cannot take a row stops the
 // run with status 6 before anything is sent.
 TEST_F(Station, ARecordThatCannotBeKeptIsStatusSixBeforeAnythingIsSent) {
