@@ -3,9 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <regex>
@@ -271,30 +268,6 @@ TEST_F(Station, OnATerminalEachDeviceHasARowThatFitsAndStaysInPlace) {
   }
 }
 
-// Ports given as links under one long folder: each row shows the part that
-// tells it from the others, and the summary below the rows the whole name.
-TEST_F(Station, OnATerminalLongPortNamesShowThePartThatTellsThemApart) {
-  Start({{}, {}});
-  ASSERT_EQ(mkdir((folder / "links").c_str(), 0700), 0);
-  std::vector<std::string> links;
-  for (size_t i = 0; i < ports.size(); ++i) {
-    links.push_back(folder / "links/device-" + std::to_string(i + 1));
-    ASSERT_EQ(symlink(ports[i].c_str(), links.back().c_str()), 0);
-  }
-  TerminalRun terminal;
-  terminal.columns = 80;
-  terminal.rows = 10;
-  terminal.errorsToTerminal = true;
-  const FlashRun run = RunFlashOnTerminal(
-      {"-p", links[0], "-p", links[1], "reset"}, terminal);
-  EXPECT_EQ(run.status, 0) << run.out;
-  const std::string plain = std::regex_replace(run.out, std::regex("\x1b\\[[0-9;]*[A-Za-z]"), "");
-  for (size_t i = 0; i < links.size(); ++i) {
-    EXPECT_THAT(plain, HasSubstr("\rdevice-" + std::to_string(i + 1) + " [")) << plain;
-    EXPECT_THAT(plain, HasSubstr("\n" + links[i] + ": итог: запущено, код 0"));
-  }
-}
-
 // The record is opened before any port: what cannot take a row stops the
 // run with status 6 before anything is sent.
 TEST_F(Station, ARecordThatCannotBeKeptIsStatusSixBeforeAnythingIsSent) {
@@ -319,45 +292,6 @@ TEST_F(Station, ARecordThatCannotBeKeptIsStatusSixBeforeAnythingIsSent) {
     EXPECT_TRUE(run.out.empty()) << run.out;
   }
   for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
-}
-
-// What happens to the record's name while the devices load: rotation moves
-// the file away (the rows go under the name again, in a new file), or the
-// name cannot be had any more (each device's status is then 6).
-TEST_F(Station, TheRecordsNameChangingMidRunLosesNoRowSilently) {
-  Start({{}, {}}, true);  // paced, so that the jobs still run when the name changes
-  const std::string kept = folder / "kept";
-  const struct {
-    const char* name;
-    std::function<void()> meanwhile;
-    int status;
-    std::string rowsIn;  // where the two rows must be; "" for nowhere
-  } cases[] = {
-      {"moved away", [&] { std::rename((kept + "/jobs.csv").c_str(), (kept + "/old.csv").c_str()); },
-       0, kept + "/jobs.csv"},
-      {"folder removed", [&] { std::filesystem::remove_all(kept); }, 6, ""},
-  };
-  for (const auto& c : cases) {
-    std::filesystem::create_directory(kept);
-    const FlashRun run = RunFlashAndMeanwhile(With({"--record", kept + "/jobs.csv", "reset"}), 300,
-                                              [&c](pid_t) { c.meanwhile(); });
-    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
-    for (const std::string& p : ports) {
-      EXPECT_TRUE(std::regex_search(
-          run.out, std::regex(p + ": итог: запущено, код " + std::to_string(c.status) + ", ")))
-          << c.name << ": " << run.out;
-      if (c.rowsIn.empty()) {
-        EXPECT_THAT(run.err, HasSubstr(p + ": velt-flash: журнал работ недоступен: "));
-      }
-    }
-    if (!c.rowsIn.empty()) {
-      std::map<std::string, std::vector<Fields>> rows = RecordRows(c.rowsIn);
-      for (const std::string& p : ports) EXPECT_EQ(rows[p].size(), 1u) << c.name << " " << p;
-      EXPECT_TRUE(std::filesystem::exists(kept + "/old.csv"));
-      EXPECT_EQ(FileText(kept + "/old.csv"), "") << "the rows came after the move";
-    }
-    std::filesystem::remove_all(kept);
-  }
 }
 
 // Judged once for all the ports; nothing is sent, and every device still

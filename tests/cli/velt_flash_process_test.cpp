@@ -226,6 +226,10 @@ TEST_F(VeltFlash, APortDigitIsMappedAsTheWindowMapsIt) {
 }
 
 TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
+  const std::string record = folder.Write("log.csv", "old rows\r\n");
+  const std::string coefficients = WriteFile("1.5\n");
+  const std::string link = folder / "link.csv";
+  ASSERT_EQ(symlink(coefficients.c_str(), link.c_str()), 0);
   const std::vector<std::vector<std::string>> commands = {
       {},
       {"--port", Port()},
@@ -235,6 +239,9 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
       {"--port", Port(), "--speed", "9600", "reset"},
       {"--port", "7", "reset"},
       {"--port", Port(), "re\x1B[2Jset\nwrite"},  // echoed, but not obeyed
+      // The record as the job's own file would destroy the one or the other.
+      {"--port", Port(), "--record", record, "save-coefficients", folder / "./log.csv", "--force"},
+      {"--port", Port(), "--record", link, "write", coefficients},
   };
   for (const std::vector<std::string>& command : commands) {
     const FlashRun run = RunFlash(command);
@@ -244,6 +251,8 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
     EXPECT_TRUE(run.out.empty());
   }
   EXPECT_TRUE(device.Transcript().empty());
+  EXPECT_EQ(FileText(record), "old rows\r\n");
+  EXPECT_EQ(FileText(coefficients), "1.5\n");
 }
 
 TEST_F(VeltFlash, HelpAndVersion) {
@@ -422,25 +431,6 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   EXPECT_EQ(Coefficients(device), written);
 }
 
-// A file of someone else's is said to be so once, and still takes the row:
-// the rows in it are the user's.
-TEST_F(VeltFlash, ARecordThatIsNotOursIsSaidOnceAndStillTakesTheRow) {
-  const std::string record = folder.Write("notes.csv", "name;value\nfirst;1\n");
-  const FlashRun run = RunFlash({"--port", Port(), "--record", record, "reset"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  const LogLines errors = Lines(run.err);
-  EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
-                          [](const std::string& line) {
-                            return line.find("не похож на журнал работ") != std::string::npos;
-                          }),
-            1)
-      << run.err;
-  EXPECT_THAT(run.err, HasSubstr(record + " не похож на журнал работ (нет метки порядка байтов)"));
-  const std::string text = FileText(record);
-  EXPECT_THAT(text, StartsWith("name;value\nfirst;1\n"));
-  EXPECT_THAT(text, HasSubstr(";reset;started;0;"));
-}
-
 // kill -9 in mid-load leaves the port's exclusive flag (the simulator keeps
 // the terminal open) and the lock file with a PID that is gone: the next run
 // must not take them for another program, while a running program's lock
@@ -467,45 +457,6 @@ TEST_F(VeltFlash, AKilledRunLeavesNothingThatRefusesTheNextOne) {
   EXPECT_EQ(refused.status, 4);
   EXPECT_THAT(refused.err, HasSubstr("порт занят другой программой"));
   EXPECT_TRUE(device.Transcript().empty());
-}
-
-// The record given as the job's own file, under any name: refused before
-// anything is opened or sent, the file left as it was.
-TEST_F(VeltFlash, TheRecordAsTheJobsFileIsAUsageErrorThatTouchesNeither) {
-  std::string lines;
-  for (int n = 0; n < 28; ++n) lines += "1.5\n";
-  const std::string coefficients = WriteFile(lines);
-  const std::string upAndBack = folder / "../" + folder.Path().substr(folder.Path().rfind('/') + 1);
-  const std::string log = folder.Write("log.csv", "rows of old\r\n");
-  const std::string hard = folder / "hard.csv";
-  ASSERT_EQ(link(log.c_str(), hard.c_str()), 0);
-  const std::string soft = folder / "soft.koeff";
-  ASSERT_EQ(symlink(coefficients.c_str(), soft.c_str()), 0);
-  const std::vector<std::string> cases[] = {
-      {"--record", log, "save-coefficients", log, "--force"},
-      {"--record", log, "save-coefficients", log},
-      {"--record", hard, "save-coefficients", log, "--force"},
-      {"--record", folder / "new.csv", "save-coefficients", folder / "./new.csv"},
-      {"--record", coefficients, "write", coefficients},
-      {"--record", soft, "write", coefficients},
-      {"--record", upAndBack + "/c.koeff", "write", coefficients},
-  };
-  for (const auto& c : cases) {
-    std::vector<std::string> arguments = {"--port", Port()};
-    arguments.insert(arguments.end(), c.begin(), c.end());
-    const FlashRun run = RunFlash(arguments);
-    EXPECT_EQ(run.status, 64) << run.err;
-    EXPECT_THAT(run.err, HasSubstr("журнал работ (--record) и файл коэффициентов - один файл"));
-    EXPECT_TRUE(run.out.empty()) << run.out;
-  }
-  EXPECT_EQ(FileText(log), "rows of old\r\n");
-  EXPECT_EQ(FileText(coefficients), lines);
-  EXPECT_NE(access((folder / "new.csv").c_str(), F_OK), 0) << "nothing made";
-  EXPECT_TRUE(device.Transcript().empty());
-
-  const FlashRun apart = RunFlash({"--port", Port(), "--record", log, "write", coefficients});
-  EXPECT_EQ(apart.status, 0) << apart.err;
-  EXPECT_THAT(FileText(log), HasSubstr(";write;started;0;"));
 }
 
 }  // namespace

@@ -1,19 +1,16 @@
 #include "link/com_port.h"
-#include "link/port_lock_file.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -91,47 +88,6 @@ TEST_F(PtyPort, APortAnotherProgramHoldsIsRefusedAndLeftHeld) {
     port.Close();
     EXPECT_EQ(ExclusiveFlag(other), exclusiveMode ? 1 : 0);
     close(other);
-  }
-}
-
-// What a killed run leaves (its exclusive flag, its lock file with a PID
-// that is gone) is no holder; a lock file of a running process is.
-TEST_F(PtyPort, AKilledOwnersLeftoversAreToldFromAHoldersLockFile) {
-  if (access(portLockFolder, W_OK) != 0) GTEST_SKIP() << portLockFolder << " takes no lock file here";
-  const std::string lockFile = std::string(portLockFolder) + "/LCK.." + PortLockName(path);
-  const pid_t child = fork();
-  if (child == 0) _exit(0);
-  waitpid(child, nullptr, 0);  // its PID is gone now
-  const struct {
-    const char* name;
-    int ownerPid;
-    bool exclusiveLeft;
-    int result;
-  } cases[] = {
-      {"a killed run's flag and lock file", static_cast<int>(child), true, 0},
-      {"a killed run's lock file alone", static_cast<int>(child), false, 0},
-      {"a running program's lock file", 1, false, -1},
-  };
-  for (const auto& c : cases) {
-    char pid[16];
-    std::snprintf(pid, sizeof pid, "%10d\n", c.ownerPid);
-    FILE* file = std::fopen(lockFile.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs(pid, file);
-    std::fclose(file);
-    if (c.exclusiveLeft) {
-      ASSERT_EQ(ioctl(terminal, TIOCEXCL), 0);
-    }
-    ComPort port;
-    EXPECT_EQ(port.OpenDevice(path.c_str()), c.result) << c.name;
-    if (c.result != 0) {
-      EXPECT_EQ(port.LastError(), PortError::busy) << c.name;
-    }
-    port.Close();
-    EXPECT_EQ(access(lockFile.c_str(), F_OK) == 0, c.result != 0)
-        << c.name << ": ours removed on closing, another's kept";
-    EXPECT_EQ(ExclusiveFlag(terminal), 0) << c.name;
-    unlink(lockFile.c_str());
   }
 }
 

@@ -32,16 +32,8 @@ TEST(PortLockName, IsTheDevicesPathUnderDevAfterLinks) {
   TemporaryFolder folder{"velt-lock-name"};
   const std::string link = folder / "adapter";
   ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
-  const struct {
-    std::string device;
-    const char* name;
-  } cases[] = {
-      {"/dev/null", "null"},
-      {link, "null"},
-      {"/dev/velt-missing/ttyX", "velt-missing_ttyX"},  // not there: as given
-      {"/dev//velt-missing", "velt-missing"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(PortLockName(c.device), c.name) << c.device;
+  EXPECT_EQ(PortLockName(link), "null");
+  EXPECT_EQ(PortLockName("/dev/velt-missing/ttyX"), "velt-missing_ttyX");  // not there: as given
 }
 
 // Who holds the lock file decides: nobody, a dead process, a running one.
@@ -57,10 +49,8 @@ TEST(PortLockFile, IsTakenUnlessARunningProcessHoldsIt) {
   } cases[] = {
       {"no lock file", false, "", PortLock::taken, 0},
       {"a killed owner's", true, PidText(dead), PortLock::takenFromDeadOwner, 0},
-      {"no PID in it", true, "", PortLock::takenFromDeadOwner, 0},
-      {"garbage", true, "velt\n", PortLock::takenFromDeadOwner, 0},
-      {"init's, which always runs", true, PidText(1), PortLock::heldByOther, 1},
-      {"unpadded, of a running process", true, "1\n", PortLock::heldByOther, 1},
+      {"no PID in it", true, "velt\n", PortLock::takenFromDeadOwner, 0},
+      {"init's, unpadded: init always runs", true, "1\n", PortLock::heldByOther, 1},
       {"this process's own", true, PidText(ours), PortLock::heldByOther, ours},
   };
   for (const auto& c : cases) {
