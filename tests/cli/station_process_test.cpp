@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <regex>
@@ -292,6 +293,21 @@ TEST_F(Station, ARecordThatCannotBeKeptIsStatusSixBeforeAnythingIsSent) {
     EXPECT_TRUE(run.out.empty()) << run.out;
   }
   for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
+}
+
+// A record whose name cannot be opened again once the jobs run (its folder
+// removed) takes no row: each device's status is 6 after its job.
+TEST_F(Station, ARowThatCannotBeWrittenMakesTheDevicesStatusSix) {
+  Start({{}, {}}, true);  // paced, so that the jobs still run when the folder goes
+  const std::string kept = folder / "kept";
+  ASSERT_EQ(mkdir(kept.c_str(), 0700), 0);
+  const FlashRun run = RunFlashAndMeanwhile(With({"--record", kept + "/jobs.csv", "reset"}), 300,
+                                            [&kept](pid_t) { std::filesystem::remove_all(kept); });
+  EXPECT_EQ(run.status, 6);
+  for (const std::string& p : ports) {
+    EXPECT_TRUE(std::regex_search(run.out, std::regex(p + ": итог: запущено, код 6, "))) << run.out;
+    EXPECT_THAT(run.err, HasSubstr(p + ": velt-flash: журнал работ недоступен: " + kept));
+  }
 }
 
 // Judged once for all the ports; nothing is sent, and every device still
