@@ -11,7 +11,14 @@ std::string FlashRecord::Unavailable(const std::string& reason) const {
 
 int FlashRecord::Open(const std::string& path) {
   std::string reason;
-  if (recorder.Open(path, &reason) == 0) return 0;
+  if (recorder.Open(path, &reason) == 0) {
+    // The rows are the user's: say it once, and append all the same.
+    if (!recorder.Oddity().empty()) {
+      std::fprintf(stderr, "velt-flash: %s не похож на журнал работ (%s); строки дописываются\n",
+                   PrintableText(path).c_str(), recorder.Oddity().c_str());
+    }
+    return 0;
+  }
   std::fprintf(stderr, "%s\n", Unavailable(reason).c_str());
   return exitRecordUnavailable;
 }

@@ -13,7 +13,6 @@ constexpr int wideTerminal = 72;
 constexpr int wideBar = 22;
 constexpr int narrowTerminal = 50;
 constexpr int narrowBar = 12;
-constexpr int longestPortShown = 24;
 constexpr int figuresSize = 48;
 
 }  // namespace

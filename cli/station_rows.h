@@ -24,5 +24,9 @@ struct RowText {
 // `portColumns`: the width the ports are padded to, the same in every row.
 RowText LayOutRow(const StationRow& row, int portColumns, int columns);
 
+// Beyond this the port column takes room from the log line; longer names
+// are shown by PortLabels.
+constexpr int longestPortShown = 24;
+
 // The port column for these names: the longest, within reason.
 int PortColumns(int longestPort);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cli/port_labels.h"
 #include "cli/station_summary.h"
 #include "cli/terminal_default.h"
 #include "cli/text_columns.h"
@@ -19,14 +20,17 @@ std::string CursorUp(int rows) { return "\r\x1b[" + std::to_string(rows) + "A"; 
 StationRowView::StationRowView(const std::vector<DevicePort>& ports,
                                const RowViewSettings& newSettings)
     : settings(newSettings), width(newSettings.out), started(std::chrono::steady_clock::now()) {
+  std::vector<std::string> names;
+  for (const DevicePort& port : ports) names.push_back(PrintableText(port.given));
+  const std::vector<std::string> labels = PortLabels(names, longestPortShown);
   int longest = 0;
-  for (const DevicePort& port : ports) {
+  for (std::size_t i = 0; i < names.size(); ++i) {
     Device device;
-    device.row.port = PrintableText(port.given);
+    device.row.port = labels[i];
     device.row.pages = settings.totals;
     longest = std::max(longest, TextColumns(device.row.port));
     devices.push_back(device);
-    prefixes.push_back(device.row.port + ": ");
+    prefixes.push_back(names[i] + ": ");  // the lines after the rows have room for the whole name
   }
   portColumns = PortColumns(longest);
 }

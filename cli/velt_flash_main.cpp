@@ -9,7 +9,9 @@
 #include "cli/port_listing.h"
 #include "cli/terminal.h"
 #include "firmware/firmware_images.h"
+#include "link/port_identity.h"
 #include "link/printable_text.h"
+#include "record/same_file.h"
 #include "runner/exit_status.h"
 #include "runner/job_identity.h"
 
@@ -42,7 +44,14 @@ int main(int argc, char** argv) {
   const std::vector<DevicePort> ports = DevicePortsFor(arguments.ports);
   // Two words for one port (its listed name and its path) would fight over it.
   std::vector<std::string> opened;
-  for (const DevicePort& port : ports) opened.push_back(OpenedName(port));
+  for (const DevicePort& port : ports) opened.push_back(PortIdentity(OpenedName(port)));
   if (CheckPortsDistinct(opened, arguments.ports, &error) != 0) return UsageError(error);
+  // A row appended to the coefficient file, or coefficients saved over the
+  // record, would destroy one of them.
+  for (const std::string& file : arguments.files) {
+    if (!arguments.recordPath.empty() && SameFile(arguments.recordPath, file)) {
+      return UsageError("журнал работ (--record) и файл коэффициентов - один файл: " + file);
+    }
+  }
   return RunFlashJob(arguments, ports);
 }

@@ -48,6 +48,7 @@ class ComPort final : public SerialLine {
   int pending = 0;  // bytes of the block being written that are still to go
   PortHandle handle{};
   PortError lastError = PortError::none;
+  std::string lockFile;  // POSIX: the lock file taken with the port, "" for none
 };
 
 // The port's name is one of the digits '1'..'4' that stand for COM1..COM4.

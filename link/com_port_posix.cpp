@@ -15,6 +15,7 @@
 #endif
 
 #include "link/com_port.h"
+#include "link/port_lock_file.h"
 #include "link/sleep.h"
 
 namespace {
@@ -92,40 +93,44 @@ void PortDeviceName(char portDigit, char* name, int size) {
 
 int ComPort::OpenDevice(const char* deviceName) {
   Close();
-  const int fd = ::open(deviceName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    lastError = ErrorFromErrno(errno);
+  // The lock file comes first: it is how other serial programs say they hold
+  // the port, and looking costs the port nothing.
+  std::string lock;
+  int owner = 0;
+  const PortLock held = TakePortLock(portLockFolder, deviceName, &lock, &owner);
+  if (held == PortLock::heldByOther) {
+    lastError = PortError::busy;
     return -1;
   }
+  int fd = -1;
+  const auto refuse = [&](PortError error) {
+    if (fd >= 0) ::close(fd);
+    ReleasePortLock(lock);
+    lastError = error;
+    return -1;
+  };
+  fd = ::open(deviceName, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return refuse(ErrorFromErrno(errno));
   // TIOCEXCL does not stop root, the lock does; together they keep a second
   // program (or a second ComPort) off the line.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    lastError = ErrorFromErrno(errno);
-    ::close(fd);
-    return -1;
-  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(ErrorFromErrno(errno));
   // Root gets through another program's TIOCEXCL; that program still holds
-  // the line.
-  if (ExclusiveAlready(fd)) {
-    lastError = PortError::busy;
-    ::close(fd);
-    return -1;
+  // the line. A flag whose lock file's owner is gone is what a killed run
+  // left behind (it outlives the process while anybody keeps the terminal
+  // open), not a holder.
+  if (ExclusiveAlready(fd) && held != PortLock::takenFromDeadOwner) {
+    return refuse(PortError::busy);
   }
-  if (ioctl(fd, TIOCEXCL) != 0) {
-    lastError = PortError::settingsRefused;
-    ::close(fd);
-    return -1;
-  }
+  if (ioctl(fd, TIOCEXCL) != 0) return refuse(PortError::settingsRefused);
   if (!ConfigureLine(fd)) {
-    lastError = PortError::settingsRefused;
     ioctl(fd, TIOCNXCL);
-    ::close(fd);
-    return -1;
+    return refuse(PortError::settingsRefused);
   }
   DropModemLines(fd);
   AskForLowLatency(fd);
   tcflush(fd, TCIOFLUSH);
   handle = fd;
+  lockFile = lock;
   isOpen = 1;
   lastError = PortError::none;
   return 0;
@@ -138,6 +143,8 @@ void ComPort::Close() {
   // a port that was exclusive already.
   ioctl(handle, TIOCNXCL);
   ::close(handle);
+  ReleasePortLock(lockFile);
+  lockFile.clear();
   isOpen = 0;
 }
 

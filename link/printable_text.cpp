@@ -51,9 +51,9 @@ bool IsControl(const std::string& text, size_t i, size_t length) {
   return length == 2 && lead == c1Lead && ByteAt(text, i + 1) < c1SecondEnd;
 }
 
-}  // namespace
-
-std::string PrintableText(const std::string& text) {
+// Both texts: the invalid bytes escaped, control characters replaced only
+// when `hideControls`.
+std::string Escaped(const std::string& text, bool hideControls) {
   std::string shown;
   for (size_t i = 0; i < text.size();) {
     const size_t length = SequenceLength(text, i);
@@ -64,7 +64,7 @@ std::string PrintableText(const std::string& text) {
       ++i;
       continue;
     }
-    if (IsControl(text, i, length)) {
+    if (hideControls && IsControl(text, i, length)) {
       shown += placeholder;
     } else {
       shown.append(text, i, length);
@@ -73,3 +73,9 @@ std::string PrintableText(const std::string& text) {
   }
   return shown;
 }
+
+}  // namespace
+
+std::string PrintableText(const std::string& text) { return Escaped(text, true); }
+
+std::string ValidUtf8Text(const std::string& text) { return Escaped(text, false); }

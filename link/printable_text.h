@@ -8,3 +8,8 @@
 // for line breaks and escape sequences) replaced by U+FFFD, and every byte
 // that is not part of valid UTF-8 written as \xNN.
 std::string PrintableText(const std::string& text);
+
+// `text` with every byte that is not part of valid UTF-8 written as \xNN,
+// as PrintableText writes it, and everything else as it is: for files that
+// promise UTF-8 and quote control characters themselves.
+std::string ValidUtf8Text(const std::string& text);

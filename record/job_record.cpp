@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "link/printable_text.h"
+
 namespace {
 
 constexpr char byteOrderMark[] = "\xEF\xBB\xBF";
@@ -24,8 +26,10 @@ constexpr int64_t daysPer400Years = 146097;
 constexpr int64_t daysFromMarch0000To1970 = 719468;
 
 // Quoted as RFC 4180 wants, and only when it must be, so that plain fields
-// stay plain for scripts.
-std::string Field(const std::string& text) {
+// stay plain for scripts. Names from the system may be in any encoding; the
+// file stays UTF-8, with such bytes as the console shows them.
+std::string Field(const std::string& given) {
+  const std::string text = ValidUtf8Text(given);
   if (text.find_first_of(";\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) {

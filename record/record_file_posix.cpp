@@ -2,6 +2,7 @@
 // hold across NFS shares.
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include "link/sleep.h"
 #include "record/job_record.h"
 #include "record/record_file.h"
+#include "record/record_file_shape.h"
 
 namespace {
 
@@ -42,25 +44,59 @@ void Unlock(int fd) {
   fcntl(fd, F_SETLK, &region);
 }
 
-// What must go in front of the row: the header in an empty file, a line
-// end after a row a crash cut short.
-int Lead(int fd, std::string* lead, std::string* reason) {
-  const off_t size = lseek(fd, 0, SEEK_END);
-  if (size < 0) {
-    *reason = Reason("не удалось узнать размер файла");
+ReadRecordBytes ReaderOf(int fd) {
+  return [fd](long long offset, char* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+      const ssize_t n = pread(fd, buffer + done, count - done, static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      done += static_cast<std::size_t>(n);
+    }
+    return true;
+  };
+}
+
+const char* NotAFile(mode_t mode) {
+  if (S_ISDIR(mode)) return "это папка, а не файл";
+  if (S_ISFIFO(mode) || S_ISSOCK(mode)) return "это канал, а не файл: строки в нём не останутся";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "это устройство, а не файл";
+  return "это не обычный файл";
+}
+
+// A name that is there already is looked at before it is opened, so that a
+// device is never opened (a serial port would change its modem lines) and a
+// FIFO never waits for a reader. What is opened is looked at again, in case
+// the name changed in between.
+int OpenRegular(const std::string& path, int* fd, std::string* reason) {
+  struct stat found {};
+  if (stat(path.c_str(), &found) == 0 && !S_ISREG(found.st_mode)) {
+    *reason = NotAFile(found.st_mode);
     return -1;
   }
-  if (size == 0) {
-    *lead = RecordHeader();
-    return 0;
-  }
-  char last = 0;
-  if (pread(fd, &last, 1, size - 1) != 1) {
-    *reason = Reason("не удалось прочитать файл");
+  constexpr mode_t readableByAll = 0644;
+  const int opened = ::open(path.c_str(),
+                            O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
+                            readableByAll);
+  if (opened < 0) {
+    *reason = Reason("не удалось открыть");
     return -1;
   }
-  if (last != '\n') *lead = "\r\n";
+  if (fstat(opened, &found) != 0 || !S_ISREG(found.st_mode)) {
+    *reason = NotAFile(found.st_mode);
+    ::close(opened);
+    return -1;
+  }
+  fcntl(opened, F_SETFL, O_APPEND);  // O_NONBLOCK was for the open only
+  *fd = opened;
   return 0;
+}
+
+// The name still leads to the file that is open: same device, same inode.
+bool StillNamed(int fd, const std::string& path) {
+  struct stat named {}, held {};
+  return stat(path.c_str(), &named) == 0 && fstat(fd, &held) == 0 &&
+         named.st_dev == held.st_dev && named.st_ino == held.st_ino;
 }
 
 int WriteAll(int fd, const std::string& text, std::string* reason) {
@@ -88,19 +124,18 @@ RecordFile::~RecordFile() {
 }
 
 int RecordFile::Open(const std::string& path, std::string* reason) {
-  constexpr mode_t readableByAll = 0644;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, readableByAll);
-  if (fd < 0) {
-    *reason = Reason("не удалось открыть");
-    return -1;
-  }
+  int fd = -1;
+  if (OpenRegular(path, &fd, reason) != 0) return -1;
   if (Lock(fd, reason) != 0) {
     ::close(fd);
     return -1;
   }
+  const off_t size = lseek(fd, 0, SEEK_END);
+  oddity = RecordOddity(ReaderOf(fd), size);
   Unlock(fd);
   handle = fd;
   open = true;
+  name = path;
   return 0;
 }
 
@@ -110,10 +145,29 @@ int RecordFile::Append(const std::string& row, std::string* reason) {
     *reason = "файл не открыт";
     return -1;
   }
+  if (!StillNamed(handle, name)) {
+    int renewed = -1;
+    if (OpenRegular(name, &renewed, reason) != 0) {
+      *reason = "файл переименован или удалён, а заново не открылся: " + *reason;
+      return -1;
+    }
+    ::close(handle);
+    handle = renewed;
+    quotes = QuoteCount{};
+  }
   if (Lock(handle, reason) != 0) return -1;
+  const off_t size = lseek(handle, 0, SEEK_END);
+  if (size < 0) {
+    *reason = Reason("не удалось узнать размер файла");
+    Unlock(handle);
+    return -1;
+  }
   std::string lead;
-  int result = Lead(handle, &lead, reason);
+  int result = RecordLead(ReaderOf(handle), size, &quotes, &lead, reason);
   if (result == 0) result = WriteAll(handle, lead + row, reason);
+  // A row that is not all there would read as one that is (a full disk
+  // cuts it anywhere): whatever went in is taken out again.
+  if (result != 0 && ftruncate(handle, size) != 0) *reason += "; " + Reason("не удалось обрезать");
   Unlock(handle);
   return result;
 }

@@ -7,6 +7,7 @@
 #include "link/sleep.h"
 #include "record/job_record.h"
 #include "record/record_file.h"
+#include "record/record_file_shape.h"
 
 namespace {
 
@@ -38,32 +39,36 @@ void Unlock(HANDLE file) {
   UnlockFileEx(file, 0, wholeFile, wholeFile, &from);
 }
 
-// What must go in front of the row: the header in an empty file, a line
-// end after a row a crash cut short.
-int Lead(HANDLE file, std::string* lead, std::string* reason) {
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size)) {
-    *reason = Reason("не удалось узнать размер файла");
-    return -1;
-  }
-  if (size.QuadPart == 0) {
-    *lead = RecordHeader();
-    return 0;
-  }
-  OVERLAPPED at{};
-  const long long lastByte = size.QuadPart - 1;
-  at.Offset = static_cast<DWORD>(lastByte);
-  at.OffsetHigh = static_cast<DWORD>(lastByte >> 32);
-  char last = 0;
-  DWORD got = 0;
-  if (!ReadFile(file, &last, 1, &got, &at) || got != 1) {
-    *reason = Reason("не удалось прочитать файл");
-    return -1;
-  }
-  if (last != '\n') *lead = "\r\n";
-  return 0;
+ReadRecordBytes ReaderOf(HANDLE file) {
+  return [file](long long offset, char* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+      OVERLAPPED at{};
+      const long long from = offset + static_cast<long long>(done);
+      at.Offset = static_cast<DWORD>(from);
+      at.OffsetHigh = static_cast<DWORD>(from >> 32);
+      DWORD got = 0;
+      if (!ReadFile(file, buffer + done, static_cast<DWORD>(count - done), &got, &at) || got == 0) {
+        return false;
+      }
+      done += got;
+    }
+    return true;
+  };
 }
 
+long long SizeOf(HANDLE file) {
+  LARGE_INTEGER size{};
+  return GetFileSizeEx(file, &size) ? size.QuadPart : -1;
+}
+
+// Whatever a failed write left is taken out again: a row that is not all
+// there would read as one that is.
+void CutBack(HANDLE file, long long size) {
+  LARGE_INTEGER at{};
+  at.QuadPart = size;
+  if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) SetEndOfFile(file);
+}
 int WriteAll(HANDLE file, const std::string& text, std::string* reason) {
   LARGE_INTEGER end{};
   if (!SetFilePointerEx(file, end, nullptr, FILE_END)) {
@@ -71,7 +76,7 @@ int WriteAll(HANDLE file, const std::string& text, std::string* reason) {
     return -1;
   }
   DWORD written = 0;
-  if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+  if (text.size() > MAXDWORD || !WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
       written != text.size()) {
     *reason = Reason("не удалось записать строку");
     return -1;
@@ -83,6 +88,8 @@ int WriteAll(HANDLE file, const std::string& text, std::string* reason) {
   return 0;
 }
 
+// Without FILE_SHARE_DELETE nobody can move or remove the file while it is
+// open, so the name always leads to it (log rotation waits for the run).
 HANDLE OpenShared(const std::string& path) {
   constexpr DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE;
   std::wstring wide;
@@ -94,6 +101,13 @@ HANDLE OpenShared(const std::string& path) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+bool IsFolder(const std::string& path) {
+  std::wstring wide;
+  const DWORD attributes = WidenUtf8Path(path.c_str(), wide) ? GetFileAttributesW(wide.c_str())
+                                                              : GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
 
 RecordFile::~RecordFile() {
@@ -101,16 +115,28 @@ RecordFile::~RecordFile() {
 }
 
 int RecordFile::Open(const std::string& path, std::string* reason) {
+  if (IsFolder(path)) {
+    *reason = "это папка, а не файл";
+    return -1;
+  }
   const HANDLE file = OpenShared(path);
   if (file == INVALID_HANDLE_VALUE) {
     *reason = Reason("не удалось открыть");
+    return -1;
+  }
+  // NUL, CON, a COM port or a pipe would take no row, or not keep it.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    *reason = "это устройство или канал, а не файл";
+    CloseHandle(file);
     return -1;
   }
   if (Lock(file, reason) != 0) {
     CloseHandle(file);
     return -1;
   }
+  oddity = RecordOddity(ReaderOf(file), SizeOf(file));
   Unlock(file);
+  name = path;
   handle = file;
   open = true;
   return 0;
@@ -124,9 +150,16 @@ int RecordFile::Append(const std::string& row, std::string* reason) {
   }
   const HANDLE file = AsHandle(handle);
   if (Lock(file, reason) != 0) return -1;
+  const long long size = SizeOf(file);
+  if (size < 0) {
+    *reason = Reason("не удалось узнать размер файла");
+    Unlock(file);
+    return -1;
+  }
   std::string lead;
-  int result = Lead(file, &lead, reason);
+  int result = RecordLead(ReaderOf(file), size, &quotes, &lead, reason);
   if (result == 0) result = WriteAll(file, lead + row, reason);
+  if (result != 0) CutBack(file, size);
   Unlock(file);
   return result;
 }

@@ -21,6 +21,8 @@ class JobRecorder {
   // from several threads.
   int Append(const Job& job, const JobResult& result, std::string* reason);
   bool Keeps() const { return !path.empty(); }
+  // Why an existing file does not look like a record of this program; "".
+  const std::string& Oddity() const { return file.Oddity(); }
   const std::string& Path() const { return path; }
 
  private:

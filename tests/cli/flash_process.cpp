@@ -124,11 +124,17 @@ FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments,
 
 FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds,
                               int signal) {
+  return RunFlashAndMeanwhile(arguments, delayMilliseconds,
+                              [signal](pid_t child) { kill(child, signal); });
+}
+
+FlashRun RunFlashAndMeanwhile(const std::vector<std::string>& arguments, int delayMilliseconds,
+                              const std::function<void(pid_t)>& meanwhile) {
   const int outFd = TemporaryFile();
   const int errFd = TemporaryFile();
   const pid_t child = Start(arguments, {}, outFd, errFd);
   std::this_thread::sleep_for(std::chrono::milliseconds(delayMilliseconds));
-  kill(child, signal);
+  meanwhile(child);
   return Finish(child, outFd, errFd);
 }
 

@@ -2,7 +2,10 @@
 // collects what it said.
 #pragma once
 
+#include <sys/types.h>
+
 #include <csignal>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +48,11 @@ FlashRun RunFlashOnTerminal(const std::vector<std::string>& arguments,
 // Starts velt-flash, sends it `signal` after `delayMilliseconds`, waits.
 FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int delayMilliseconds,
                               int signal = SIGINT);
+
+// Starts velt-flash, does `meanwhile` (given the child's pid) after
+// `delayMilliseconds`, waits.
+FlashRun RunFlashAndMeanwhile(const std::vector<std::string>& arguments, int delayMilliseconds,
+                              const std::function<void(pid_t)>& meanwhile);
 
 // The output split into lines.
 std::vector<std::string> Lines(const std::string& text);

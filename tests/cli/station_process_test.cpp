@@ -1,7 +1,9 @@
 // velt-flash with several --port against one simulated device each, all in
 // this test process: a station's run as a production line sees it.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <regex>
@@ -197,6 +199,11 @@ TEST_F(Station, APortTwiceOrASaveOnSeveralIsAUsageErrorThatSendsNothing) {
   Start({{}, {}});
   std::vector<std::string> tooMany = {"reset"};
   for (int n = 0; n <= 32; ++n) tooMany.insert(tooMany.end(), {"-p", "/dev/v" + std::to_string(n)});
+  const std::string link = folder / "dev1";
+  const std::string otherLink = folder / "dev1-again";
+  ASSERT_EQ(symlink(ports[0].c_str(), link.c_str()), 0);
+  ASSERT_EQ(symlink(ports[0].c_str(), otherLink.c_str()), 0);
+  const std::string doubled = "/dev/pts//" + ports[0].substr(ports[0].rfind('/') + 1);
   const struct {
     std::vector<std::string> arguments;
     std::vector<std::string> environment;
@@ -205,6 +212,10 @@ TEST_F(Station, APortTwiceOrASaveOnSeveralIsAUsageErrorThatSendsNothing) {
       {With({"-p", ports[0], "firmware"}), {}, "задан дважды"},
       {{"-p", "1", "-p", ports[0], "reset"}, {"VELT_COM1=" + ports[0]},
        "\"1\" и \"" + ports[0] + "\" - один порт"},
+      {{"-p", link, "-p", ports[0], "reset"}, {}, "\"" + link + "\" и \"" + ports[0] + "\" - один порт"},
+      {{"-p", link, "-p", otherLink, "reset"}, {}, "- один порт"},
+      {{"-p", ports[0], "-p", doubled, "reset"}, {}, "- один порт"},
+      {{"-p", "1", "-p", ports[0], "reset"}, {"VELT_COM1=" + link}, "- один порт"},
       {With({"save-coefficients", folder / "k.koeff"}), {}, "одно устройство"},
       {tooMany, {}, "больше 32"},
   };
@@ -259,24 +270,44 @@ TEST_F(Station, OnATerminalEachDeviceHasARowThatFitsAndStaysInPlace) {
   }
 }
 
-// The record is opened before any port; a pipe opens and locks like a file
-// but takes no row, which makes each device's status 6 after its job.
-TEST_F(Station, ARecordThatCannotBeKeptIsStatusSix) {
+// The record is opened before any port: what cannot take a row stops the
+// run with status 6 before anything is sent.
+TEST_F(Station, ARecordThatCannotBeKeptIsStatusSixBeforeAnythingIsSent) {
   Start({{}, {}});
-  const std::string missing = folder / "none/jobs.csv";
-  const FlashRun unopened = RunFlash(With({"--record", missing, "reset"}));
-  EXPECT_EQ(unopened.status, 6);
-  EXPECT_THAT(unopened.err, StartsWith("velt-flash: журнал работ недоступен: " + missing + ": "));
-  for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
-
   const std::string pipe = folder / "fifo.csv";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  const FlashRun unwritten = RunFlash(With({"--record", pipe, "reset"}));
-  EXPECT_EQ(unwritten.status, 6);
+  const struct {
+    std::string record;
+    const char* reason;
+  } cases[] = {
+      {folder / "none/jobs.csv", "не удалось открыть"},
+      {pipe, "канал"},
+      {"/dev/null", "устройство"},
+      {"/dev/full", "устройство"},
+      {folder.Path(), "папка"},
+  };
+  for (const auto& c : cases) {
+    const FlashRun run = RunFlash(With({"--record", c.record, "reset"}));
+    EXPECT_EQ(run.status, 6) << c.record;
+    EXPECT_THAT(run.err, StartsWith("velt-flash: журнал работ недоступен: " + c.record + ": "));
+    EXPECT_THAT(run.err, HasSubstr(c.reason));
+    EXPECT_TRUE(run.out.empty()) << run.out;
+  }
+  for (const auto& device : devices) EXPECT_TRUE(device->Transcript().empty());
+}
+
+// A record whose name cannot be opened again once the jobs run (its folder
+// removed) takes no row: each device's status is 6 after its job.
+TEST_F(Station, ARowThatCannotBeWrittenMakesTheDevicesStatusSix) {
+  Start({{}, {}}, true);  // paced, so that the jobs still run when the folder goes
+  const std::string kept = folder / "kept";
+  ASSERT_EQ(mkdir(kept.c_str(), 0700), 0);
+  const FlashRun run = RunFlashAndMeanwhile(With({"--record", kept + "/jobs.csv", "reset"}), 300,
+                                            [&kept](pid_t) { std::filesystem::remove_all(kept); });
+  EXPECT_EQ(run.status, 6);
   for (const std::string& p : ports) {
-    EXPECT_TRUE(std::regex_search(unwritten.out, std::regex(p + ": итог: запущено, код 6, ")))
-        << unwritten.out;
-    EXPECT_THAT(unwritten.err, HasSubstr(p + ": velt-flash: журнал работ недоступен: " + pipe));
+    EXPECT_TRUE(std::regex_search(run.out, std::regex(p + ": итог: запущено, код 6, "))) << run.out;
+    EXPECT_THAT(run.err, HasSubstr(p + ": velt-flash: журнал работ недоступен: " + kept));
   }
 }
 

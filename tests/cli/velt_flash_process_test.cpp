@@ -1,7 +1,10 @@
 // velt-flash run as a process against the simulated device on a pty, as a
 // script or a production line runs it.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <regex>
@@ -13,6 +16,7 @@
 
 #include "coeff/device_float.h"
 #include "firmware/firmware_images.h"
+#include "link/port_lock_file.h"
 #include "runner/job_identity.h"
 #include "sim/simulator.h"
 #include "tests/cli/flash_process.h"
@@ -229,6 +233,10 @@ TEST_F(VeltFlash, APortDigitIsMappedAsTheWindowMapsIt) {
 }
 
 TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
+  const std::string record = folder.Write("log.csv", "old rows\r\n");
+  const std::string coefficients = WriteFile("1.5\n");
+  const std::string link = folder / "link.csv";
+  ASSERT_EQ(symlink(coefficients.c_str(), link.c_str()), 0);
   const std::vector<std::vector<std::string>> commands = {
       {},
       {"--port", Port()},
@@ -238,6 +246,9 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
       {"--port", Port(), "--speed", "9600", "reset"},
       {"--port", "7", "reset"},
       {"--port", Port(), "re\x1B[2Jset\nwrite"},  // echoed, but not obeyed
+      // The record as the job's own file would destroy the one or the other.
+      {"--port", Port(), "--record", record, "save-coefficients", folder / "./log.csv", "--force"},
+      {"--port", Port(), "--record", link, "write", coefficients},
   };
   for (const std::vector<std::string>& command : commands) {
     const FlashRun run = RunFlash(command);
@@ -247,6 +258,8 @@ TEST_F(VeltFlash, UsageErrorsAreStatus64AndTouchNoPort) {
     EXPECT_TRUE(run.out.empty());
   }
   EXPECT_TRUE(device.Transcript().empty());
+  EXPECT_EQ(FileText(record), "old rows\r\n");
+  EXPECT_EQ(FileText(coefficients), "1.5\n");
 }
 
 TEST_F(VeltFlash, HelpAndVersion) {
@@ -423,6 +436,34 @@ TEST_F(VeltFlash, SavedCoefficientsWrittenBackGiveTheSameBytes) {
   device.SetMemory(1, coefficientPages, std::vector<uint8_t>(coefficientBytes, 0x00));
   ASSERT_EQ(RunFlash({"--port", Port(), "write", saved}).status, 0);
   EXPECT_EQ(Coefficients(device), written);
+}
+
+// kill -9 in mid-load leaves the port's exclusive flag (the simulator keeps
+// the terminal open) and the lock file with a PID that is gone: the next run
+// must not take them for another program, while a running program's lock
+// file still refuses the port with its reason.
+TEST_F(VeltFlash, AKilledRunLeavesNothingThatRefusesTheNextOne) {
+  if (access(portLockFolder, W_OK) != 0) GTEST_SKIP() << portLockFolder << " takes no lock file here";
+  const std::string lockFile = std::string(portLockFolder) + "/LCK.." + PortLockName(Port());
+  const FlashRun killed = RunFlashAndMeanwhile({"--port", Port(), "firmware"}, 300,
+                                               [](pid_t child) { kill(child, SIGKILL); });
+  ASSERT_EQ(killed.status, -1) << "killed in mid-load: " << killed.out;
+  EXPECT_EQ(access(lockFile.c_str(), F_OK), 0) << "a killed run leaves its lock file";
+
+  const FlashRun next = RunFlash({"--port", Port(), "firmware"});
+  EXPECT_EQ(next.status, 0) << next.err;
+  EXPECT_NE(access(lockFile.c_str(), F_OK), 0) << "a finished run takes its lock file away";
+
+  FILE* held = std::fopen(lockFile.c_str(), "w");
+  ASSERT_NE(held, nullptr);
+  std::fprintf(held, "%10d\n", 1);  // init's PID: a process that runs
+  std::fclose(held);
+  device.ClearTranscript();
+  const FlashRun refused = RunFlash({"--port", Port(), "reset"});
+  unlink(lockFile.c_str());
+  EXPECT_EQ(refused.status, 4);
+  EXPECT_THAT(refused.err, HasSubstr("порт занят другой программой"));
+  EXPECT_TRUE(device.Transcript().empty());
 }
 
 }  // namespace

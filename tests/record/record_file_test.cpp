@@ -1,10 +1,16 @@
 // The record file as several appenders share it: whole rows, one header.
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -113,6 +119,143 @@ TEST_F(RecordFileTest, TwoProcessesAppendingFiftyRowsEachGiveAHundredWholeRows) 
   }
   EXPECT_EQ(seen[0], rowsEach);
   EXPECT_EQ(seen[1], rowsEach);
+}
+
+// What a crash left at the end of the file is closed before the next row,
+// so that a CSV reader sees the torn row as one row and the new one whole.
+TEST_F(RecordFileTest, ATornLastRowIsClosedBeforeTheNextRow) {
+  const std::string header = RecordHeader();
+  const struct {
+    const char* name;
+    std::string before;
+    std::string lead;  // what must come between the old bytes and the row
+  } cases[] = {
+      {"cut inside a quoted field", header + "a;\"x;y", "\"\r\n"},
+      {"cut after a doubled quote", header + "a;\"say \"\"hi\"\"", "\"\r\n"},
+      {"cut after a closed quote", header + "a;\"x;y\"", "\r\n"},
+      {"cut between CR and LF", header + "a;b\r", "\n"},
+      {"cut after a line break inside quotes", header + "a;\"line\r\n", "\"\r\n"},
+      {"LF line ends, whole", "a;b\n", ""},
+  };
+  for (const auto& c : cases) {
+    folder.Write("jobs.csv", c.before);
+    RecordFile file;
+    std::string reason;
+    ASSERT_EQ(file.Open(path, &reason), 0) << reason;
+    ASSERT_EQ(file.Append(Row("COM2", 7), &reason), 0) << reason;
+    EXPECT_EQ(FileText(path), c.before + c.lead + Row("COM2", 7)) << c.name;
+  }
+}
+
+// Said once at the opening; the rows go in all the same, as they are the
+// user's.
+TEST_F(RecordFileTest, AFileThatIsNotARecordOfOursIsNamedSo) {
+  const std::string header = RecordHeader();
+  const std::string noMark = header.substr(3);
+  const struct {
+    std::string before;
+    const char* oddity;  // "" for a file that looks like ours
+  } cases[] = {
+      {header + Row("COM1", 1), ""},
+      {header + "a;b", ""},  // torn by a crash, but ours
+      {noMark, "нет метки порядка байтов"},
+      {"\xEF\xBB\xBFname;value\r\n", "другой заголовок"},
+      {header.substr(0, 10), "другой заголовок"},  // torn while it was written
+      {header + "a;b\n", "LF"},
+  };
+  for (const auto& c : cases) {
+    folder.Write("jobs.csv", c.before);
+    RecordFile file;
+    std::string reason;
+    ASSERT_EQ(file.Open(path, &reason), 0) << reason;
+    if (*c.oddity == '\0') EXPECT_EQ(file.Oddity(), "") << c.before;
+    else EXPECT_THAT(file.Oddity(), ::testing::HasSubstr(c.oddity)) << c.before;
+    ASSERT_EQ(file.Append(Row("COM2", 7), &reason), 0) << reason;
+    EXPECT_THAT(FileText(path), ::testing::EndsWith(Row("COM2", 7)));
+  }
+}
+
+// Refused at the opening, before any device is touched: none of these
+// would ever keep a row.
+TEST_F(RecordFileTest, OnlyARegularFileIsARecord) {
+  const std::string fifo = folder / "fifo.csv";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string link = folder / "link.csv";
+  ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+  const struct {
+    std::string target;
+    const char* reason;
+  } cases[] = {
+      {fifo, "канал"},
+      {"/dev/null", "устройство"},
+      {"/dev/full", "устройство"},
+      {link, "устройство"},
+      {folder.Path(), "папка"},
+  };
+  for (const auto& c : cases) {
+    RecordFile file;
+    std::string reason;
+    EXPECT_EQ(file.Open(c.target, &reason), -1) << c.target;
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_THAT(reason, ::testing::HasSubstr(c.reason)) << c.target;
+  }
+}
+
+// Log rotation moves the file away between two rows: the next row goes
+// under the name again, in a new file that starts with the header.
+TEST_F(RecordFileTest, TheNextRowGoesUnderTheNameWhereverTheFileWent) {
+  RecordFile file;
+  std::string reason;
+  ASSERT_EQ(file.Open(path, &reason), 0) << reason;
+  ASSERT_EQ(file.Append(Row("COM1", 1), &reason), 0) << reason;
+  const std::string rotated = folder / "jobs.csv.1";
+  ASSERT_EQ(std::rename(path.c_str(), rotated.c_str()), 0);
+  ASSERT_EQ(file.Append(Row("COM1", 2), &reason), 0) << reason;
+  EXPECT_EQ(FileText(rotated), RecordHeader() + Row("COM1", 1));
+  EXPECT_EQ(FileText(path), RecordHeader() + Row("COM1", 2));
+
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  ASSERT_EQ(file.Append(Row("COM1", 3), &reason), 0) << reason;
+  EXPECT_EQ(FileText(path), RecordHeader() + Row("COM1", 3));
+
+  // A name that cannot be opened again fails the row, with the reason.
+  std::filesystem::remove_all(folder.Path());
+  EXPECT_EQ(file.Append(Row("COM1", 4), &reason), -1);
+  EXPECT_THAT(reason, ::testing::HasSubstr("заново не открылся"));
+}
+
+// A full disk cuts a write anywhere; the file limit does the same to a
+// child. What the failed write left is taken out, so the next row follows
+// whole rows only.
+TEST_F(RecordFileTest, ARowThatDoesNotFitLeavesTheFileAsItWas) {
+  {
+    RecordFile file;
+    std::string reason;
+    ASSERT_EQ(file.Open(path, &reason), 0) << reason;
+    ASSERT_EQ(file.Append(Row("COM1", 1), &reason), 0) << reason;
+  }
+  const std::string before = FileText(path);
+  const pid_t child = fork();
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    const rlimit limit{before.size() + 20, before.size() + 20};  // a piece of the row fits
+    setrlimit(RLIMIT_FSIZE, &limit);
+    RecordFile file;
+    std::string reason;
+    if (file.Open(path, &reason) != 0) _exit(1);
+    _exit(file.Append(Row("COM2;\"quoted\"", 2), &reason) == -1 ? 0 : 2);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the append that did not fit must fail";
+  EXPECT_EQ(FileText(path), before);
+
+  RecordFile file;
+  std::string reason;
+  ASSERT_EQ(file.Open(path, &reason), 0) << reason;
+  ASSERT_EQ(file.Append(Row("COM3", 3), &reason), 0) << reason;
+  EXPECT_EQ(FileText(path), before + Row("COM3", 3));
 }
 
 TEST_F(RecordFileTest, AFileThatCannotBeOpenedSaysWhy) {

@@ -77,6 +77,28 @@ TEST(JobRecordRow, FieldsAreQuotedOnlyWhenTheyMustBe) {
   }
 }
 
+// The file promises UTF-8; names from the system may be in any encoding.
+TEST(JobRecordRow, BytesThatAreNotUtf8AreWrittenAsTheConsoleShowsThem) {
+  const struct {
+    const char* port;
+    const char* field;
+  } cases[] = {
+      {"ttyUSB\xFF", "ttyUSB\\xFF"},
+      {"\xD0", "\\xD0"},                         // a sequence cut short
+      {"\xC0\xAF", "\\xC0\\xAF"},                 // an overlong '/'
+      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},          // a surrogate
+      {"Порт №1", "Порт №1"},
+      {"tab\there", "tab\there"},                 // controls are the quoting's business
+      {"cp1251 \xCF\xEE\xF0\xF2;", "\"cp1251 \\xCF\\xEE\\xF0\\xF2;\""},
+  };
+  for (const auto& c : cases) {
+    JobRecord record = Sample();
+    record.port = c.port;
+    EXPECT_THAT(FormatRecordRow(record), HasSubstr(std::string(";") + c.field + ";write;"))
+        << c.field;
+  }
+}
+
 TEST(JobRecordRow, SecondsHaveOneDecimalWithAPoint) {
   const struct {
     double seconds;

@@ -14,6 +14,7 @@
 
 #include "link/boot_link.h"
 #include "link/com_port.h"
+#include "link/port_identity.h"
 #include "link/com_settings_win32.h"
 #include "tests/windows/win32_files.h"
 
@@ -163,6 +164,25 @@ TEST_F(Win32PortOnDevice, ReadsWithNothingWaitingReturnEmptyWithoutHanging) {
   for (int i = 0; i < reads; ++i) got += port.Read(sizeof buffer, buffer);
   EXPECT_EQ(got, 0);
   EXPECT_LT(std::chrono::steady_clock::now() - start, generousBound);
+}
+
+// One port under two spellings is one port; two ports are two.
+TEST(PortIdentityOnWindows, SpellingsOfOneComPortAreOne) {
+  const struct {
+    const char* first;
+    const char* second;
+    bool same;
+  } cases[] = {
+      {"COM3", "com3", true},
+      {"COM3", "\\\\.\\COM3", true},
+      {"\\\\.\\com12", "COM12", true},
+      {"COM1", "COM12", false},
+      {"COM3", "COM4", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PortIdentity(c.first) == PortIdentity(c.second), c.same)
+        << c.first << " and " << c.second;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "record/job_record.h"
 #include "record/record_file.h"
+#include "record/same_file.h"
 #include "tests/windows/win32_files.h"
 
 namespace {
@@ -55,6 +56,37 @@ TEST(RecordFileOnWindows, TwoWritersGiveWholeRowsAfterOneHeader) {
   }
   EXPECT_EQ(rows, 2 * rowsEach);
   _wunlink(Wide(path).c_str());
+}
+
+// NUL and CON take every write and keep nothing; a folder takes none.
+TEST(RecordFileOnWindows, OnlyAFileOnADiskIsARecord) {
+  const struct {
+    std::string target;
+    const char* reason;
+  } cases[] = {
+      {"NUL", "устройство"},
+      {TempPath(), "папка"},
+  };
+  for (const auto& c : cases) {
+    RecordFile file;
+    std::string reason;
+    EXPECT_EQ(file.Open(c.target, &reason), -1) << c.target;
+    EXPECT_NE(reason.find(c.reason), std::string::npos) << c.target << ": " << reason;
+  }
+}
+
+// Windows names files without regard to case, and either slash.
+TEST(SameFileOnWindows, IsOneFileWhateverTheCaseOrSlash) {
+  const std::string folder = TempFolder("velt-same");
+  ASSERT_NE(folder, "");
+  const std::string log = folder + "\\Журнал.csv";
+  std::FILE* file = _wfopen(Wide(log).c_str(), L"wb");
+  ASSERT_NE(file, nullptr);
+  std::fclose(file);
+  EXPECT_TRUE(SameFile(log, folder + "/ЖУРНАЛ.CSV"));
+  EXPECT_FALSE(SameFile(log, folder + "\\other.csv"));
+  EXPECT_TRUE(SameFile(folder + "\\new.csv", folder + "\\.\\NEW.csv"));  // neither made yet
+  _wunlink(Wide(log).c_str());
 }
 
 }  // namespace
