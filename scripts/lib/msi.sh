@@ -11,13 +11,14 @@ velt_msi_product_name="Загрузчик для ВЕЛТ"
 velt_msi_publisher="Разработчики velt-loader"
 velt_msi_shortcut_name="Загрузчик для ВЕЛТ"
 velt_msi_short_shortcut_name=VELTLDR  # its 8.3 form, for file systems without long names
-velt_msi_downgrade_message="Установлена более новая версия загрузчика для ВЕЛТ. Чтобы поставить эту, сначала удалите ту в разделе «Установленные приложения»."
+velt_msi_downgrade_message="Уже установлена более новая версия программы «Загрузчик для ВЕЛТ». Чтобы установить эту, сначала удалите новую в списке установленных программ."
 velt_msi_codepage=1251
 velt_msi_icon=resources/velt-loader.ico
 velt_msi_source=packaging/velt-loader.wxs
 
 velt_msi_build() {
-  local files=$1 version=$2 msi=$3 folder
+  local files=$1 version=$2 msi folder
+  msi=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")  # wixl runs elsewhere
   folder=$(mktemp -d /tmp/velt-msi.XXXXXX)
   cp "$files"/* "$velt_msi_icon" "$folder/"
   local source
