@@ -2,6 +2,7 @@
 # Sourced by the scripts: finding a window by its title with xdotool. FLTK
 # writes the Russian titles correctly only in _NET_WM_NAME, which xdotool's
 # --name cannot match, so every candidate's name is compared instead.
+# velt_expect_window counts its failure with tally.sh.
 
 # xdotool search's criteria for the candidates; a caller may narrow them.
 velt_window_search=(--onlyvisible --name .)
@@ -24,5 +25,17 @@ velt_find_window() {
     if [ -n "$owner" ] && ! kill -0 "$owner" 2>/dev/null; then return 1; fi
     sleep "$velt_window_step"
   done
+  return 1
+}
+
+# velt_expect_window TITLE SECONDS [PID]: as velt_find_window, but sets
+# velt_window_id instead of printing it, and when the window does not come
+# counts one FAIL saying which window was awaited.
+# shellcheck disable=SC2034  # read by the caller
+velt_window_id=""
+velt_expect_window() {
+  # shellcheck disable=SC2034
+  velt_window_id=$(velt_find_window "$@") && return 0
+  velt_fail "window: no window titled \"$1\" within $2 s"
   return 1
 }
