@@ -1,8 +1,10 @@
 #include "app/job_recording.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "app/message_log.h"
+#include "link/printable_text.h"
 #include "runner/job_recorder.h"
 
 std::string recordPath;
@@ -11,25 +13,62 @@ namespace {
 
 const char* const recordOption = "--record";
 const char* const recordUnavailableLine = "@C1Журнал работ недоступен.";
+const char* const recordWithoutFileLine = "@C1Журнал работ не ведётся: после --record нет файла.";
+
+// Open from the start, so that a record that cannot be kept is said before
+// any job; opened again when the path has changed or the last open failed.
+JobRecorder recorder;
+bool recorderOpen = false;
+std::mutex recorderLock;
+
+// 0, or -1 with the reason. Under recorderLock.
+int EnsureOpen(std::string* reason) {
+  if (recorderOpen && recorder.Path() == recordPath) return 0;
+  recorderOpen = recorder.Open(recordPath, reason) == 0;
+  return recorderOpen ? 0 : -1;
+}
+
+// The two lines that say why: the window's own, then the file and reason.
+std::string ReasonLine(const std::string& reason) {
+  return "@C1" + PrintableText(recordPath) + ": " + reason;
+}
 
 }  // namespace
 
-std::string RecordPathFromArguments(int argc, const char* const* argv) {
+std::optional<std::string> RecordPathFromArguments(int argc, const char* const* argv) {
   const size_t optionLength = std::strlen(recordOption);
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], recordOption) == 0 && i + 1 < argc) return argv[i + 1];
+    if (std::strcmp(argv[i], recordOption) == 0) return i + 1 < argc ? argv[i + 1] : "";
     if (std::strncmp(argv[i], recordOption, optionLength) == 0 && argv[i][optionLength] == '=') {
-      return argv[i] + optionLength + 1;
+      return std::string(argv[i] + optionLength + 1);
     }
   }
-  return "";
+  return std::nullopt;
+}
+
+void OpenWindowRecord(const std::optional<std::string>& path) {
+  recordPath = path.value_or("");
+  if (path && path->empty()) {
+    AppendSplitLogLine(recordWithoutFileLine);
+    return;
+  }
+  if (recordPath.empty()) return;
+  std::lock_guard<std::mutex> hold(recorderLock);
+  std::string reason;
+  if (EnsureOpen(&reason) == 0) return;
+  AppendLogLine(recordUnavailableLine);
+  AppendSplitLogLine(ReasonLine(reason));
 }
 
 void RecordWindowJob(const Job& job, const JobResult& result) {
   if (recordPath.empty()) return;
-  JobRecorder recorder;
   std::string reason;
-  if (recorder.Open(recordPath, &reason) != 0 || recorder.Append(job, result, &reason) != 0) {
-    logMessage(recordUnavailableLine);
+  int written = -1;
+  {
+    std::lock_guard<std::mutex> hold(recorderLock);
+    written = EnsureOpen(&reason) == 0 ? recorder.Append(job, result, &reason) : -1;
   }
+  if (written == 0) return;
+  logMessage(recordUnavailableLine);
+  WorkerSplitLogLine(ReasonLine(reason));
 }

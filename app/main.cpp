@@ -11,7 +11,6 @@
 #include "firmware/firmware_images.h"
 
 int main(int argc, char** argv) {
-  recordPath = RecordPathFromArguments(argc, argv);
   // The probe runs first so the menu is built from the adjusted table.
   probePorts();
   firmwareTables = BuiltInFirmwareTables();
@@ -23,6 +22,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   BuildMainWindow()->show();
+  OpenWindowRecord(RecordPathFromArguments(argc, argv));
   RunEventLoop();
   return 0;
 }

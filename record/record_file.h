@@ -34,10 +34,10 @@ class RecordFile {
   RecordFile(const RecordFile&) = delete;
   RecordFile& operator=(const RecordFile&) = delete;
 
-  // Opens the file, creating it when missing, and checks that its lock can
-  // be had. Anything but a regular file (a folder, a FIFO, a device) is
-  // refused: it would take no row, or not keep it. 0, or -1 with the
-  // system's reason.
+  // Opens the file (closing the one it had), creating it when missing, and
+  // checks that its lock can be had. Anything but a regular file (a folder,
+  // a FIFO, a device) is refused: it would take no row, or not keep it. 0,
+  // or -1 with the system's reason.
   int Open(const std::string& path, std::string* reason);
   // Appends `row` (which ends in CR LF); a file that is still empty gets the
   // header first, and a file whose last row was cut short by a crash gets

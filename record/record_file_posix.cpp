@@ -124,6 +124,10 @@ RecordFile::~RecordFile() {
 }
 
 int RecordFile::Open(const std::string& path, std::string* reason) {
+  // Opened again (another name, or after a failure): the old one goes.
+  std::lock_guard<std::mutex> guard(mutex);
+  if (open) ::close(handle);
+  open = false;
   int fd = -1;
   if (OpenRegular(path, &fd, reason) != 0) return -1;
   if (Lock(fd, reason) != 0) {

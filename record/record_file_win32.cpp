@@ -115,6 +115,10 @@ RecordFile::~RecordFile() {
 }
 
 int RecordFile::Open(const std::string& path, std::string* reason) {
+  // Opened again (another name, or after a failure): the old one goes.
+  std::lock_guard<std::mutex> guard(mutex);
+  if (open) CloseHandle(AsHandle(handle));
+  open = false;
   if (IsFolder(path)) {
     *reason = "это папка, а не файл";
     return -1;

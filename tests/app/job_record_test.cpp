@@ -2,6 +2,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +51,9 @@ std::vector<Fields> RecordRows(const std::string& path) {
 
 enum Column { port = 2, job, outcome, exitStatus, seconds, written, verified, firmware,
               coefficientsFile, coefficientsSha, version, lastLine, failure };
+
+// What the record says of a file in a folder that is not there.
+std::string NoSuchFile() { return std::string("не удалось открыть: ") + std::strerror(ENOENT); }
 
 class WindowJobRecordTest : public AppTest {
  protected:
@@ -138,28 +144,56 @@ TEST_F(WindowJobRecordTest, APortThatDoesNotOpenAndARecordThatCannotBeWritten) {
   EXPECT_EQ(rows[0][outcome], "portNotOpened");
   EXPECT_EQ(rows[0][exitStatus], "4");
   EXPECT_EQ(rows[0][lastLine], "Порт не соединился.");
+  EXPECT_NE(rows[0][failure].find("не открылся"), std::string::npos) << "and why, as velt-flash";
 
   // The job is done all the same; only the row is missing, and the log says so.
   recordPath = directory + "/no such folder/jobs.csv";
   logBrowser->clear();
   Press(loadFirmwareButton);
   const std::vector<std::string> lines = LogLines();
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), "@C1Журнал работ недоступен.");
-  EXPECT_EQ(lines[lines.size() - 2], "@C4Запуск.");
+  const std::vector<std::string> reason = SplitLogLine("@C1" + recordPath + ": " + NoSuchFile());
+  ASSERT_GE(lines.size(), reason.size() + 2);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - reason.size(), lines.end()), reason);
+  EXPECT_EQ(lines[lines.size() - reason.size() - 1], "@C1Журнал работ недоступен.");
+  EXPECT_EQ(lines[lines.size() - reason.size() - 2], "@C4Запуск.");
   EXPECT_TRUE(device.ApplicationRunning());
+}
+
+// The record is opened at start, as velt-flash opens it: what keeps it from
+// being kept is in the log before any job, with its reason.
+TEST_F(WindowJobRecordTest, ARecordThatCannotBeKeptIsSaidAtStart) {
+  StartOnDevice();
+  const std::string missing = WorkDirectory() + "/no such folder/jobs.csv";
+  const struct {
+    std::optional<std::string> option;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {std::nullopt, {}},
+      {std::string(""), SplitLogLine("@C1Журнал работ не ведётся: после --record нет файла.")},
+      {missing, SplitLogLine("@C1" + missing + ": " + NoSuchFile())},
+  };
+  for (const auto& c : cases) {
+    logBrowser->clear();
+    OpenWindowRecord(c.option);
+    std::vector<std::string> expected = c.lines;
+    if (c.option && !c.option->empty()) {
+      expected.insert(expected.begin(), "@C1Журнал работ недоступен.");
+    }
+    EXPECT_EQ(LogLines(), expected);
+  }
+  recordPath.clear();
 }
 
 TEST(WindowJobRecordArguments, OnlyTheRecordOptionIsTakenAndTheRestIgnored) {
   const struct {
     std::vector<const char*> argv;
-    const char* path;
+    std::optional<std::string> path;
   } cases[] = {
-      {{"velt-loader"}, ""},
+      {{"velt-loader"}, std::nullopt},
       {{"velt-loader", "--record", "jobs.csv"}, "jobs.csv"},
       {{"velt-loader", "-x", "--record=Журнал.csv", "extra"}, "Журнал.csv"},
       {{"velt-loader", "--record"}, ""},
-      {{"velt-loader", "--recorder", "jobs.csv"}, ""},
+      {{"velt-loader", "--recorder", "jobs.csv"}, std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(RecordPathFromArguments(static_cast<int>(c.argv.size()), c.argv.data()), c.path)
