@@ -24,6 +24,7 @@ namespace {
 
 const char* const portNotSelectedLine = "@C1Порт не выбран.";
 const char* const fileNotChosenLine = "@C1Файл не выбран.";
+const char* const fileChangedLine = "@C1Файл изменился после выбора: выберите его снова.";
 const char* const portNotOpenedText = "Порт не соединился.";
 const char* const failedStepPrefix = "@C1Не удалось: ";
 const char* const startNotConfirmedLine =
@@ -162,6 +163,11 @@ void onLoadFirmware(Fl_Widget*, void*) {
 
 void onWriteCoefficients(Fl_Widget*, void*) {
   if (BeginOperation() != 0) return;
+  // Values the file no longer holds are not written: it is asked for again.
+  if (coefficientsLoaded && !LoadedFileUnchanged()) {
+    AppendSplitLogLine(fileChangedLine);
+    coefficientsLoaded = 0;
+  }
   if (!coefficientsLoaded) {
     ChooseCoefficientFile();
     if (!coefficientsLoaded) {

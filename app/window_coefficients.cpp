@@ -14,6 +14,12 @@ const CoefficientPages imagePages(coefficientImage.data());
 
 }  // namespace
 
+bool LoadedFileUnchanged() {
+  CoefficientImage now{};
+  return ReadCoefficientFile(loadedCoefficientFile.c_str(), &now) == coefficientFileOk &&
+         now == coefficientImage;
+}
+
 int LoadCoefficientFile(const char* path, int* badLine) {
   CoefficientImage image{};
   const int result = ReadCoefficientFile(path, &image, badLine);

@@ -22,3 +22,7 @@ extern std::string loadedCoefficientFile;
 // Reads the file; when it is accepted it becomes the window's image and
 // coefficientsLoaded is set. ReadCoefficientFile's result and bad line.
 int LoadCoefficientFile(const char* path, int* badLine = nullptr);
+
+// The loaded file, read again, still gives the window's image: what a write
+// sends is what the file holds now.
+bool LoadedFileUnchanged();

@@ -185,6 +185,28 @@ struct FailedWrite {
   bool fileKept;
 };
 
+// A file changed on disk after it was chosen is not written from what it
+// held then: the log says so and the file is asked for again.
+TEST_F(WindowOperationsTest, AFileChangedSinceItWasChosenIsAskedForAgain) {
+  Simulator& device = StartOnDevice();
+  const std::string file = WriteCoefficientFile("k.koeff", "1.0");
+  ASSERT_EQ(LoadCoefficientFile(file.c_str()), 0);
+  WriteCoefficientFile("k.koeff", "2.0");  // the same name, other values
+
+  const int dialogsBefore = FileDialogsAnswered();
+  AnswerNextFileDialog(file);
+  Press(writeCoefficientsButton);
+  ASSERT_TRUE(WaitIdle());
+  EXPECT_EQ(FileDialogsAnswered(), dialogsBefore + 1) << "asked for again";
+  Lines expected = SplitLogLine("@C1Файл изменился после выбора: выберите его снова.");
+  expected.insert(expected.end(), coefficientsWritten.begin(), coefficientsWritten.end());
+  EXPECT_EQ(LogLines(), expected);
+  CoefficientImage now{};
+  ASSERT_EQ(ReadCoefficientFile(file.c_str(), &now), 0);
+  EXPECT_EQ(CoefficientPages(device), std::vector<uint8_t>(now.begin(), now.end()))
+      << "what the file holds now went out";
+}
+
 void PrintTo(const FailedWrite& write, std::ostream* out) { *out << write.name; }
 
 class WindowFailedWriteTest : public AppTest, public ::testing::WithParamInterface<FailedWrite> {};
