@@ -30,7 +30,10 @@ bool ReadyToLeave() {
   if (stopping) return false;  // a second request while the first one waits
   if (!operationBusy) return true;
   stopping = true;
-  bool leave = askStopAndExit() == 1;
+  // A question withdrawn because the operation ended leaves nothing to stop:
+  // the exit asked for goes ahead.
+  const int answer = askStopAndExit();
+  const bool leave = answer == questionYes || answer == questionWithdrawn;
   if (leave) {
     while (operationBusy) {
       // Repeated: a worker that is only just starting clears the request

@@ -26,14 +26,14 @@ struct Question {
 
 void AnswerYes(Fl_Widget*, void* data) {
   Question* question = static_cast<Question*>(data);
-  question->answer = 1;
+  question->answer = questionYes;
   question->window->hide();
 }
 
 // "Нет", Enter, Escape and the close box.
 void AnswerNo(Fl_Widget*, void* data) {
   Question* question = static_cast<Question*>(data);
-  question->answer = 0;
+  question->answer = questionNo;
   question->window->hide();
 }
 
@@ -71,7 +71,7 @@ int AskQuestion(const char* title, const char* text, bool (*stillRelevant)()) {
   no->take_focus();
   while (question.window->shown()) {
     if (stillRelevant != nullptr && !stillRelevant()) {
-      question.answer = 0;
+      question.answer = questionWithdrawn;
       question.window->hide();
       break;
     }
