@@ -58,6 +58,9 @@ void exitProgram(Fl_Widget*, void*) {
 }
 
 void closeMainWindow(Fl_Widget*, void*) {
+  // FLTK closes a window on Escape; here that would end the program without
+  // a question and lose the log. The close box, the menu and the button stay.
+  if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;
   if (!ReadyToLeave()) return;
   if (aboutWindow != nullptr) aboutWindow->hide();
   mainWindow->hide();

@@ -123,6 +123,19 @@ TEST_F(WindowExitTest, IdleExitClosesThePortAndEndsWithZeroFromEveryTrigger) {
   EXPECT_EQ(questionsAsked, 0);
 }
 
+// Escape on the idle window would end the program and lose the log; the
+// close box still closes it.
+TEST_F(WindowExitTest, EscapeLeavesTheWindowOpenTheCloseBoxDoesNot) {
+  StartProgram();
+  logBrowser->add("@C4x");
+  PressKey(mainWindow, FL_Escape, 0, "\x1b");
+  EXPECT_TRUE(mainWindow->shown());
+  EXPECT_EQ(logBrowser->size(), 1);
+  EXPECT_EQ(exitRecord.calls, 0);
+  Fl::handle(FL_CLOSE, mainWindow);
+  EXPECT_FALSE(mainWindow->shown());
+}
+
 TEST_F(WindowExitTest, ShortcutsUseCtrlNotAlt) {
   const std::string directory = MakeWorkDirectory();
   StartProgram();
