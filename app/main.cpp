@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   BuildMainWindow()->show();
+  SayPortsLeftOut();
   OpenWindowRecord(RecordPathFromArguments(argc, argv));
   RunEventLoop();
   return 0;

@@ -132,16 +132,48 @@ Fl_Menu_Item& ExtraPortMenuItem(int i) { return mainMenu[firstExtraPortMenuItem 
 
 const std::string& ExtraPortDevice(int i) { return extraPortDevices[i]; }
 
-void AddExtraPortItems(const std::vector<PortInfo>& ports) {
+namespace {
+
+// Listed ports that found no room in the menu at the last listing.
+int portsLeftOut = 0;
+const char* const portsLeftOutLine = "@C1Портов больше, чем помещается в меню; не показано: ";
+
+// The ports that get an item, in their order: those that are not COM 1-4,
+// as many as there is room for, the kept one among them when it is listed.
+std::vector<PortInfo> PortsShown(const std::vector<PortInfo>& ports, const std::string& kept) {
+  std::vector<PortInfo> shown;
+  bool keptShown = kept.empty();
+  for (const PortInfo& port : ports) {
+    if (PortDigitOfDevice(port.device) != 0) continue;  // already COM 1-4
+    if (int(shown.size()) < maxExtraPorts) {
+      shown.push_back(port);
+      keptShown = keptShown || port.device == kept;
+    } else if (!keptShown && port.device == kept) {
+      shown.back() = port;
+      keptShown = true;
+      ++portsLeftOut;
+    } else {
+      ++portsLeftOut;
+    }
+  }
+  return shown;
+}
+
+}  // namespace
+
+void SayPortsLeftOut() {
+  if (portsLeftOut > 0) AppendSplitLogLine(portsLeftOutLine + std::to_string(portsLeftOut) + ".");
+}
+
+void AddExtraPortItems(const std::vector<PortInfo>& ports, const std::string& kept) {
   // What follows the Порт items ("Обновить список", the submenu's end,
   // Справка, the menu's end) moves down behind the new items.
   Fl_Menu_Item* const tail = &mainMenu[firstExtraPortMenuItem + extraPortCount];
   const int tailLength = mainMenuItemCount - firstExtraPortMenuItem;
   const std::vector<Fl_Menu_Item> rest(tail, tail + tailLength);
   extraPortCount = 0;
-  for (const PortInfo& port : ports) {
-    if (extraPortCount == maxExtraPorts) break;
-    if (PortDigitOfDevice(port.device) != 0) continue;  // already COM 1-4
+  portsLeftOut = 0;
+  for (const PortInfo& port : PortsShown(ports, kept)) {
     const int i = extraPortCount++;
     extraPortLabels[i] = PrintableText(port.name);
     if (!port.description.empty()) {
@@ -165,9 +197,10 @@ void probePorts() {
 void refreshPorts(Fl_Widget*, void*) {
   if (operationBusy) return;
   const std::string chosen = ChosenExtraDevice();
-  AddExtraPortItems(ListPorts());
+  AddExtraPortItems(ListPorts(), chosen);
   ChooseExtraDevice(chosen);
   ProbeListedPorts();
+  SayPortsLeftOut();
 }
 
 Fl_Window* BuildMainWindow() {

@@ -63,8 +63,13 @@ Fl_Menu_Item& ExtraPortMenuItem(int i);
 const std::string& ExtraPortDevice(int i);
 
 // Puts one radio item after COM 4 for each port that is not one of COM 1-4
-// (at most maxExtraPorts), replacing the ones put there before.
-void AddExtraPortItems(const std::vector<PortInfo>& ports);
+// (at most maxExtraPorts), replacing the ones put there before. The port of
+// device `kept`, when listed, gets an item even when there are too many.
+void AddExtraPortItems(const std::vector<PortInfo>& ports, const std::string& kept = "");
+
+// GUI thread: says in the log how many listed ports found no room in the
+// menu, when any did.
+void SayPortsLeftOut();
 
 // Lists the machine's ports into the menu, then opens and closes COM1..COM4
 // and each listed port in turn; a port that fails is greyed and unselected in

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/message_log.h"
 #include "app/operations.h"
 #include "app/window_device.h"
 #include "firmware/firmware_images.h"
@@ -101,6 +102,36 @@ TEST_F(PortMenuTest, NoMorePortsThanTheMenuHasRoomFor) {
   EXPECT_EQ(LabelOf(mainMenu[mainMenuCapacity - 1]), "(end)");
 }
 
+void PickRefresh() { menuBar->picked(&RefreshPortsMenuItem()); }
+
+// More ports than the menu has room for: the log says how many were left
+// out, and the chosen one keeps its item and stays chosen.
+TEST_F(PortMenuTest, ARefreshWithoutRoomSaysSoAndKeepsTheChosenPort) {
+  for (int n = 0; n + 1 < maxExtraPorts; ++n) {
+    const std::string name = "ttyUSB" + std::string(n < 10 ? "0" : "") + std::to_string(n);
+    portTree.AddPort(name, "/nonexistent/velt-" + name);
+  }
+  StartProgram();
+  AttachDiscoveredDevice("ttyUSB99", simulatorById);  // sorts last
+  PickRefresh();
+  ASSERT_EQ(ExtraPortCount(), maxExtraPorts);
+  SelectExtraPort(maxExtraPorts - 1);
+  const std::string chosen = ExtraPortDevice(maxExtraPorts - 1);
+
+  for (const char* name : {"ttyACM0", "ttyACM1", "ttyACM2"}) {
+    portTree.AddPort(name, std::string("/nonexistent/velt-") + name);
+  }
+  logBrowser->clear();
+  PickRefresh();
+  ASSERT_EQ(ExtraPortCount(), maxExtraPorts);
+  EXPECT_EQ(ExtraPortDevice(maxExtraPorts - 1), chosen);
+  EXPECT_TRUE(ExtraPortMenuItem(maxExtraPorts - 1).value());
+  EXPECT_EQ(LogLines(),
+            SplitLogLine("@C1Портов больше, чем помещается в меню; не показано: 3."));
+  ASSERT_EQ(checkPortSelected(), 0);
+  EXPECT_EQ(selectedDevice, chosen);
+}
+
 TEST_F(PortMenuTest, AFirmwareLoadRunsThroughAChosenDiscoveredPort) {
   Simulator& com1 = AttachDevice(1);
   Simulator& usb = AttachDiscoveredDevice("ttyUSB0", simulatorById);
@@ -137,7 +168,6 @@ TEST_F(PortMenuTest, AFirmwareLoadRunsThroughAChosenDiscoveredPort) {
 
 namespace {
 
-void PickRefresh() { menuBar->picked(&RefreshPortsMenuItem()); }
 
 TEST_F(PortMenuTest, RefreshFindsAPortAddedAfterStartAndTheLoadReachesIt) {
   StartOnDevice();
