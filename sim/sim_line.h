@@ -47,7 +47,7 @@ struct SimLine {
   size_t sentOfFront = 0;
   SimClock::time_point lineFreeAt{};  // when the last answer byte finished on the line
 
-  // Takes in what the tool sent and echoes it. Returns false once the line is gone.
+  // Takes in all the tool sent and echoes it. Returns false once the line is gone.
   bool Receive();
   // Lets out every answer byte whose time has come by `now`.
   void SendDue(SimClock::time_point now);
@@ -56,6 +56,7 @@ struct SimLine {
 
  private:
   int OpenPty();
+  bool TakeIn(const uint8_t* in, int count);  // one chunk read; false once hung up
   int WriteMaster(const uint8_t* bytes, int count);
   void HangUp();
   void NoteLateness(SimClock::duration late);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -87,6 +88,33 @@ TEST_F(SimRunnerTest, ADeviceLeavingTheRunnerLeavesTheOthersServing) {
   ASSERT_EQ(devices.back()->opened, 0);
   for (const std::unique_ptr<Device>& device : devices) {
     EXPECT_EQ(device->link.Sync(), 0) << device->sim.DevicePath();
+  }
+}
+
+// The runner looks at a line only when bytes arrive, so whatever one arrival
+// holds must all be taken in then: nothing is left for a next look that no
+// new byte would bring.
+TEST_F(SimRunnerTest, EveryByteOfABurstIsEchoedAndTheQueryAfterItAnswered) {
+  constexpr int echoWaitMilliseconds = 3000;
+  const struct {
+    const char* name;
+    int bytes;
+  } cases[] = {{"one byte", 1}, {"one read's worth", 4096}, {"several reads' worth", 10000}};
+  Start({Unpaced()});
+  Device& device = *devices[0];
+  for (const auto& c : cases) {
+    const int echoedBefore = device.sim.EchoedBytes();
+    const std::vector<uint8_t> junk(c.bytes, 0x55);  // no frame marker among them
+    device.port.Write(c.bytes, junk.data());
+    int seen = 0;
+    uint8_t buffer[linkBufferSize];
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(echoWaitMilliseconds);
+    while (seen < c.bytes && std::chrono::steady_clock::now() < end) {
+      seen += device.port.Read(sizeof buffer, buffer);
+    }
+    EXPECT_EQ(seen, c.bytes) << c.name;
+    EXPECT_EQ(device.sim.EchoedBytes() - echoedBefore, c.bytes) << c.name;
+    EXPECT_EQ(device.link.Sync(), 0) << c.name;
   }
 }
 
