@@ -26,7 +26,9 @@ std::vector<SimCommand> SimulatedDevice::Kinds() const {
   std::vector<SimCommand> kinds;
   for (const SimFrame& frame : simulator.Transcript()) {
     SimCommand found;
-    if (ClassifyFrame(frame, &found) == 0) kinds.push_back(found);
+    if (ClassifyFrame(frame, &found) != 0) continue;
+    const bool askedAgain = found == SimCommand::query && !kinds.empty() && kinds.back() == found;
+    if (!askedAgain) kinds.push_back(found);
   }
   return kinds;
 }

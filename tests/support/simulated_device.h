@@ -27,6 +27,8 @@ class SimulatedDevice {
 
   // Frames of one kind, in the order received.
   std::vector<SimFrame> Frames(SimCommand kind) const;
-  // Kinds of all frames received, in order.
+  // Kinds of all frames received, in order; presence queries in a row count
+  // as one, since Sync asks again when an answer came late, which a busy
+  // machine decides, not the procedure.
   std::vector<SimCommand> Kinds() const;
 };
