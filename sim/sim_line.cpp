@@ -88,6 +88,7 @@ bool SimLine::Receive() {
     uint8_t in[readChunk];
     const ssize_t n = ::read(master, in, sizeof in);
     if (n <= 0) return true;
+    received += n;
     if (!TakeIn(in, static_cast<int>(n))) return false;
     if (n < readChunk) return true;
   }

@@ -35,6 +35,7 @@ struct SimLine {
   SimClock::duration byteTime{};    // zero: unpaced
   size_t fifoBytes = 1;
   std::atomic<bool> hungUp{false};
+  std::atomic<long long> received{0};  // bytes read from the tool, frames or not
   std::atomic<int> echoed{0};
   std::atomic<int> answered{0};
   // How late the last byte of each answer left, against its deadline.
