@@ -36,6 +36,37 @@ TEST(ChaosHarness, TheSameSeedDrawsTheSameJob) {
   EXPECT_NE(DrawChaosSchedule(seed).Describe(), DrawChaosSchedule(ChaosJobSeed(shortRunSeed, 8)).Describe());
 }
 
+// The schedules of a short run draw every kind of fault the device model
+// has: a harness that stopped drawing one would go blind to it unnoticed.
+TEST(ChaosHarness, AShortRunDrawsEveryKindOfFault) {
+  const struct {
+    const char* name;
+    std::function<bool(const ChaosSchedule&)> drawn;
+  } kinds[] = {
+      {"silent", [](const ChaosSchedule& s) { return s.faults.silent; }},
+      {"echo only", [](const ChaosSchedule& s) { return s.faults.echoOnly; }},
+      {"ignored launch", [](const ChaosSchedule& s) { return s.faults.ignoreLaunch; }},
+      {"bad read", [](const ChaosSchedule& s) { return s.faults.badReadController != 0; }},
+      {"dropped answer", [](const ChaosSchedule& s) { return !s.faults.dropAnswer.empty(); }},
+      {"corrupted answer", [](const ChaosSchedule& s) { return !s.faults.corruptChecksum.empty(); }},
+      {"stray bytes", [](const ChaosSchedule& s) { return !s.faults.strayBytes.empty(); }},
+      {"hang-up", [](const ChaosSchedule& s) { return !s.faults.hangUp.empty(); }},
+      {"stop request", [](const ChaosSchedule& s) { return s.stopAtWrite != 0; }},
+      {"no fault at all",
+       [](const ChaosSchedule& s) {
+         const SimFaults& f = s.faults;
+         return !f.silent && !f.echoOnly && !f.ignoreLaunch && f.badReadController == 0 &&
+                f.dropAnswer.empty() && f.corruptChecksum.empty() && f.strayBytes.empty() &&
+                f.hangUp.empty() && s.stopAtWrite == 0;
+       }},
+  };
+  for (const auto& kind : kinds) {
+    int drawn = 0;
+    for (int k = 0; k < shortRunJobs; ++k) drawn += kind.drawn(DrawChaosSchedule(ChaosJobSeed(shortRunSeed, k)));
+    EXPECT_GT(drawn, 0) << kind.name;
+  }
+}
+
 // A clean firmware load, then one thing about its end or the device made
 // wrong: the check must name exactly that.
 TEST(ChaosInvariants, EachBrokenInvariantIsReported) {

@@ -104,6 +104,7 @@ TEST_F(SimRunnerTest, EveryByteOfABurstIsEchoedAndTheQueryAfterItAnswered) {
   Device& device = *devices[0];
   for (const auto& c : cases) {
     const int echoedBefore = device.sim.EchoedBytes();
+    const long long receivedBefore = device.sim.ReceivedBytes();
     const std::vector<uint8_t> junk(c.bytes, 0x55);  // no frame marker among them
     device.port.Write(c.bytes, junk.data());
     int seen = 0;
@@ -114,6 +115,7 @@ TEST_F(SimRunnerTest, EveryByteOfABurstIsEchoedAndTheQueryAfterItAnswered) {
     }
     EXPECT_EQ(seen, c.bytes) << c.name;
     EXPECT_EQ(device.sim.EchoedBytes() - echoedBefore, c.bytes) << c.name;
+    EXPECT_EQ(device.sim.ReceivedBytes() - receivedBefore, c.bytes) << c.name;
     EXPECT_EQ(device.link.Sync(), 0) << c.name;
   }
 }

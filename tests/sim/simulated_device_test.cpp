@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <vector>
 
 #include "tests/support/sim_settings.h"
@@ -32,6 +33,34 @@ TEST(SimulatedDeviceKinds, APresenceQueryAskedAgainCountsOnceAnotherSyncDoesNot)
     }
     EXPECT_EQ(device.Kinds(), c.kinds) << c.name;
     EXPECT_EQ(device.Frames(SimCommand::query).size(), c.queriesHeard) << c.name;
+  }
+}
+
+// Settle waits for what the tool wrote, and never for a line that is gone.
+TEST(SimulatedDeviceSettle, EndsOnceEveryByteArrivedOrTheLineHungUp) {
+  const struct {
+    const char* name;
+    SimFaults faults;
+    bool hungUp;
+  } cases[] = {
+      {"healthy", {}, false},
+      {"silent, yet it hears", Faults([](SimFaults& f) { f.silent = true; }), false},
+      {"hung up at the erase", Faults([](SimFaults& f) { f.hangUp = {{SimCommand::erase, 1}}; }), true},
+  };
+  for (const auto& c : cases) {
+    SimulatedDevice device(Unpaced(c.faults));
+    device.link.Sync();
+    device.link.ErasePage(0x2000);
+    device.link.Sync();  // after a hang-up these bytes can never arrive
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(device.Settle()) << c.name;
+    EXPECT_EQ(device.simulator.HungUp(), c.hungUp) << c.name;
+    if (c.hungUp) {
+      EXPECT_LT(device.simulator.ReceivedBytes(), device.line.Written()) << c.name;
+      EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << c.name << ": no wait";
+    } else {
+      EXPECT_EQ(device.simulator.ReceivedBytes(), device.line.Written()) << c.name;
+    }
   }
 }
 
