@@ -18,6 +18,7 @@
 namespace {
 
 constexpr long long nanosecondsPerSecond = 1000000000LL;
+constexpr long long nanosecondsPerMillisecond = 1000000LL;
 // The runner's wake-ups should land on the byte deadlines, not 50 us late.
 constexpr unsigned long timerSlackNanoseconds = 1;
 constexpr auto stalledPause = std::chrono::milliseconds(1);
@@ -38,6 +39,20 @@ timespec TimeoutUntil(SimClock::time_point deadline) {
   const auto left = std::max(SimClock::duration::zero(), deadline - SimClock::now());
   const long long ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
   return {static_cast<time_t>(ns / nanosecondsPerSecond), static_cast<long>(ns % nanosecondsPerSecond)};
+}
+
+// Waits for events until `timeout` (null: for ever). Linux before 5.11 has
+// no nanosecond wait; there the timeout is rounded up to whole milliseconds,
+// so answers may leave up to a millisecond late but never early.
+int WaitForEvents(int watch, epoll_event* events, int count, const timespec* timeout) {
+  const int ready = epoll_pwait2(watch, events, count, timeout, nullptr);
+  if (ready >= 0 || errno != ENOSYS) return ready;
+  int milliseconds = -1;
+  if (timeout != nullptr) {
+    const long long ns = timeout->tv_sec * nanosecondsPerSecond + timeout->tv_nsec;
+    milliseconds = static_cast<int>((ns + nanosecondsPerMillisecond - 1) / nanosecondsPerMillisecond);
+  }
+  return epoll_wait(watch, events, count, milliseconds);
 }
 
 }  // namespace
@@ -122,7 +137,7 @@ void SimRunner::State::Run() {
     }
     timespec timeout{};
     if (timed) timeout = TimeoutUntil(deadline);
-    const int ready = epoll_pwait2(watch, events, eventBatch, timed ? &timeout : nullptr, nullptr);
+    const int ready = WaitForEvents(watch, events, eventBatch, timed ? &timeout : nullptr);
     if (ready < 0 && errno != EINTR) return;
     bool stalled = false;
     {
