@@ -52,18 +52,46 @@ TEST(ChaosHarness, AShortRunDrawsEveryKindOfFault) {
       {"stray bytes", [](const ChaosSchedule& s) { return !s.faults.strayBytes.empty(); }},
       {"hang-up", [](const ChaosSchedule& s) { return !s.faults.hangUp.empty(); }},
       {"stop request", [](const ChaosSchedule& s) { return s.stopAtWrite != 0; }},
+      {"late erase answers", [](const ChaosSchedule& s) { return s.eraseLatencyMs != 0; }},
+      {"late write answers", [](const ChaosSchedule& s) { return s.writeLatencyMs != 0; }},
       {"no fault at all",
        [](const ChaosSchedule& s) {
          const SimFaults& f = s.faults;
          return !f.silent && !f.echoOnly && !f.ignoreLaunch && f.badReadController == 0 &&
                 f.dropAnswer.empty() && f.corruptChecksum.empty() && f.strayBytes.empty() &&
-                f.hangUp.empty() && s.stopAtWrite == 0;
+                f.hangUp.empty() && s.stopAtWrite == 0 && s.eraseLatencyMs == 0 && s.writeLatencyMs == 0;
        }},
   };
   for (const auto& kind : kinds) {
     int drawn = 0;
     for (int k = 0; k < shortRunJobs; ++k) drawn += kind.drawn(DrawChaosSchedule(ChaosJobSeed(shortRunSeed, k)));
     EXPECT_GT(drawn, 0) << kind.name;
+  }
+}
+
+// The line's clock: an answer within the tool's wait is taken, a later one
+// fails the job, and either way the device is left as the invariants say.
+TEST(ChaosHarness, AnAnswerLaterThanTheToolWaitsFailsTheJobAndOnlyThat) {
+  const struct {
+    const char* name;
+    ChaosJob job;
+    int eraseLatencyMs;
+    int writeLatencyMs;
+    ChaosEnd end;
+  } cases[] = {
+      {"erase answers 5 ms late", ChaosJob::firmware, 5, 0, ChaosEnd::started},
+      {"erase answers 400 ms late", ChaosJob::firmware, 400, 0, ChaosEnd::failed},
+      {"write answers 20 ms late", ChaosJob::write, 0, 20, ChaosEnd::started},
+      {"write answers 500 ms late", ChaosJob::write, 0, 500, ChaosEnd::failed},
+  };
+  for (const auto& c : cases) {
+    ChaosSchedule schedule;
+    schedule.job = c.job;
+    schedule.eraseLatencyMs = c.eraseLatencyMs;
+    schedule.writeLatencyMs = c.writeLatencyMs;
+    const ChaosVerdict verdict = RunChaosCase(schedule);
+    EXPECT_EQ(verdict.end, c.end) << c.name;
+    EXPECT_EQ(verdict.violations, std::vector<std::string>{}) << c.name;
   }
 }
 

@@ -9,6 +9,8 @@
 
 #include "tests/support/model_line.h"
 
+#include <deque>
+
 namespace {
 
 using Random = std::mt19937_64;
@@ -34,6 +36,10 @@ constexpr int ignoreLaunchPercent = 6;
 constexpr int badReadPercent = 8;
 constexpr int stopPercent = 15;
 constexpr int hangUpPercent = 30;  // of the jobs with fault lists
+constexpr int latencyPercent = 20;
+// Up to well past the longest wait for an erase or write answer (about
+// 50 and 200 polls of a millisecond or two), so that some answers are late.
+constexpr int maxLatencyMs = 500;
 constexpr int cleanPercent = 25;  // no fault lists at all
 // The tool's writes in a firmware load and in a coefficient job, about.
 constexpr int firmwareWrites = 800;
@@ -62,19 +68,90 @@ std::string FaultList(const char* name, const std::vector<SimFault>& faults) {
   return out.str();
 }
 
-// Stops the job at the tool's nth write, as a signal between two frames would.
+// The model's line on a clock of its own: the echo comes back at once, an
+// answer once its latency has passed, and the tool's pauses and polls move
+// the clock instead of taking time. An answer later than the tool waits
+// still arrives, into whatever the tool does next, as on a real line. The
+// tool's nth write asks the job to stop, as a signal between two frames would.
 class ChaosLine : public ModelLine {
  public:
-  ChaosLine(const SimOptions& options, int stopAt) : ModelLine(options), stopAtWrite(stopAt) {}
+  ChaosLine(const SimOptions& options, int stopAt) : ModelLine(options), stopAtWrite(stopAt) {
+    link.pauseFunction = Pause;
+  }
+  ~ChaosLine() override { pausing = nullptr; }
+
+  // Only the one line of this thread is ever pausing; the link's pause takes
+  // no context, so this says which clock it moves.
+  void StartPausing() { pausing = this; }
+
   void Write(int count, const uint8_t* data) override {
     if (++writes == stopAtWrite) run.stopRequested = true;
-    ModelLine::Write(count, data);
+    DeviceReply reply;
+    for (int i = 0; i < count; ++i) {
+      DeviceReceiveByte(&model, data[i], &reply);
+      if (reply.echo) Arrive({data[i]}, now);
+      if (!reply.answer.empty()) Arrive(reply.answer, now + reply.latencyMs);
+    }
   }
+  int Read(int count, uint8_t* buffer) override {
+    Deliver();
+    if (arrived.empty()) Advance(readWaitMs);
+    int taken = 0;
+    for (; taken < count && !arrived.empty(); ++taken) {
+      buffer[taken] = arrived.front();
+      arrived.pop_front();
+    }
+    return taken;
+  }
+  bool WaitForData(int milliseconds) override {
+    Deliver();
+    if (!arrived.empty()) return true;
+    if (!inFlight.empty() && inFlight.front().due <= now + milliseconds) {
+      now = inFlight.front().due;
+      Deliver();
+      return true;
+    }
+    Advance(milliseconds);
+    return false;
+  }
+  void ClearReceive() override {
+    Deliver();
+    arrived.clear();
+  }
+  void AbortAndClearReceive() override { ClearReceive(); }
 
  private:
+  struct Bytes {
+    std::vector<uint8_t> bytes;
+    long long due;  // ms on the line's clock
+  };
+  static constexpr int readWaitMs = 1;  // a read that finds nothing waits about this long
+  static thread_local ChaosLine* pausing;
+
+  static void Pause(int milliseconds) {
+    if (pausing != nullptr) pausing->Advance(milliseconds);
+  }
+  void Advance(int milliseconds) { now += milliseconds; }
+  // Bytes leave in order: nothing overtakes an answer still on its way.
+  void Arrive(const std::vector<uint8_t>& bytes, long long due) {
+    if (!inFlight.empty() && due < inFlight.back().due) due = inFlight.back().due;
+    inFlight.push_back({bytes, due});
+  }
+  void Deliver() {
+    while (!inFlight.empty() && inFlight.front().due <= now) {
+      arrived.insert(arrived.end(), inFlight.front().bytes.begin(), inFlight.front().bytes.end());
+      inFlight.pop_front();
+    }
+  }
+
   int stopAtWrite;
   int writes = 0;
+  long long now = 0;
+  std::deque<uint8_t> arrived;
+  std::deque<Bytes> inFlight;
 };
+
+thread_local ChaosLine* ChaosLine::pausing = nullptr;
 
 bool IsJobPage(const std::set<std::pair<int, uint32_t>>& pages, int controller, uint32_t address) {
   return pages.count({controller, address - address % pageSize}) != 0;
@@ -94,6 +171,8 @@ std::string ChaosSchedule::Describe() const {
   }
   out << FaultList("drop", faults.dropAnswer) << FaultList("corrupt", faults.corruptChecksum)
       << FaultList("stray", faults.strayBytes) << FaultList("hang-up", faults.hangUp);
+  if (eraseLatencyMs != 0) out << " erase-latency=" << eraseLatencyMs;
+  if (writeLatencyMs != 0) out << " write-latency=" << writeLatencyMs;
   if (stopAtWrite != 0) out << " stop-at-write=" << stopAtWrite;
   return out.str();
 }
@@ -123,6 +202,8 @@ ChaosSchedule DrawChaosSchedule(uint64_t seed) {
     s.faults.strayBytes = DrawFaults(random);
     if (Chance(random, hangUpPercent)) s.faults.hangUp = DrawFaults(random);
   }
+  if (Chance(random, latencyPercent)) s.eraseLatencyMs = Between(random, 0, maxLatencyMs);
+  if (Chance(random, latencyPercent)) s.writeLatencyMs = Between(random, 0, maxLatencyMs);
   if (Chance(random, stopPercent)) {
     s.stopAtWrite = Between(random, 1, s.job == ChaosJob::firmware ? firmwareWrites : coefficientWrites);
   }
@@ -199,7 +280,10 @@ ChaosVerdict RunChaosCase(const ChaosSchedule& schedule) {
   const PageTable coefficients{entries, 2};
   SimOptions options;
   options.faults = schedule.faults;
+  options.eraseLatencyMs = schedule.eraseLatencyMs;
+  options.writeLatencyMs = schedule.writeLatencyMs;
   ChaosLine line(options, schedule.stopAtWrite);
+  line.StartPausing();
   // Memory that is not all one byte, so that a stray page write shows.
   Random random(schedule.seed);
   for (std::vector<uint8_t>& memory : line.model.memory) {

@@ -18,6 +18,8 @@ struct ChaosSchedule {
   uint64_t seed = 0;
   ChaosJob job = ChaosJob::firmware;
   SimFaults faults;
+  int eraseLatencyMs = 0;  // before each erase answer, on the line's clock
+  int writeLatencyMs = 0;
   int stopAtWrite = 0;  // the tool's nth write asks the job to stop; 0: never
   std::array<uint8_t, 2 * pageSize> coefficients{};  // the write job's file
   std::string Describe() const;
