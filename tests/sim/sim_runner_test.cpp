@@ -63,7 +63,10 @@ TEST_F(SimRunnerTest, EachDeviceHasItsOwnMemoryTranscriptAndFaults) {
   EXPECT_EQ(devices[0]->sim.FramesReceived(SimCommand::write), 1);
   EXPECT_EQ(devices[2]->sim.FramesReceived(SimCommand::write), 0);
   EXPECT_EQ(devices[1]->sim.Transcript().size(), static_cast<size_t>(syncAttempts));
-  EXPECT_EQ(devices[2]->sim.Transcript().size(), 1u);
+  // Its own presence queries only (a busy machine may make Sync ask twice).
+  const size_t heard = devices[2]->sim.Transcript().size();
+  EXPECT_GE(heard, 1u);
+  EXPECT_EQ(static_cast<size_t>(devices[2]->sim.FramesReceived(SimCommand::query)), heard);
 }
 
 TEST_F(SimRunnerTest, OneDeviceHangingUpLeavesTheOthersServing) {
