@@ -81,12 +81,23 @@ void SimLine::HangUp() {
 }
 
 bool SimLine::Receive() {
-  uint8_t in[readChunk];
-  const ssize_t n = ::read(master, in, sizeof in);
-  if (n <= 0) return true;
+  // Only a full chunk is read again: a read of a pty that holds no input
+  // waits for the kernel's pending hand-over, and the runner watches for the
+  // next arrival instead.
+  for (;;) {
+    uint8_t in[readChunk];
+    const ssize_t n = ::read(master, in, sizeof in);
+    if (n <= 0) return true;
+    received += n;
+    if (!TakeIn(in, static_cast<int>(n))) return false;
+    if (n < readChunk) return true;
+  }
+}
+
+bool SimLine::TakeIn(const uint8_t* in, int n) {
   std::vector<uint8_t> echo;
   DeviceReply reply;
-  for (ssize_t i = 0; i < n; ++i) {
+  for (int i = 0; i < n; ++i) {
     {
       std::lock_guard<std::mutex> lock(mutex);
       DeviceReceiveByte(&model, in[i], &reply);

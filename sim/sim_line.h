@@ -35,6 +35,7 @@ struct SimLine {
   SimClock::duration byteTime{};    // zero: unpaced
   size_t fifoBytes = 1;
   std::atomic<bool> hungUp{false};
+  std::atomic<long long> received{0};  // bytes read from the tool, frames or not
   std::atomic<int> echoed{0};
   std::atomic<int> answered{0};
   // How late the last byte of each answer left, against its deadline.
@@ -47,7 +48,7 @@ struct SimLine {
   size_t sentOfFront = 0;
   SimClock::time_point lineFreeAt{};  // when the last answer byte finished on the line
 
-  // Takes in what the tool sent and echoes it. Returns false once the line is gone.
+  // Takes in all the tool sent and echoes it. Returns false once the line is gone.
   bool Receive();
   // Lets out every answer byte whose time has come by `now`.
   void SendDue(SimClock::time_point now);
@@ -56,6 +57,7 @@ struct SimLine {
 
  private:
   int OpenPty();
+  bool TakeIn(const uint8_t* in, int count);  // one chunk read; false once hung up
   int WriteMaster(const uint8_t* bytes, int count);
   void HangUp();
   void NoteLateness(SimClock::duration late);

@@ -1,4 +1,4 @@
-// One thread that serves any number of simulated devices with one poll set:
+// One thread that serves any number of simulated devices with one epoll set:
 // it takes in what the tool sends to each and lets each one's answers out at
 // that device's own pace. Devices join and leave while it runs.
 #pragma once

@@ -89,6 +89,7 @@ int Simulator::FramesReceived(SimCommand kind) const {
   return state->line.model.framesReceived[static_cast<int>(kind)];
 }
 
+long long Simulator::ReceivedBytes() const { return state->line.received; }
 int Simulator::EchoedBytes() const { return state->line.echoed; }
 int Simulator::AnsweredBytes() const { return state->line.answered; }
 

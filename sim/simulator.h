@@ -39,6 +39,9 @@ class Simulator {
   // ClearTranscript leave the count alone.
   int FramesReceived(SimCommand kind) const;
 
+  // Bytes taken in from the tool since the start, whatever they were: once
+  // it equals what the tool wrote, nothing is left on the way.
+  long long ReceivedBytes() const;
   int EchoedBytes() const;
   int AnsweredBytes() const;
 

@@ -11,6 +11,7 @@
 #include "loader/run_context.h"
 #include "sim/device_model.h"
 #include "sim/simulator.h"
+#include "tests/support/counting_line.h"
 
 class SimulatedDevice {
  public:
@@ -21,12 +22,21 @@ class SimulatedDevice {
 
   Simulator simulator;
   ComPort port;
-  BootLink link{&port};
+  CountingLine line{&port};
+  BootLink link{&line};
   RunContext run{link};
   std::vector<std::string> log;  // the lines logged, as LoggedLine writes them
 
-  // Frames of one kind, in the order received.
+  // Frames of one kind, in the order received. Like Kinds, it first waits
+  // for what the tool sent to reach the device: a busy machine's kernel may
+  // hold a frame back long after the tool gave up on its answer.
   std::vector<SimFrame> Frames(SimCommand kind) const;
-  // Kinds of all frames received, in order.
+  // Kinds of all frames received, in order; presence queries in a row count
+  // as one, since Sync asks again when an answer came late, which a busy
+  // machine decides, not the procedure.
   std::vector<SimCommand> Kinds() const;
+
+  // Waits until the device has taken in every byte the tool wrote, it hung
+  // up, or a generous limit passed; true unless the limit did.
+  bool Settle() const;
 };
