@@ -124,6 +124,30 @@ TEST_F(VeltSimProcessTest, ServesThroughItsLinkAndDumpsOnSigterm) {
   EXPECT_THAT(FileText(dumpPath + "/frames.txt"), HasSubstr(" write 1 erase 1 control 0 null 0 "));
 }
 
+// The placeholders' files name every byte the device must hold.
+TEST_F(VeltSimProcessTest, MemoryOptionStartsTheDeviceHoldingASet) {
+  const std::string dumpPath = directory + "/dump";
+  child = Spawn({"--baud", "0", "--memory", FIRMWARE_DIR, "--fill", "0x00", "--dump", dumpPath});
+  ASSERT_EQ(ReadLine(child.output).rfind("/dev/pts/", 0), 0u);
+  ASSERT_EQ(kill(child.pid, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  const char* const expected[] = {"controller1", "controller2", "controller3"};
+  for (const char* name : expected) {
+    const std::string memory = FileText(dumpPath + "/" + name + ".bin");
+    ASSERT_EQ(memory.size(), simMemorySize) << name;
+    // A data record of the file: ":10AAAA00" and 16 bytes.
+    const std::string hex = FileText(std::string(FIRMWARE_DIR) + "/" + name + ".hex");
+    const size_t at = hex.find("\n:10");
+    ASSERT_NE(at, std::string::npos) << name;
+    const uint32_t address = std::stoul(hex.substr(at + 4, 4), nullptr, 16);
+    for (int i = 0; i < 16; ++i) {
+      const int value = std::stoi(hex.substr(at + 10 + 2 * i, 2), nullptr, 16);
+      EXPECT_EQ(static_cast<uint8_t>(memory[address + i]), value) << name << " byte " << i;
+    }
+    EXPECT_EQ(memory[0x7000], '\0') << name << ": no coefficients, the fill";
+  }
+}
+
 TEST_F(VeltSimProcessTest, FaultOptionReachesTheDeviceAndSigintStopsIt) {
   child = Spawn({"--baud", "0", "--echo-only"});
   const std::string devicePath = ReadLine(child.output);
@@ -249,6 +273,9 @@ TEST_F(VeltSimProcessTest, HelpVersionAndBadArguments) {
       {{"--version=2"}, true, "velt-sim: неизвестный параметр \"--version=2\"\n", exitUsage},
       {{"--devices", "2", "--device", "3"}, true,
        "velt-sim: неверное значение --device: \"3\" (от 1 до 2)\n", exitUsage},
+      {{"--memory", "/nonexistent/velt-set"}, true,
+       "velt-sim: --memory: набор прошивок не принят: /nonexistent/velt-set: папки нет\n",
+       exitUsage},
   };
   for (const Case& c : cases) {
     child = Spawn(c.args, c.withErrors);
