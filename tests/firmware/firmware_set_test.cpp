@@ -1,5 +1,5 @@
-// The firmware set reader: which sets it takes and how it cuts them into
-// pages, which it refuses and with what words, and the set's digest.
+// The firmware set reader: how it cuts a set into pages, which sets it
+// refuses and with what words, and the set's digest.
 #include "firmware/firmware_set.h"
 
 #include <gtest/gtest.h>
@@ -13,200 +13,148 @@
 #include "firmware/load_firmware_set.h"
 #include "record/job_identity.h"
 #include "tests/firmware/odd_set.h"
-#include "tests/support/hex_text.h"
+#include "tests/support/image_bytes.h"
 #include "tests/support/temporary_folder.h"
 
 namespace {
 
-uint32_t PageAddress(int entry) { return firmwareBase + uint32_t(entry) * pageSize; }
-
-struct OddSet {
-  SetBytes controllers = OddSetBytes();
-};
+constexpr uint8_t absent = 0x00;  // not the padding's 0xFF
 
 class FirmwareSetReader : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(scratch.Ok()); }
-  std::string WriteSet(const SetBytes& controllers, int perRecord = 16,
-                       bool reversed = false, const std::string& folder = "set") {
+  std::string WriteSet(const std::string& folder, int perRecord = 16, bool reversed = false) {
     std::filesystem::create_directories(scratch / folder);
     for (int k = 0; k < controllerCount; ++k) {
-      scratch.Write(folder + "/" + firmwareSetFiles[k],
-                    HexText(controllers[k], perRecord, reversed));
+      scratch.Write(folder + "/" + firmwareSetFiles[k], HexText(odd[k], perRecord, reversed));
     }
     return scratch / folder;
   }
+  FirmwareSetStatus Read(const std::string& folder) {
+    return LoadFirmwareSet(folder, set, problem);
+  }
   const TemporaryFolder scratch{"velt-firmware-set"};
-  const OddSet odd;
+  SetBytes odd = OddSetBytes();
+  FirmwareSet set;
+  FirmwareSetProblem problem;
 };
 
 TEST_F(FirmwareSetReader, CutsEachFileIntoItsPagesPaddingPartialOnesAndLeavingOthersAbsent) {
-  FirmwareSet set;
-  FirmwareSetProblem problem;
-  ASSERT_EQ(ReadFirmwareSet(WriteSet(odd.controllers), set, problem), FirmwareSetStatus::ok)
-      << DescribeFirmwareSetProblem(problem);
-  const int topEntry = firmwareTableEntries - 1;
-  const int coefficientEntry = int((coefficientPagesStart - firmwareBase) / pageSize);
-  struct Expected {
-    int controller;
-    std::vector<int> present;
-  };
-  std::vector<int> c1(60), c2(42), c3(9);
-  for (int k = 0; k < 60; ++k) c1[k] = k;
-  for (int k = 0; k < 42; ++k) c2[k] = k;
-  for (int k = 0; k < 9; ++k) c3[k] = k;
-  c1.push_back(coefficientEntry);
-  c1.push_back(coefficientEntry + 1);
-  c3.push_back(topEntry);
-  const Expected expected[] = {{1, c1}, {2, c2}, {3, c3}};
-  for (const Expected& e : expected) {
-    const ControllerPages& pages = set.controllers[e.controller - 1];
-    ASSERT_EQ(pages.table.pageCount, firmwareTableEntries);
-    std::vector<int> present;
-    for (int entry = 0; entry < firmwareTableEntries; ++entry) {
-      if (pages.table.pages[entry] != nullptr) present.push_back(entry);
-    }
-    EXPECT_EQ(present, e.present) << "controller " << e.controller;
-    // Every byte of every present firmware page: the file's, else erased.
-    for (const int entry : e.present) {
-      if (e.controller == 1 && entry >= coefficientEntry) continue;
-      for (int i = 0; i < pageSize; ++i) {
-        const uint32_t address = PageAddress(entry) + uint32_t(i);
-        const auto given = odd.controllers[e.controller - 1].find(address);
-        const int want = given == odd.controllers[e.controller - 1].end() ? 0xFF : given->second;
-        ASSERT_EQ(pages.table.pages[entry][i], want)
-            << "controller " << e.controller << std::hex << " at 0x" << address;
-      }
-    }
+  ASSERT_EQ(Read(WriteSet("set")), FirmwareSetStatus::ok) << DescribeFirmwareSetProblem(problem);
+  for (int k = 0; k < controllerCount; ++k) {
+    const PageTable& table = set.controllers[k].table;
+    EXPECT_EQ(MemoryWithImage(std::vector<uint8_t>(applicationEnd, absent), table, firmwareBase,
+                              controllerLayouts[k].firmwareEnd, firmwareBase),
+              MemoryHolding(odd[k], absent))
+        << "controller " << k + 1;
   }
+  EXPECT_EQ(CountFirmwarePages(SetTables(set)), 60 + 42 + 10);
   const DefaultCoefficientImage defaults = DefaultCoefficients();
-  EXPECT_TRUE(std::equal(defaults.begin(), defaults.begin() + pageSize,
-                         set.controllers[0].table.pages[coefficientEntry]));
-  EXPECT_TRUE(std::equal(defaults.begin() + pageSize, defaults.end(),
-                         set.controllers[0].table.pages[coefficientEntry + 1]));
-  EXPECT_EQ(set.release, "");
+  EXPECT_EQ(ImageBytes(set.controllers[0].table, coefficientPagesStart, coefficientPagesEnd,
+                       firmwareBase),
+            std::vector<uint8_t>(defaults.begin(), defaults.end()));
 }
 
-// The built-in images come from the same reader: reading the placeholder
-// folder at run time gives the same pages and the digest --version prints.
+// The placeholders read at run time are the built-in images, digest and all.
 TEST_F(FirmwareSetReader, ThePlaceholderFolderIsTheBuiltInImages) {
-  FirmwareSet set;
-  FirmwareSetProblem problem;
-  ASSERT_EQ(LoadFirmwareSet(FIRMWARE_DIR, set, problem), FirmwareSetStatus::ok)
-      << DescribeFirmwareSetProblem(problem);
+  ASSERT_EQ(Read(FIRMWARE_DIR), FirmwareSetStatus::ok) << DescribeFirmwareSetProblem(problem);
   const FirmwareTables builtIn = BuiltInFirmwareTables();
   for (int k = 0; k < controllerCount; ++k) {
-    for (int entry = 0; entry < firmwareTableEntries; ++entry) {
-      const uint8_t* mine = set.controllers[k].table.pages[entry];
-      const uint8_t* theirs = builtIn[k]->pages[entry];
-      ASSERT_EQ(mine == nullptr, theirs == nullptr) << "controller " << k + 1 << " entry " << entry;
-      if (mine != nullptr) {
-        ASSERT_TRUE(std::equal(mine, mine + pageSize, theirs)) << entry;
-      }
-    }
+    EXPECT_EQ(ImageBytes(set.controllers[k].table, firmwareBase, applicationEnd, firmwareBase),
+              ImageBytes(*builtIn[k], firmwareBase, applicationEnd, firmwareBase));
+    EXPECT_EQ(CountPresentPages(set.controllers[k].table, firmwareBase, applicationEnd, firmwareBase),
+              CountPresentPages(*builtIn[k], firmwareBase, applicationEnd, firmwareBase));
   }
   EXPECT_EQ(set.sha256, FirmwareSha256(builtIn));
-  EXPECT_EQ(set.sha256.size(), 64u);
 }
 
-// The digest is of the pages, not of the text: record length and order do
-// not count, one byte does.
+// Of the pages, not of the text: record length and order do not count.
 TEST_F(FirmwareSetReader, DigestFollowsThePagesNotTheText) {
-  FirmwareSet a, b, c;
-  FirmwareSetProblem problem;
-  ASSERT_EQ(LoadFirmwareSet(WriteSet(odd.controllers, 16, false, "a"), a, problem),
-            FirmwareSetStatus::ok);
-  ASSERT_EQ(LoadFirmwareSet(WriteSet(odd.controllers, 32, true, "b"), b, problem),
-            FirmwareSetStatus::ok);
-  OddSet changed;
-  changed.controllers[2][applicationEnd - 1] ^= 1;
-  ASSERT_EQ(LoadFirmwareSet(WriteSet(changed.controllers, 16, false, "c"), c, problem),
-            FirmwareSetStatus::ok);
-  EXPECT_EQ(a.sha256, b.sha256);
-  EXPECT_NE(a.sha256, c.sha256);
-  EXPECT_EQ(a.sha256, FirmwareSha256(SetTables(a)));
+  ASSERT_EQ(Read(WriteSet("a")), FirmwareSetStatus::ok);
+  const std::string first = set.sha256;
+  ASSERT_EQ(Read(WriteSet("b", 32, true)), FirmwareSetStatus::ok);
+  EXPECT_EQ(set.sha256, first);
+  odd[2][applicationEnd - 1] ^= 1;
+  ASSERT_EQ(Read(WriteSet("c")), FirmwareSetStatus::ok);
+  EXPECT_NE(set.sha256, first);
 }
 
-// The set travels by copy; a copy that pointed into the original's pages
-// would read freed memory once the original went.
+// The set travels by copy; a copy pointing into the original's pages would
+// read freed memory once the original went.
 TEST_F(FirmwareSetReader, ACopyOwnsItsPages) {
   auto original = std::make_unique<FirmwareSet>();
-  FirmwareSetProblem problem;
-  ASSERT_EQ(ReadFirmwareSet(WriteSet(odd.controllers), *original, problem), FirmwareSetStatus::ok);
+  ASSERT_EQ(ReadFirmwareSet(WriteSet("set"), *original, problem), FirmwareSetStatus::ok);
+  const std::vector<uint8_t> before = ImageBytes(original->controllers[1].table, firmwareBase,
+                                                 applicationEnd, firmwareBase);
   FirmwareSet copy = *original;
-  FirmwareSet assigned;
-  assigned = *original;
-  const std::vector<uint8_t> firstPage(original->controllers[1].table.pages[0],
-                                       original->controllers[1].table.pages[0] + pageSize);
+  set = *original;
   original.reset();
-  for (const FirmwareSet* set : {&copy, &assigned}) {
-    const ControllerPages& pages = set->controllers[1];
-    ASSERT_NE(pages.table.pages[0], nullptr);
-    EXPECT_EQ(pages.table.pages, pages.entries.data());
-    EXPECT_EQ(pages.table.pages[0], pages.storage.data());
-    EXPECT_TRUE(std::equal(firstPage.begin(), firstPage.end(), pages.table.pages[0]));
+  for (const FirmwareSet* held : {&copy, &set}) {
+    const ControllerPages& pages = held->controllers[1];
     EXPECT_EQ(pages.table.pages[1], pages.storage.data() + pageSize);
+    EXPECT_EQ(ImageBytes(pages.table, firmwareBase, applicationEnd, firmwareBase), before);
   }
 }
 
-TEST_F(FirmwareSetReader, TheReleaseLineIsTheFirstLineOfReleaseTxt) {
-  struct Case {
-    const char* text;
-    const char* release;
-  };
-  const Case cases[] = {
-      {"Выпуск 3.1 от 2026-12-01\nзаметки\n", "Выпуск 3.1 от 2026-12-01"},
-      {"\xEF\xBB\xBFрелиз 7\r\n", "релиз 7"},  // a byte order mark and a CR line end
-      {"", ""},
-  };
-  const std::string folder = WriteSet(odd.controllers);
-  for (const Case& c : cases) {
-    scratch.Write("set/release.txt", c.text);
-    FirmwareSet set;
-    FirmwareSetProblem problem;
-    ASSERT_EQ(ReadFirmwareSet(folder, set, problem), FirmwareSetStatus::ok)
-        << c.text << ": " << DescribeFirmwareSetProblem(problem);
-    EXPECT_EQ(set.release, c.release);
-  }
-  std::string longest;
-  for (int k = 0; k < releaseLineLimit; ++k) longest += "ж";  // 64 characters, 128 bytes
-  scratch.Write("set/release.txt", longest);
-  FirmwareSet set;
-  FirmwareSetProblem problem;
-  EXPECT_EQ(ReadFirmwareSet(folder, set, problem), FirmwareSetStatus::ok)
-      << "the limit counts characters, not bytes";
-  EXPECT_EQ(set.release, longest);
-}
+using Spoil = std::function<void(const TemporaryFolder&)>;
 
-// A line for each refusal; `spoil` turns a good set into the bad one.
-struct Rejected {
-  const char* name;
-  std::function<void(const TemporaryFolder&)> spoil;
-  FirmwareSetStatus status;
-  const char* message;  // after the scratch folder's path
-};
-
-std::function<void(const TemporaryFolder&)> Put(const std::string& name, const std::string& text) {
+Spoil Put(const std::string& name, const std::string& text) {
   return [=](const TemporaryFolder& scratch) { scratch.Write("set/" + name, text); };
 }
-
+Spoil Remove(const std::string& name) {
+  return [=](const TemporaryFolder& scratch) { std::filesystem::remove_all(scratch / name); };
+}
 std::string Data(uint32_t address, std::vector<uint8_t> bytes) {
   return HexRecord(0x00, address, bytes);
 }
 const std::string end = HexRecord(0x01, 0, {});
 
+// What the reader must let through, and what it then holds.
+struct Accepted {
+  const char* name;
+  Spoil change;
+  std::function<bool(const FirmwareSet&)> holds;
+};
+
+const uint8_t* FirstPage(const FirmwareSet& set) { return set.controllers[0].table.pages[0]; }
+
+const Accepted acceptedSets[] = {
+    {"ReleaseLineWithItsNotes", Put("release.txt", "Выпуск 3.1\nзаметки\n"),
+     [](const FirmwareSet& s) { return s.release == "Выпуск 3.1"; }},
+    {"ReleaseLineWithBomAndCr", Put("release.txt", "\xEF\xBB\xBFрелиз 7\r\n"),
+     [](const FirmwareSet& s) { return s.release == "релиз 7"; }},
+    {"SixtyFourCharactersInTwiceAsManyBytes", Put("release.txt", [] {
+       std::string line;
+       for (int k = 0; k < releaseLineLimit; ++k) line += "ж";
+       return line;
+     }()),
+     [](const FirmwareSet& s) { return s.release.size() == 2u * releaseLineLimit; }},
+    {"TheSameByteTwiceAndEntryPoints",
+     Put("controller1.hex", Data(0x2000, {0xAA, 0xBB}) + Data(0x2001, {0xBB}) +
+                                HexRecord(0x03, 0, {0, 0, 0, 0}) + HexRecord(0x05, 0, {0, 0, 0x20, 0}) + end),
+     [](const FirmwareSet& s) { return FirstPage(s)[0] == 0xAA && FirstPage(s)[2] == 0xFF; }},
+    {"SegmentAddress", Put("controller1.hex", HexRecord(0x02, 0, {0x01, 0x00}) + Data(0x1040, {0xCC}) + end),
+     [](const FirmwareSet& s) { return s.controllers[0].table.pages[1][0] == 0xCC; }},
+};
+
+// A line for each refusal; `spoil` turns the odd set into the bad one.
+struct Rejected {
+  const char* name;
+  Spoil spoil;
+  FirmwareSetStatus status;
+  const char* message;  // after the scratch folder's path
+};
+
 const Rejected rejectedSets[] = {
     {"RecordWithoutColon", Put("controller1.hex", Data(0x2000, {1}) + "022000000405D5\n" + end),
      FirmwareSetStatus::badHex, "/set/controller1.hex, строка 2: запись не начинается с «:»"},
-    {"NotHexadecimal", Put("controller2.hex", ":02200000040GD5\n" + end),
-     FirmwareSetStatus::badHex, "/set/controller2.hex, строка 1: в записи не шестнадцатеричные цифры"},
-    {"LengthAgainstCount", Put("controller3.hex", ":032000000405AA\n" + end),
-     FirmwareSetStatus::badHex,
+    {"NotHexadecimal", Put("controller2.hex", ":02200000040GD5\n" + end), FirmwareSetStatus::badHex,
+     "/set/controller2.hex, строка 1: в записи не шестнадцатеричные цифры"},
+    {"LengthAgainstCount", Put("controller3.hex", ":032000000405AA\n" + end), FirmwareSetStatus::badHex,
      "/set/controller3.hex, строка 1: длина записи не совпадает с её счётчиком байтов"},
     {"BadChecksum", Put("controller2.hex", Data(0x2000, {1, 2}) + ":022000000405D4\n" + end),
      FirmwareSetStatus::badHex, "/set/controller2.hex, строка 2: неверная контрольная сумма"},
-    {"UnknownRecordType", Put("controller1.hex", HexRecord(0x06, 0, {1}) + end),
-     FirmwareSetStatus::badHex, "/set/controller1.hex, строка 1: неизвестный тип записи 06"},
+    {"UnknownRecordType", Put("controller1.hex", HexRecord(0x06, 0, {1}) + end), FirmwareSetStatus::badHex,
+     "/set/controller1.hex, строка 1: неизвестный тип записи 06"},
     {"AddressRecordOfThreeBytes", Put("controller1.hex", HexRecord(0x04, 0, {0, 0, 0}) + end),
      FirmwareSetStatus::badHex, "/set/controller1.hex, строка 1: в записи адреса должно быть два байта"},
     {"Controller1IntoItsCoefficients", Put("controller1.hex", Data(0x6FFE, {1, 2, 3}) + end),
@@ -215,46 +163,40 @@ const Rejected rejectedSets[] = {
     {"BelowTheApplicationArea", Put("controller2.hex", Data(0x2000, {1}) + Data(0x1FFF, {1}) + end),
      FirmwareSetStatus::badHex,
      "/set/controller2.hex, строка 2: байт 0x1FFF вне области контроллера 0x2000-0x7FFF"},
-    {"PastTheApplicationArea", Put("controller3.hex", Data(0x7FFF, {1, 2}) + end),
-     FirmwareSetStatus::badHex,
+    {"PastTheApplicationArea", Put("controller3.hex", Data(0x7FFF, {1, 2}) + end), FirmwareSetStatus::badHex,
      "/set/controller3.hex, строка 1: байт 0x8000 вне области контроллера 0x2000-0x7FFF"},
-    {"AnotherSixtyFourKilobytes",
-     Put("controller3.hex", HexRecord(0x04, 0, {0, 1}) + Data(0x2000, {1}) + end),
+    {"AnotherSixtyFourKilobytes", Put("controller3.hex", HexRecord(0x04, 0, {0, 1}) + Data(0x2000, {1}) + end),
      FirmwareSetStatus::badHex,
      "/set/controller3.hex, строка 2: байт 0x12000 вне области контроллера 0x2000-0x7FFF"},
     {"AByteGivenTwiceDifferently", Put("controller2.hex", Data(0x2000, {1, 2}) + Data(0x2001, {3}) + end),
-     FirmwareSetStatus::badHex,
-     "/set/controller2.hex, строка 2: байт 0x2001 задан дважды с разными значениями"},
+     FirmwareSetStatus::badHex, "/set/controller2.hex, строка 2: байт 0x2001 задан дважды с разными значениями"},
     {"RecordAfterTheEnd", Put("controller1.hex", Data(0x2000, {1}) + end + Data(0x2001, {1})),
      FirmwareSetStatus::badHex, "/set/controller1.hex, строка 3: запись после записи конца файла"},
-    {"NoEndRecord", Put("controller3.hex", Data(0x2000, {1}) + Data(0x2001, {1})),
-     FirmwareSetStatus::badHex, "/set/controller3.hex, строка 2: нет записи конца файла (:00000001FF)"},
-    {"NoDataAtAll", Put("controller2.hex", HexRecord(0x04, 0, {0, 0}) + end),
-     FirmwareSetStatus::noData, "/set/controller2.hex: в файле нет данных"},
+    {"NoEndRecord", Put("controller3.hex", Data(0x2000, {1}) + Data(0x2001, {1})), FirmwareSetStatus::badHex,
+     "/set/controller3.hex, строка 2: нет записи конца файла (:00000001FF)"},
+    {"NoDataAtAll", Put("controller2.hex", HexRecord(0x04, 0, {0, 0}) + end), FirmwareSetStatus::noData,
+     "/set/controller2.hex: в файле нет данных"},
     {"EmptyFile", Put("controller1.hex", ""), FirmwareSetStatus::noData,
      "/set/controller1.hex: в файле нет данных"},
-    {"MissingFile",
-     [](const TemporaryFolder& scratch) { std::filesystem::remove(scratch / "set/controller2.hex"); },
-     FirmwareSetStatus::missingFile, "/set/controller2.hex: файла нет"},
+    {"MissingFile", Remove("set/controller2.hex"), FirmwareSetStatus::missingFile,
+     "/set/controller2.hex: файла нет"},
     {"AFolderOfOtherFiles",
      [](const TemporaryFolder& scratch) {
-       for (const char* name : firmwareSetFiles) std::filesystem::remove(scratch / ("set/" + std::string(name)));
+       for (const char* name : firmwareSetFiles) Remove("set/" + std::string(name))(scratch);
        scratch.Write("set/firmware.hex", end);
      },
      FirmwareSetStatus::notASet,
      "/set: это не набор прошивок: нет controller1.hex, controller2.hex и controller3.hex"},
     {"AFileInsteadOfAFolder",
      [](const TemporaryFolder& scratch) {
-       std::filesystem::remove_all(scratch / "set");
+       Remove("set")(scratch);
        scratch.Write("set", end);
      },
      FirmwareSetStatus::notAFolder, "/set: это не папка"},
-    {"NoSuchFolder",
-     [](const TemporaryFolder& scratch) { std::filesystem::remove_all(scratch / "set"); },
-     FirmwareSetStatus::notAFolder, "/set: папки нет"},
+    {"NoSuchFolder", Remove("set"), FirmwareSetStatus::notAFolder, "/set: папки нет"},
     {"AFolderNamedLikeAFile",
      [](const TemporaryFolder& scratch) {
-       std::filesystem::remove(scratch / "set/controller3.hex");
+       Remove("set/controller3.hex")(scratch);
        std::filesystem::create_directory(scratch / "set/controller3.hex");
      },
      FirmwareSetStatus::unreadableFile, "/set/controller3.hex: файл не открывается"},
@@ -268,50 +210,35 @@ const Rejected rejectedSets[] = {
      "/set/release.txt, строка 1: в строке управляющий символ"},
     {"ReleaseLineInWindows1251", Put("release.txt", "\xC2\xFB\xEF\xF3\xF1\xEA 3\n"),
      FirmwareSetStatus::badRelease, "/set/release.txt, строка 1: текст не в UTF-8"},
-    {"ReleaseLineWithAnOverlongSlash", Put("release.txt", "a\xC0\xAF\n"),
-     FirmwareSetStatus::badRelease, "/set/release.txt, строка 1: текст не в UTF-8"},
+    {"ReleaseLineWithAnOverlongSlash", Put("release.txt", "a\xC0\xAF\n"), FirmwareSetStatus::badRelease,
+     "/set/release.txt, строка 1: текст не в UTF-8"},
 };
 
-class RejectedSet : public ::testing::TestWithParam<Rejected> {};
+template <typename Row>
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+  return info.param.name;
+}
+
+class AcceptedSet : public FirmwareSetReader, public ::testing::WithParamInterface<Accepted> {};
+class RejectedSet : public FirmwareSetReader, public ::testing::WithParamInterface<Rejected> {};
+
+TEST_P(AcceptedSet, IsReadAsMeant) {
+  const std::string folder = WriteSet("set");
+  GetParam().change(scratch);
+  ASSERT_EQ(Read(folder), FirmwareSetStatus::ok) << DescribeFirmwareSetProblem(problem);
+  EXPECT_TRUE(GetParam().holds(set));
+}
 
 TEST_P(RejectedSet, IsRefusedNamingFileLineAndReason) {
-  const TemporaryFolder scratch{"velt-rejected-set"};
-  ASSERT_TRUE(scratch.Ok());
-  const OddSet odd;
-  std::filesystem::create_directory(scratch / "set");
-  for (int k = 0; k < controllerCount; ++k) {
-    scratch.Write(std::string("set/") + firmwareSetFiles[k], HexText(odd.controllers[k]));
-  }
+  const std::string folder = WriteSet("set");
   GetParam().spoil(scratch);
-  FirmwareSet set;
-  FirmwareSetProblem problem;
-  EXPECT_EQ(LoadFirmwareSet(scratch / "set", set, problem), GetParam().status);
+  EXPECT_EQ(Read(folder), GetParam().status);
   EXPECT_EQ(DescribeFirmwareSetProblem(problem), scratch.Path() + GetParam().message);
 }
 
+INSTANTIATE_TEST_SUITE_P(FirmwareSetReader, AcceptedSet, ::testing::ValuesIn(acceptedSets),
+                         RowName<Accepted>);
 INSTANTIATE_TEST_SUITE_P(FirmwareSetReader, RejectedSet, ::testing::ValuesIn(rejectedSets),
-                         [](const ::testing::TestParamInfo<Rejected>& info) {
-                           return std::string(info.param.name);
-                         });
-
-// What a reader must let through: the same byte twice, entry points, the
-// segment address record.
-TEST_F(FirmwareSetReader, AcceptsRecordsThatAddNothingWrong) {
-  const std::string folder = WriteSet(odd.controllers);
-  const std::string c1 = Data(0x2000, {0xAA, 0xBB}) + Data(0x2001, {0xBB}) +
-                         HexRecord(0x03, 0, {0, 0, 0, 0}) + HexRecord(0x05, 0, {0, 0, 0x20, 0}) +
-                         HexRecord(0x02, 0, {0x01, 0x00}) + Data(0x1040, {0xCC}) + end;
-  scratch.Write("set/controller1.hex", c1);
-  FirmwareSet set;
-  FirmwareSetProblem problem;
-  ASSERT_EQ(ReadFirmwareSet(folder, set, problem), FirmwareSetStatus::ok)
-      << DescribeFirmwareSetProblem(problem);
-  const uint8_t* first = set.controllers[0].table.pages[0];
-  EXPECT_EQ(first[0], 0xAA);
-  EXPECT_EQ(first[1], 0xBB);
-  EXPECT_EQ(first[2], 0xFF);
-  ASSERT_NE(set.controllers[0].table.pages[1], nullptr) << "0x1000 + 0x1040 is 0x2040";
-  EXPECT_EQ(set.controllers[0].table.pages[1][0], 0xCC);
-}
+                         RowName<Rejected>);
 
 }  // namespace

@@ -78,15 +78,6 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
          return o.device.faults.badReadController == 2 && o.device.faults.badReadPage == 0x2040;
        }},
       {{"--fifo", "8"}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 8; }},
-      // The placeholders' 53, 41 and 55 firmware pages, without coefficients.
-      {{"--memory", FIRMWARE_DIR},
-       [](const SimProgramOptions& o) {
-         const auto& preload = o.device.preload;
-         return preload.size() == 149 && preload[0].controller == 1 &&
-                preload[0].address == 0x2000 && preload[0].bytes.size() == 64 &&
-                preload.back().controller == 3 && preload.back().address == 0x2D80;
-       }},
-      {{}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 1; }},
       {{"--help"}, [](const SimProgramOptions& o) { return o.help && !o.version; }},
       {{"-h"}, [](const SimProgramOptions& o) { return o.help; }},
       {{"--version"}, [](const SimProgramOptions& o) { return o.version && !o.help; }},
@@ -149,6 +140,7 @@ TEST(SimArgumentsTest, StationOptionsGoToEveryDeviceOrToTheOneNamed) {
                 o.devices[0].faults.badReadController == 2 && o.devices[0].fill == 0xFF &&
                 o.devices[1].fill == 0xFF && o.devices[1].faults.badReadController == 0;
        }},
+      // The placeholders' 53, 41 and 55 firmware pages, for device 2 alone.
       {{"--devices", "2", "--device", "2", "--memory", FIRMWARE_DIR},
        [](const SimProgramOptions& o) {
          return o.devices[0].preload.empty() && o.devices[1].preload.size() == 149;

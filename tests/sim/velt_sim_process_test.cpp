@@ -14,7 +14,9 @@
 
 #include "link/boot_link.h"
 #include "link/com_port.h"
+#include "firmware/firmware_set.h"
 #include "sim/sim_types.h"
+#include "tests/firmware/odd_set.h"
 #include "tests/sim/sim_frames.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
@@ -124,27 +126,20 @@ TEST_F(VeltSimProcessTest, ServesThroughItsLinkAndDumpsOnSigterm) {
   EXPECT_THAT(FileText(dumpPath + "/frames.txt"), HasSubstr(" write 1 erase 1 control 0 null 0 "));
 }
 
-// The placeholders' files name every byte the device must hold.
+// Every byte: the set's pages whole, the fill elsewhere (coefficients too).
 TEST_F(VeltSimProcessTest, MemoryOptionStartsTheDeviceHoldingASet) {
+  const SetBytes bytes = OddSetBytes();
+  for (int k = 0; k < controllerCount; ++k) folder.Write(firmwareSetFiles[k], HexText(bytes[k]));
   const std::string dumpPath = directory + "/dump";
-  child = Spawn({"--baud", "0", "--memory", FIRMWARE_DIR, "--fill", "0x00", "--dump", dumpPath});
+  child = Spawn({"--baud", "0", "--memory", directory, "--fill", "0x00", "--dump", dumpPath});
   ASSERT_EQ(ReadLine(child.output).rfind("/dev/pts/", 0), 0u);
   ASSERT_EQ(kill(child.pid, SIGTERM), 0);
   EXPECT_EQ(WaitExit(child.pid), 0);
-  const char* const expected[] = {"controller1", "controller2", "controller3"};
-  for (const char* name : expected) {
-    const std::string memory = FileText(dumpPath + "/" + name + ".bin");
-    ASSERT_EQ(memory.size(), simMemorySize) << name;
-    // A data record of the file: ":10AAAA00" and 16 bytes.
-    const std::string hex = FileText(std::string(FIRMWARE_DIR) + "/" + name + ".hex");
-    const size_t at = hex.find("\n:10");
-    ASSERT_NE(at, std::string::npos) << name;
-    const uint32_t address = std::stoul(hex.substr(at + 4, 4), nullptr, 16);
-    for (int i = 0; i < 16; ++i) {
-      const int value = std::stoi(hex.substr(at + 10 + 2 * i, 2), nullptr, 16);
-      EXPECT_EQ(static_cast<uint8_t>(memory[address + i]), value) << name << " byte " << i;
-    }
-    EXPECT_EQ(memory[0x7000], '\0') << name << ": no coefficients, the fill";
+  for (int k = 0; k < controllerCount; ++k) {
+    const std::vector<uint8_t> expected = MemoryHolding(bytes[k], 0x00);
+    EXPECT_EQ(FileText(dumpPath + "/controller" + std::to_string(k + 1) + ".bin"),
+              std::string(expected.begin(), expected.end()))
+        << "controller " << k + 1;
   }
 }
 
