@@ -220,9 +220,12 @@ HexRange ControllerRange(int controllerIndex) {
   return {firmwareBase, controllerLayouts[controllerIndex].firmwareEnd};
 }
 
-FirmwareSetStatus ReadFirmwareSet(const std::string& folder, FirmwareSet& set,
+FirmwareSetStatus ReadFirmwareSet(const std::string& given, FirmwareSet& set,
                                   FirmwareSetProblem& problem) {
   problem = FirmwareSetProblem{};
+  // "set/" names the same folder; the messages name its files without "//".
+  std::string folder = given;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   FirmwareSetStatus status = CheckFolder(folder, problem);
   for (int k = 0; k < controllerCount && status == FirmwareSetStatus::ok; ++k) {
     status = ReadController(folder + "/" + firmwareSetFiles[k], k, set.controllers[k], problem);

@@ -230,7 +230,7 @@ TEST_P(AcceptedSet, IsReadAsMeant) {
 }
 
 TEST_P(RejectedSet, IsRefusedNamingFileLineAndReason) {
-  const std::string folder = WriteSet("set");
+  const std::string folder = WriteSet("set") + "/";  // as a shell completes it
   GetParam().spoil(scratch);
   EXPECT_EQ(Read(folder), GetParam().status);
   EXPECT_EQ(DescribeFirmwareSetProblem(problem), scratch.Path() + GetParam().message);
