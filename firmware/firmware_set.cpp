@@ -13,6 +13,7 @@ namespace {
 
 constexpr uint8_t erasedByte = 0xFF;
 constexpr size_t readChunkSize = 4096;
+constexpr int mebibyteShift = 20;
 const std::string utf8ByteOrderMark = "\xEF\xBB\xBF";  // what some editors put first
 constexpr uint32_t lastControlCharacter = 0x1F;
 constexpr uint32_t deleteCharacter = 0x7F;
@@ -54,7 +55,8 @@ FirmwareSetStatus ReadWholeFile(const std::string& path, std::string& text,
   std::fclose(file);
   if (text.size() > size_t(firmwareFileLimit)) {
     return Refuse(problem, FirmwareSetStatus::fileTooLarge, path, 0,
-                  "файл больше 1 МБ: это не прошивка контроллера");
+                  "файл больше " + std::to_string(firmwareFileLimit >> mebibyteShift) +
+                      " МБ: это не прошивка контроллера");
   }
   if (failed) {
     return Refuse(problem, FirmwareSetStatus::unreadableFile, path, 0, "файл не читается");
