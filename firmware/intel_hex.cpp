@@ -1,5 +1,6 @@
 #include "firmware/intel_hex.h"
 
+#include <cstdio>
 #include <sstream>
 #include <vector>
 
@@ -12,6 +13,7 @@ constexpr int recordSegmentStart = 0x03;
 constexpr int recordLinearAddress = 0x04;
 constexpr int recordLinearStart = 0x05;
 constexpr int recordHeaderLength = 4;  // count, address high, address low, type
+constexpr int addressRecordLength = 2;
 constexpr uint32_t segmentShift = 4;
 constexpr uint32_t linearShift = 16;
 
@@ -33,16 +35,40 @@ bool DecodeBytes(const std::string& digits, std::vector<uint8_t>& out) {
   return true;
 }
 
-int Fail(std::string& error, int lineNumber, const char* what) {
-  std::ostringstream message;
-  message << "line " << lineNumber << ": " << what;
-  error = message.str();
-  return -1;
+HexStatus Fail(HexProblem& problem, HexStatus status, int line, uint32_t address = 0) {
+  problem.status = status;
+  problem.line = line;
+  problem.address = address;
+  return status;
+}
+
+std::string Hex(uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", value);
+  return text;
+}
+
+// Checks one record's frame: the colon, the digits, the length and the sum.
+HexStatus DecodeRecord(const std::string& line, int lineNumber, std::vector<uint8_t>& record,
+                       HexProblem& problem) {
+  if (line[0] != ':') return Fail(problem, HexStatus::noColon, lineNumber);
+  if (!DecodeBytes(line.substr(1), record)) {
+    return Fail(problem, HexStatus::notHexadecimal, lineNumber);
+  }
+  if (record.size() < recordHeaderLength + 1 ||
+      record.size() != recordHeaderLength + 1u + record[0]) {
+    return Fail(problem, HexStatus::badLength, lineNumber);
+  }
+  uint8_t sum = 0;
+  for (const uint8_t byte : record) sum = static_cast<uint8_t>(sum + byte);
+  if (sum != 0) return Fail(problem, HexStatus::badChecksum, lineNumber);
+  return HexStatus::ok;
 }
 
 }  // namespace
 
-int ParseIntelHex(const std::string& text, HexImage& image, std::string& error) {
+HexStatus ParseIntelHex(const std::string& text, HexRange range, HexImage& image,
+                        HexProblem& problem) {
   std::istringstream lines(text);
   std::string line;
   uint32_t upperAddress = 0;
@@ -52,16 +78,9 @@ int ParseIntelHex(const std::string& text, HexImage& image, std::string& error) 
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) continue;
-    if (ended) return Fail(error, lineNumber, "record after the end-of-file record");
-    if (line[0] != ':') return Fail(error, lineNumber, "record does not start with ':'");
+    if (ended) return Fail(problem, HexStatus::afterEnd, lineNumber);
     std::vector<uint8_t> record;
-    if (!DecodeBytes(line.substr(1), record)) return Fail(error, lineNumber, "not hexadecimal");
-    if (record.size() < recordHeaderLength + 1 || record.size() != recordHeaderLength + 1u + record[0]) {
-      return Fail(error, lineNumber, "record length does not match its byte count");
-    }
-    uint8_t sum = 0;
-    for (const uint8_t byte : record) sum = static_cast<uint8_t>(sum + byte);
-    if (sum != 0) return Fail(error, lineNumber, "bad checksum");
+    if (DecodeRecord(line, lineNumber, record, problem) != HexStatus::ok) return problem.status;
 
     const int count = record[0];
     const uint32_t offset = (uint32_t{record[1]} << 8) | record[2];
@@ -69,8 +88,13 @@ int ParseIntelHex(const std::string& text, HexImage& image, std::string& error) 
     switch (record[3]) {
       case recordData:
         for (int i = 0; i < count; ++i) {
-          if (!image.bytes.emplace(upperAddress + offset + i, payload[i]).second) {
-            return Fail(error, lineNumber, "address given twice");
+          const uint32_t address = upperAddress + offset + uint32_t(i);
+          if (address < range.low || address >= range.high) {
+            return Fail(problem, HexStatus::outsideRange, lineNumber, address);
+          }
+          const auto [kept, fresh] = image.bytes.emplace(address, payload[i]);
+          if (!fresh && kept->second != payload[i]) {
+            return Fail(problem, HexStatus::conflictingByte, lineNumber, address);
           }
         }
         break;
@@ -79,7 +103,9 @@ int ParseIntelHex(const std::string& text, HexImage& image, std::string& error) 
         break;
       case recordSegmentAddress:
       case recordLinearAddress:
-        if (count != 2) return Fail(error, lineNumber, "address record must hold two bytes");
+        if (count != addressRecordLength) {
+          return Fail(problem, HexStatus::badAddressRecord, lineNumber);
+        }
         upperAddress = ((uint32_t{payload[0]} << 8) | payload[1])
                        << (record[3] == recordLinearAddress ? linearShift : segmentShift);
         break;
@@ -87,9 +113,43 @@ int ParseIntelHex(const std::string& text, HexImage& image, std::string& error) 
       case recordLinearStart:
         break;  // an entry point means nothing to a page image
       default:
-        return Fail(error, lineNumber, "unknown record type");
+        problem.recordType = record[3];
+        return Fail(problem, HexStatus::unknownRecordType, lineNumber);
     }
   }
-  if (!ended) return Fail(error, lineNumber, "no end-of-file record");
-  return 0;
+  if (!ended) return Fail(problem, HexStatus::noEnd, lineNumber);
+  problem = HexProblem{};
+  return HexStatus::ok;
+}
+
+std::string HexProblemReason(const HexProblem& problem, HexRange range) {
+  switch (problem.status) {
+    case HexStatus::ok:
+      return "";
+    case HexStatus::noColon:
+      return "запись не начинается с «:»";
+    case HexStatus::notHexadecimal:
+      return "в записи не шестнадцатеричные цифры";
+    case HexStatus::badLength:
+      return "длина записи не совпадает с её счётчиком байтов";
+    case HexStatus::badChecksum:
+      return "неверная контрольная сумма";
+    case HexStatus::unknownRecordType: {
+      char type[8];
+      std::snprintf(type, sizeof type, "%02X", problem.recordType);
+      return std::string("неизвестный тип записи ") + type;
+    }
+    case HexStatus::badAddressRecord:
+      return "в записи адреса должно быть два байта";
+    case HexStatus::outsideRange:
+      return "байт " + Hex(problem.address) + " вне области контроллера " + Hex(range.low) + "-" +
+             Hex(range.high - 1);
+    case HexStatus::conflictingByte:
+      return "байт " + Hex(problem.address) + " задан дважды с разными значениями";
+    case HexStatus::afterEnd:
+      return "запись после записи конца файла";
+    case HexStatus::noEnd:
+      return "нет записи конца файла (:00000001FF)";
+  }
+  return "неизвестная ошибка";
 }

@@ -1,5 +1,6 @@
-// Reads Intel HEX text (the form firmware ships in) into address -> byte.
-// Used at build time to compile the firmware images in.
+// Reads Intel HEX text (the form firmware ships in) into address -> byte,
+// keeping only bytes of one address range. Used by the firmware set reader,
+// at build time and at run time alike.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,41 @@ struct HexImage {
   std::map<uint32_t, uint8_t> bytes;
 };
 
-// Parses `text`. Returns 0 and fills `image`, or -1 with a message naming the
-// line in `error` (bad character, length, checksum, record type, a byte given
-// twice, data after the end record, no end record).
-int ParseIntelHex(const std::string& text, HexImage& image, std::string& error);
+// Why a text was refused; each names the line it was found on.
+enum class HexStatus {
+  ok,
+  noColon,           // a record does not start with ':'
+  notHexadecimal,    // a character that is no hexadecimal digit, or an odd count
+  badLength,         // the record's length does not match its byte count
+  badChecksum,
+  unknownRecordType,
+  badAddressRecord,  // an extended address record without exactly two bytes
+  outsideRange,      // a data byte outside [low, high)
+  conflictingByte,   // a byte given twice with different values
+  afterEnd,          // a record after the end-of-file record
+  noEnd,             // no end-of-file record; the line is the last one
+};
+
+struct HexProblem {
+  HexStatus status = HexStatus::ok;
+  int line = 0;           // 1-based
+  uint32_t address = 0;   // the byte at fault, for outsideRange and conflictingByte
+  int recordType = 0;     // for unknownRecordType
+};
+
+// The bytes a reader keeps: [low, high).
+struct HexRange {
+  uint32_t low;
+  uint32_t high;
+};
+
+// Parses `text`, keeping the data bytes in `range`. Record types 00, 01, 02
+// and 04 are obeyed; 03 and 05 (entry points) are accepted and ignored; every
+// checksum is checked; empty lines are skipped. Returns HexStatus::ok and
+// fills `image`, or the first fault with its line in `problem`.
+HexStatus ParseIntelHex(const std::string& text, HexRange range, HexImage& image,
+                        HexProblem& problem);
+
+// The fault in the operator's words, without the line: "неверная
+// контрольная сумма", "байт 0x7000 вне области контроллера 0x2000-0x6FFF".
+std::string HexProblemReason(const HexProblem& problem, HexRange range);

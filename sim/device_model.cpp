@@ -1,5 +1,7 @@
 #include "sim/device_model.h"
 
+#include <algorithm>
+
 #include "link/boot_link.h"
 #include "link/frame_codec.h"
 #include "sim/answer_frame.h"
@@ -172,6 +174,10 @@ void InitDeviceModel(DeviceModel* model, const SimOptions& options) {
   *model = DeviceModel{};
   model->options = options;
   for (std::vector<uint8_t>& memory : model->memory) memory.assign(simMemorySize, options.fill);
+  for (const SimMemoryBlock& block : options.preload) {
+    std::vector<uint8_t>& memory = model->memory[block.controller - 1];
+    std::copy(block.bytes.begin(), block.bytes.end(), memory.begin() + block.address);
+  }
 }
 
 void SetDeviceFaults(DeviceModel* model, const SimFaults& faults) {

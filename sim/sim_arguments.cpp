@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sim/device_names.h"
+#include "sim/sim_preload.h"
 
 const char simUsage[] =
     "Использование:\n"
@@ -28,6 +29,9 @@ const char simUsage[] =
     "  --fifo N                 отдавать ответы по N байт, как приёмный FIFO UART;\n"
     "                           последние байты ответа не ждут (по умолчанию 1)\n"
     "  --fill БАЙТ              начальное содержимое памяти (по умолчанию 0xFF)\n"
+    "  --memory КАТАЛОГ         устройство уже хранит набор прошивок КАТАЛОГА\n"
+    "                           (controller1.hex - controller3.hex) поверх --fill;\n"
+    "                           коэффициенты контроллера 1 не задаются\n"
     "  --erase-latency МС       задержка перед каждым ответом на стирание\n"
     "  --write-latency МС       задержка перед каждым ответом на запись\n"
     "  --stay-launched          SelectController3 не возвращает загрузчики\n"
@@ -181,7 +185,7 @@ bool TakesValue(const std::string& name) {
   static const char* const names[] = {"--link",  "--dump",    "--baud",  "--fill",
                                       "--erase-latency", "--write-latency", "--drop",
                                       "--corrupt", "--stray", "--hang-up", "--bad-read",
-                                      "--devices", "--device", "--fifo"};
+                                      "--devices", "--device", "--fifo", "--memory"};
   for (const char* known : names) {
     if (name == known) return true;
   }
@@ -271,6 +275,13 @@ int ParseSimArguments(int argc, const char* const* argv, SimProgramOptions* opti
     }
     if (name == "--device") {
       if (!EnterDeviceSection(value, options, &target, error)) return -1;
+      continue;
+    }
+    if (name == "--memory") {
+      if (PreloadFirmwareSet(value, target, error) != 0) {
+        *error = "--memory: набор прошивок не принят: " + *error;
+        return -1;
+      }
       continue;
     }
     if (IsProgramOption(name) && target != &options->device) {

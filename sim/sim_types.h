@@ -29,6 +29,14 @@ struct SimFaults {
   uint32_t badReadPage = 0;          // page address whose read-back has one wrong byte
 };
 
+// Bytes a controller holds from the start, over the fill: what an earlier
+// load left there.
+struct SimMemoryBlock {
+  int controller;  // 1..3
+  uint32_t address;
+  std::vector<uint8_t> bytes;
+};
+
 struct SimOptions {
   int baud = 57600;  // pace of the answers; 0 = as fast as possible
   // Answer bytes the computer's receiver hands over at once, as a UART's
@@ -38,6 +46,7 @@ struct SimOptions {
   int eraseLatencyMs = 0;
   int writeLatencyMs = 0;
   bool stayLaunched = false;  // SelectController3 does not bring the bootloaders back
+  std::vector<SimMemoryBlock> preload;  // each within its controller's memory
   SimFaults faults;
 };
 

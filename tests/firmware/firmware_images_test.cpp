@@ -105,10 +105,15 @@ TEST(FirmwareImages, EachPresentPageLiesInTheRangeOfExactlyOneJob) {
   EXPECT_EQ(CountFirmwarePages(tables), 149) << "the firmware load's progress total";
 }
 
+// The whole address space: these cases are about the records, not a range.
+constexpr HexRange anyAddress{0, 0xFFFFFFFF};
+
 TEST(IntelHex, ReadsDataAcrossAddressRecords) {
   HexImage image;
-  std::string error;
-  ASSERT_EQ(ParseIntelHex(":020000040001F9\r\n:022000000405D5\n\n:00000001FF\n", image, error), 0) << error;
+  HexProblem problem;
+  ASSERT_EQ(ParseIntelHex(":020000040001F9\r\n:022000000405D5\n\n:00000001FF\n", anyAddress, image,
+                          problem),
+            HexStatus::ok);
   EXPECT_EQ(image.bytes.size(), 2u);
   EXPECT_EQ(image.bytes.at(0x12000), 0x04);
   EXPECT_EQ(image.bytes.at(0x12001), 0x05);
@@ -117,23 +122,30 @@ TEST(IntelHex, ReadsDataAcrossAddressRecords) {
 TEST(IntelHex, RejectsMalformedFilesNamingTheLine) {
   struct Case {
     const char* text;
-    const char* message;
+    HexStatus status;
+    int line;
+    const char* reason;
   };
   const Case cases[] = {
-      {":022000000405D4\n:00000001FF\n", "line 1: bad checksum"},
-      {"0220000004058D\n:00000001FF\n", "line 1: record does not start with ':'"},
-      {":02200000040GD5\n:00000001FF\n", "line 1: not hexadecimal"},
-      {":032000000405AA\n:00000001FF\n", "line 1: record length does not match its byte count"},
-      {":022000000405D5\n:0120000011CE\n:00000001FF\n", "line 2: address given twice"},
-      {":022000000405D5\n", "line 1: no end-of-file record"},
-      {":00000001FF\n:022000000405D5\n", "line 2: record after the end-of-file record"},
-      {":022000070405CE\n:00000001FF\n", "line 1: unknown record type"},
+      {":022000000405D4\n:00000001FF\n", HexStatus::badChecksum, 1, "неверная контрольная сумма"},
+      {"0220000004058D\n:00000001FF\n", HexStatus::noColon, 1, "запись не начинается с «:»"},
+      {":02200000040GD5\n:00000001FF\n", HexStatus::notHexadecimal, 1,
+       "в записи не шестнадцатеричные цифры"},
+      {":032000000405AA\n:00000001FF\n", HexStatus::badLength, 1,
+       "длина записи не совпадает с её счётчиком байтов"},
+      {":022000000405D5\n:0120000011CE\n:00000001FF\n", HexStatus::conflictingByte, 2,
+       "байт 0x2000 задан дважды с разными значениями"},
+      {":022000000405D5\n", HexStatus::noEnd, 1, "нет записи конца файла (:00000001FF)"},
+      {":00000001FF\n:022000000405D5\n", HexStatus::afterEnd, 2, "запись после записи конца файла"},
+      {":022000070405CE\n:00000001FF\n", HexStatus::unknownRecordType, 1,
+       "неизвестный тип записи 07"},
   };
   for (const Case& c : cases) {
     HexImage image;
-    std::string error;
-    EXPECT_EQ(ParseIntelHex(c.text, image, error), -1) << c.text;
-    EXPECT_EQ(error, c.message) << c.text;
+    HexProblem problem;
+    EXPECT_EQ(ParseIntelHex(c.text, anyAddress, image, problem), c.status) << c.text;
+    EXPECT_EQ(problem.line, c.line) << c.text;
+    EXPECT_EQ(HexProblemReason(problem, anyAddress), c.reason) << c.text;
   }
 }
 

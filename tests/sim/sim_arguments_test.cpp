@@ -78,7 +78,6 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
          return o.device.faults.badReadController == 2 && o.device.faults.badReadPage == 0x2040;
        }},
       {{"--fifo", "8"}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 8; }},
-      {{}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 1; }},
       {{"--help"}, [](const SimProgramOptions& o) { return o.help && !o.version; }},
       {{"-h"}, [](const SimProgramOptions& o) { return o.help; }},
       {{"--version"}, [](const SimProgramOptions& o) { return o.version && !o.help; }},
@@ -107,6 +106,8 @@ TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
       {"--link", ""},
       {"--fifo", "0"},
       {"--fifo", "257"},
+      {"--memory", "/nonexistent/velt-set"},
+      {"--memory", FIRMWARE_DIR "/controller1.hex"},
   });
 }
 
@@ -138,6 +139,11 @@ TEST(SimArgumentsTest, StationOptionsGoToEveryDeviceOrToTheOneNamed) {
          return o.devices[2].fill == 0 && o.devices[2].faults.ignoreLaunch &&
                 o.devices[0].faults.badReadController == 2 && o.devices[0].fill == 0xFF &&
                 o.devices[1].fill == 0xFF && o.devices[1].faults.badReadController == 0;
+       }},
+      // The placeholders' 53, 41 and 55 firmware pages, for device 2 alone.
+      {{"--devices", "2", "--device", "2", "--memory", FIRMWARE_DIR},
+       [](const SimProgramOptions& o) {
+         return o.devices[0].preload.empty() && o.devices[1].preload.size() == 149;
        }},
       {{"--devices", "2", "--device=2", "--hang-up", "write:3"},
        [](const SimProgramOptions& o) {

@@ -14,7 +14,9 @@
 
 #include "link/boot_link.h"
 #include "link/com_port.h"
+#include "firmware/firmware_set.h"
 #include "sim/sim_types.h"
+#include "tests/firmware/odd_set.h"
 #include "tests/sim/sim_frames.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/file_text.h"
@@ -122,6 +124,23 @@ TEST_F(VeltSimProcessTest, ServesThroughItsLinkAndDumpsOnSigterm) {
   EXPECT_THAT(transcript, HasSubstr("controller 3 command 0 query"));
   EXPECT_THAT(transcript, HasSubstr("command 2 write address 0x002000 data 64: 30 31"));
   EXPECT_THAT(FileText(dumpPath + "/frames.txt"), HasSubstr(" write 1 erase 1 control 0 null 0 "));
+}
+
+// Every byte: the set's pages whole, the fill elsewhere (coefficients too).
+TEST_F(VeltSimProcessTest, MemoryOptionStartsTheDeviceHoldingASet) {
+  const SetBytes bytes = OddSetBytes();
+  for (int k = 0; k < controllerCount; ++k) folder.Write(firmwareSetFiles[k], HexText(bytes[k]));
+  const std::string dumpPath = directory + "/dump";
+  child = Spawn({"--baud", "0", "--memory", directory, "--fill", "0x00", "--dump", dumpPath});
+  ASSERT_EQ(ReadLine(child.output).rfind("/dev/pts/", 0), 0u);
+  ASSERT_EQ(kill(child.pid, SIGTERM), 0);
+  EXPECT_EQ(WaitExit(child.pid), 0);
+  for (int k = 0; k < controllerCount; ++k) {
+    const std::vector<uint8_t> expected = MemoryHolding(bytes[k], 0x00);
+    EXPECT_EQ(FileText(dumpPath + "/controller" + std::to_string(k + 1) + ".bin"),
+              std::string(expected.begin(), expected.end()))
+        << "controller " << k + 1;
+  }
 }
 
 TEST_F(VeltSimProcessTest, FaultOptionReachesTheDeviceAndSigintStopsIt) {
@@ -249,6 +268,9 @@ TEST_F(VeltSimProcessTest, HelpVersionAndBadArguments) {
       {{"--version=2"}, true, "velt-sim: неизвестный параметр \"--version=2\"\n", exitUsage},
       {{"--devices", "2", "--device", "3"}, true,
        "velt-sim: неверное значение --device: \"3\" (от 1 до 2)\n", exitUsage},
+      {{"--memory", "/nonexistent/velt-set"}, true,
+       "velt-sim: --memory: набор прошивок не принят: /nonexistent/velt-set: папки нет\n",
+       exitUsage},
   };
   for (const Case& c : cases) {
     child = Spawn(c.args, c.withErrors);

@@ -37,7 +37,7 @@ same_memory() {  # DUMP_A DUMP_B
 }
 
 holds_hex_images() {  # NAME WHAT: NAME's device holds the firmware, said of WHAT
-  if python3 tests/windows/check_firmware_dump.py "$work/$1.dump" firmware; then
+  if python3 tests/windows/check_firmware_dump.py "$work/$1.dump" "$(velt_firmware_dir "$root")"; then
     pass "$2: the device holds the HEX images"
   else
     fail "$2: the device does not hold the HEX images"
