@@ -35,6 +35,10 @@ const char flashUsage[] =
     "  --force           save-coefficients: заменить существующий файл\n"
     "  -v, --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
     "  -q, --quiet       выводить только ошибки и итог\n"
+    "  --json            в stdout только события JSON Lines (версия формата 1, см.\n"
+    "                    README): start, line, progress, detail, end, summary;\n"
+    "                    с -q без строк хода работы и событий progress; кадры\n"
+    "                    --trace по-прежнему текстом в stderr\n"
     "  --color=КОГДА     цвет и обновление строк на месте: auto (по умолчанию:\n"
     "                    только в терминале, если не задана переменная NO_COLOR\n"
     "                    и TERM не dumb), always или never\n"
@@ -164,6 +168,7 @@ int TakeLongOption(int argc, const char* const* argv, int* i, FlashArguments* ar
   else if (word == "--force") arguments->force = true;
   else if (word == "--trace") arguments->trace = true;
   else if (word == "--quiet") arguments->quiet = true;
+  else if (word == "--json") arguments->json = true;
   else if (word == colourOption || word.rfind(std::string(colourOption) + "=", 0) == 0) {
     return TakeColour(word, arguments, error);
   } else if (word == portOption) {

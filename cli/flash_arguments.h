@@ -22,6 +22,7 @@ struct FlashArguments {
   bool force = false;  // save-coefficients may replace an existing file
   bool trace = false;
   bool quiet = false;  // only failures and the result
+  bool json = false;   // stdout: JSON Lines events and nothing else
   ColourChoice colour = ColourChoice::automatic;
   std::string recordPath;  // --record: the job record's file; "" keeps none
   bool help = false;

@@ -1,5 +1,6 @@
 #include "cli/flash_job.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -8,9 +9,11 @@
 #include "cli/device_job.h"
 #include "cli/exit_rule.h"
 #include "cli/flash_record.h"
+#include "cli/json_events.h"
 #include "cli/reading_jobs.h"
 #include "cli/station.h"
 #include "cli/station_summary.h"
+#include "cli/station_view_json.h"
 #include "cli/station_view_lines.h"
 #include "cli/station_view_rows.h"
 #include "cli/terminal.h"
@@ -27,6 +30,8 @@ void ToStandardError(const std::string& line) {
   std::fflush(stderr);
 }
 
+void ToStandardOutput(const std::string& line) { std::printf("%s\n", line.c_str()); }
+
 // The job each port gets, in the ports' order: write's file for every port,
 // or each port's own.
 std::vector<Job> JobsFor(const FlashArguments& arguments, std::size_t ports) {
@@ -42,29 +47,45 @@ std::vector<Job> JobsFor(const FlashArguments& arguments, std::size_t ports) {
 }
 
 // Every file is judged before any port is touched: one bad file sends
-// nothing to any device. Returns 0, or exitFileRejected after saying why.
-int ReadCoefficientFiles(std::vector<Job>& jobs) {
-  int status = 0;
-  // A file given for every port is read and reported once.
+// nothing to any device. Each job's file refused, with why; "" for a job
+// whose file was read.
+std::vector<std::string> ReadCoefficientFiles(std::vector<Job>& jobs) {
+  std::vector<std::string> problems;
+  // A file given for every port is read once.
   std::string judged;
-  bool accepted = false;
+  std::string problem;
   CoefficientImage image{};
   for (Job& job : jobs) {
-    if (job.coefficientsFile != judged || judged.empty()) {
+    if (job.coefficientsFile != judged || problems.empty()) {
       judged = job.coefficientsFile;
       int badLine = 0;
       const int result = ReadCoefficientFile(judged.c_str(), &image, &badLine);
-      accepted = result == coefficientFileOk;
-      if (!accepted) {
-        std::fprintf(stderr, "velt-flash: файл коэффициентов %s отклонён: %s\n",
-                     PrintableText(judged).c_str(),
-                     CoefficientFileProblem(result, badLine).c_str());
-        status = exitFileRejected;
-      }
+      problem = result == coefficientFileOk
+                    ? ""
+                    : "velt-flash: файл коэффициентов " + PrintableText(judged) + " отклонён: " +
+                          CoefficientFileProblem(result, badLine);
     }
-    if (accepted) job.coefficients = image;
+    if (problem.empty()) job.coefficients = image;
+    problems.push_back(problem);
   }
-  return status;
+  return problems;
+}
+
+bool AnyRefused(const std::vector<std::string>& problems) {
+  for (const std::string& problem : problems) {
+    if (!problem.empty()) return true;
+  }
+  return false;
+}
+
+// Each refusal once, however many ports were given its file.
+void SayRefusals(const std::vector<std::string>& problems) {
+  std::vector<std::string> said;
+  for (const std::string& problem : problems) {
+    if (problem.empty() || std::find(said.begin(), said.end(), problem) != said.end()) continue;
+    ToStandardError(problem);
+    said.push_back(problem);
+  }
 }
 
 int RunOneDevice(const FlashArguments& arguments, const Job& job, const DevicePort& port,
@@ -92,7 +113,9 @@ int RunOneDevice(const FlashArguments& arguments, const Job& job, const DevicePo
   DeviceJobSetup setup;
   setup.stops = &stops;
   JobResult result = RunDeviceJob(job, port, setup, reports);
-  if (job.kind == JobKind::saveCoefficients) ReportSave(arguments, result);
+  if (job.kind == JobKind::saveCoefficients) {
+    ReportSave(arguments, result, ToStandardOutput, ToStandardError);
+  }
   return record.Append(job, result, ToStandardError);
 }
 
@@ -118,6 +141,42 @@ int RejectEveryDevice(const FlashArguments& arguments, const std::vector<Job>& j
                  stdout);
   }
   return StatusOfAll(results);
+}
+
+// --json: every job, one port or a station, as events on stdout.
+int RunAsEvents(const FlashArguments& arguments, const std::vector<Job>& jobs,
+                const std::vector<DevicePort>& ports, FlashRecord& record) {
+  JsonEvents events(stdout);
+  const SettleResult settle = [&arguments, &record](const Job& job, JobResult& result,
+                                                    const DeviceReports& reports) {
+    if (job.kind == JobKind::saveCoefficients) {
+      ReportSave(arguments, result, reports.error, reports.error);
+    }
+    result.status = record.Append(job, result, reports.error);
+  };
+  StationJsonView view(ports, jobs, events, {arguments.quiet, arguments.trace, stderr});
+  return StatusOfAll(RunStation(ports, jobs, settle, view));
+}
+
+// --json, a file refused: each device's start, why, and its end.
+int RejectAsEvents(const std::vector<Job>& jobs, const std::vector<DevicePort>& ports,
+                   const std::vector<std::string>& problems, FlashRecord& record) {
+  JsonEvents events(stdout);
+  std::vector<JobResult> results;
+  for (size_t i = 0; i < ports.size(); ++i) {
+    const std::string& port = ports[i].given;
+    events.Start(port, jobs[i]);
+    if (!problems[i].empty()) events.Detail(port, problems[i]);
+    JobResult result = NotRun(jobs[i], {port, ports[i].device}, JobOutcome::fileRejected);
+    result.status = record.Append(jobs[i], result, [&](const std::string& line) {
+      events.Detail(port, line);
+    });
+    events.End(jobs[i], result);
+    results.push_back(result);
+  }
+  const int status = StatusOfAll(results);
+  if (ports.size() > 1) events.Summary(results, status);
+  return status;
 }
 
 int RunSeveralDevices(const FlashArguments& arguments, const std::vector<Job>& jobs,
@@ -150,12 +209,18 @@ int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& 
   FlashRecord record;
   if (const int status = record.Open(arguments.recordPath)) return status;
   std::vector<Job> jobs = JobsFor(arguments, ports.size());
-  if (*arguments.job == JobKind::write && ReadCoefficientFiles(jobs) != 0) {
-    return RejectEveryDevice(arguments, jobs, ports, record);
+  if (*arguments.job == JobKind::write) {
+    const std::vector<std::string> problems = ReadCoefficientFiles(jobs);
+    if (AnyRefused(problems)) {
+      if (arguments.json) return RejectAsEvents(jobs, ports, problems, record);
+      SayRefusals(problems);
+      return RejectEveryDevice(arguments, jobs, ports, record);
+    }
   }
   if (*arguments.job == JobKind::saveCoefficients) {
     if (const int status = CheckSaveTarget(arguments)) return status;
   }
+  if (arguments.json) return RunAsEvents(arguments, jobs, ports, record);
   if (ports.size() == 1) return RunOneDevice(arguments, jobs.front(), ports.front(), record);
   return RunSeveralDevices(arguments, jobs, ports, record);
 }

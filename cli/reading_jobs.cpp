@@ -11,10 +11,10 @@ namespace {
 
 constexpr int differenceLineSize = 320;  // bytes: the Cyrillic takes two each
 
-void PrintNotSaved(const FlashArguments& arguments, const SaveReport& report) {
-  std::fprintf(stderr, "velt-flash: коэффициенты не сохранены в %s: %s%s\n",
-               PrintableText(arguments.files.front()).c_str(),
-               PrintableText(report.reason).c_str(), report.result == SaveResult::exists ? " (заменить: --force)" : "");
+std::string NotSaved(const FlashArguments& arguments, const SaveReport& report) {
+  return "velt-flash: коэффициенты не сохранены в " + PrintableText(arguments.files.front()) +
+         ": " + PrintableText(report.reason) +
+         (report.result == SaveResult::exists ? " (заменить: --force)" : "");
 }
 
 }  // namespace
@@ -24,7 +24,7 @@ int CheckSaveTarget(const FlashArguments& arguments) {
   report.result = JudgeSaveTarget(arguments.files.front().c_str(), arguments.force);
   if (report.result == SaveResult::saved) return 0;
   report.reason = report.result == SaveResult::folder ? folderWord : "файл уже есть";
-  PrintNotSaved(arguments, report);
+  std::fprintf(stderr, "%s\n", NotSaved(arguments, report).c_str());
   return exitFileRejected;
 }
 
@@ -50,18 +50,20 @@ void DifferenceReport::Print(const std::function<void(const std::string& line)>&
   }
 }
 
-void ReportSave(const FlashArguments& arguments, JobResult& result) {
+void ReportSave(const FlashArguments& arguments, JobResult& result,
+                const std::function<void(const std::string& line)>& out,
+                const std::function<void(const std::string& line)>& errors) {
   if (result.outcome != JobOutcome::started && result.outcome != JobOutcome::startNotConfirmed) {
     return;
   }
   const SaveReport report =
       SaveCoefficientFile(result.read.data(), arguments.files.front().c_str(), arguments.force);
-  if (report.fillerNotErased) std::fprintf(stderr, "velt-flash: внимание: %s\n", fillerWarning);
+  if (report.fillerNotErased) errors(std::string("velt-flash: внимание: ") + fillerWarning);
   if (report.result != SaveResult::saved) {
-    PrintNotSaved(arguments, report);
+    errors(NotSaved(arguments, report));
     result.outcome = JobOutcome::fileRejected;
     result.status = exitFileRejected;
     return;
   }
-  std::printf("Коэффициенты сохранены в %s\n", PrintableText(arguments.files.front()).c_str());
+  out("Коэффициенты сохранены в " + PrintableText(arguments.files.front()));
 }

@@ -33,5 +33,8 @@ class DifferenceReport {
 };
 
 // After save-coefficients' reading: writes the file when the pages were
-// read; a file that could not be written ends the job as fileRejected.
-void ReportSave(const FlashArguments& arguments, JobResult& result);
+// read; a file that could not be written ends the job as fileRejected. What
+// is said goes to `out` (the file saved) and `errors` (a warning, why not).
+void ReportSave(const FlashArguments& arguments, JobResult& result,
+                const std::function<void(const std::string& line)>& out,
+                const std::function<void(const std::string& line)>& errors);

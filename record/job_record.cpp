@@ -9,11 +9,7 @@
 namespace {
 
 constexpr char byteOrderMark[] = "\xEF\xBB\xBF";
-constexpr char separator = ';';
 constexpr char lineEnd[] = "\r\n";
-constexpr char columns[] =
-    "time;station;port;job;outcome;exit;seconds;pages_written;pages_verified;firmware_sha256;"
-    "coefficients_file;coefficients_sha256;version;last_line;failure";
 
 constexpr int64_t secondsPerDay = 86400;
 constexpr int secondsPerHour = 3600;
@@ -61,28 +57,37 @@ void CivilDate(int64_t days, int* year, int* month, int* day) {
 
 }  // namespace
 
-std::string RecordHeader() { return std::string(byteOrderMark) + columns + lineEnd; }
+std::vector<RecordField> RecordFields(const JobRecord& r) {
+  return {
+      {"time", UtcTimestamp(r.startSeconds)},
+      {"station", r.station},
+      {"port", r.port},
+      {"job", r.job},
+      {"outcome", r.outcome},
+      {"exit", std::to_string(r.exitStatus)},
+      {"seconds", Tenths(r.seconds)},
+      {"pages_written", std::to_string(r.pagesWritten)},
+      {"pages_verified", std::to_string(r.pagesVerified)},
+      {"firmware_sha256", r.firmwareSha256},
+      {"coefficients_file", r.coefficientsFile},
+      {"coefficients_sha256", r.coefficientsSha256},
+      {"version", r.version},
+      {"last_line", r.lastLine},
+      {"failure", r.failure},
+  };
+}
+
+std::string RecordHeader() {
+  const std::vector<RecordField> fields = RecordFields(JobRecord{});
+  std::string header = byteOrderMark;
+  for (size_t i = 0; i < fields.size(); ++i) header += (i > 0 ? ";" : "") + std::string(fields[i].column);
+  return header + lineEnd;
+}
 
 std::string FormatRecordRow(const JobRecord& r) {
-  const std::string fields[] = {
-      UtcTimestamp(r.startSeconds),
-      r.station,
-      r.port,
-      r.job,
-      r.outcome,
-      std::to_string(r.exitStatus),
-      Tenths(r.seconds),
-      std::to_string(r.pagesWritten),
-      std::to_string(r.pagesVerified),
-      r.firmwareSha256,
-      r.coefficientsFile,
-      r.coefficientsSha256,
-      r.version,
-      r.lastLine,
-      r.failure,
-  };
-  std::string row = Field(fields[0]);
-  for (size_t i = 1; i < sizeof fields / sizeof fields[0]; ++i) row += separator + Field(fields[i]);
+  const std::vector<RecordField> fields = RecordFields(r);
+  std::string row;
+  for (size_t i = 0; i < fields.size(); ++i) row += (i > 0 ? ";" : "") + Field(fields[i].text);
   return row + lineEnd;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct JobRecord {
   int64_t startSeconds = 0;     // since 1970-01-01, UTC
@@ -24,6 +25,16 @@ struct JobRecord {
   std::string lastLine;            // the job's last log line, without its colour prefix
   std::string failure;             // the failed step and what came back, after "Ошибка!!!."
 };
+
+// One column of the row: its name in the header, and the text the row holds.
+struct RecordField {
+  const char* column;
+  std::string text;
+};
+
+// The row's fields in the header's order, before any quoting: the one list
+// of the columns, for the file and for velt-flash's --json.
+std::vector<RecordField> RecordFields(const JobRecord& record);
 
 // What a new or empty record file starts with: the byte order mark, then
 // the column names.
