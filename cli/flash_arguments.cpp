@@ -14,6 +14,8 @@ const char flashUsage[] =
     "  velt-flash --port ПОРТ save-coefficients ФАЙЛ.koeff [--force]\n"
     "                                           прочитать коэффициенты устройства в файл\n"
     "  velt-flash --list-ports                  перечислить последовательные порты\n"
+    "  velt-flash firmware-info [--firmware ПАПКА]\n"
+    "                                           выпуск, страницы и sha256 прошивок\n"
     "  velt-flash --help | --version\n"
     "\n"
     "ПОРТ: имя из --list-ports (ttyUSB0, COM7), путь к устройству (/dev/ttyUSB0,\n"
@@ -42,6 +44,10 @@ const char flashUsage[] =
     "  --color=КОГДА     цвет и обновление строк на месте: auto (по умолчанию:\n"
     "                    только в терминале, если не задана переменная NO_COLOR\n"
     "                    и TERM не dumb), always или never\n"
+    "  --firmware ПАПКА  firmware, verify, firmware-info: набор прошивок из ПАПКИ\n"
+    "                    (controller1.hex, controller2.hex, controller3.hex в\n"
+    "                    Intel HEX, release.txt) вместо встроенных; набор, что не\n"
+    "                    подходит устройству, отклоняется (код 5) до отправки\n"
     "  --record ФАЙЛ     дописывать в ФАЙЛ строку о задании каждого устройства\n"
     "                    (таблица для Excel и LibreOffice: UTF-8, \";\")\n"
     "  -h, --help        эта справка\n"
@@ -76,10 +82,16 @@ constexpr char optionPrefix[] = "--";
 constexpr char colourOption[] = "--color";
 constexpr char portOption[] = "--port";
 constexpr char recordOption[] = "--record";
+constexpr char firmwareOption[] = "--firmware";
+constexpr char firmwareInfoWord[] = "firmware-info";
 
 // Everything that is not an option, in order: the job, then its file.
 int TakePositional(const std::string& word, FlashArguments* arguments, std::string* error) {
-  if (!arguments->job) {
+  if (!arguments->job && !arguments->firmwareInfo && word == firmwareInfoWord) {
+    arguments->firmwareInfo = true;
+    return 0;
+  }
+  if (!arguments->job && !arguments->firmwareInfo) {
     arguments->job = JobKindNamed(word);
     if (arguments->job) return 0;
     *error = "неизвестное задание \"" + word +
@@ -181,6 +193,17 @@ int TakeLongOption(int argc, const char* const* argv, int* i, FlashArguments* ar
     return TakePort(word.substr(sizeof portOption), arguments, error);
   } else if (word == recordOption || word.rfind(std::string(recordOption) + "=", 0) == 0) {
     return TakeRecord(argc, argv, i, arguments, error);
+  } else if (word == firmwareOption || word.rfind(std::string(firmwareOption) + "=", 0) == 0) {
+    if (word == firmwareOption && *i + 1 >= argc) {
+      *error = "после --firmware нужна папка набора прошивок";
+      return -1;
+    }
+    arguments->firmwareDir =
+        word == firmwareOption ? argv[++*i] : word.substr(sizeof firmwareOption);
+    if (arguments->firmwareDir.empty()) {
+      *error = "пустое имя папки набора прошивок";
+      return -1;
+    }
   } else {
     *error = "неизвестный параметр \"" + word + "\"";
     return -1;
@@ -208,6 +231,16 @@ int CheckPorts(const FlashArguments& arguments, std::string* error) {
 
 int CheckComplete(const FlashArguments& arguments, std::string* error) {
   if (arguments.help || arguments.version || arguments.listPorts) return 0;
+  if (arguments.firmwareInfo) {
+    if (arguments.ports.empty()) return 0;
+    *error = "firmware-info не обращается к устройству: --port не нужен";
+    return -1;
+  }
+  const bool takesFirmware = arguments.job == JobKind::firmware || arguments.job == JobKind::verify;
+  if (!arguments.firmwareDir.empty() && arguments.job && !takesFirmware) {
+    *error = "--firmware только для firmware, verify и firmware-info";
+    return -1;
+  }
   if (!arguments.job) {
     *error = "не задано задание (firmware, write, reset, verify или save-coefficients)";
   } else if (arguments.ports.empty()) {

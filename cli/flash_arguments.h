@@ -25,6 +25,8 @@ struct FlashArguments {
   bool json = false;   // stdout: JSON Lines events and nothing else
   ColourChoice colour = ColourChoice::automatic;
   std::string recordPath;  // --record: the job record's file; "" keeps none
+  std::string firmwareDir;  // --firmware: a firmware set instead of the built-in images
+  bool firmwareInfo = false;  // firmware-info: describe the images, run no job
   bool help = false;
   bool version = false;
   bool listPorts = false;  // --list-ports: print the ports, run no job

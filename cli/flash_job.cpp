@@ -8,6 +8,7 @@
 #include "cli/console_report.h"
 #include "cli/device_job.h"
 #include "cli/exit_rule.h"
+#include "cli/firmware_choice.h"
 #include "cli/flash_record.h"
 #include "cli/json_events.h"
 #include "cli/reading_jobs.h"
@@ -19,7 +20,6 @@
 #include "cli/terminal.h"
 #include "coeff/coefficient_file.h"
 #include "coeff/rejection_reason.h"
-#include "firmware/firmware_images.h"
 #include "link/printable_text.h"
 #include "runner/exit_status.h"
 
@@ -34,11 +34,13 @@ void ToStandardOutput(const std::string& line) { std::printf("%s\n", line.c_str(
 
 // The job each port gets, in the ports' order: write's file for every port,
 // or each port's own.
-std::vector<Job> JobsFor(const FlashArguments& arguments, std::size_t ports) {
+std::vector<Job> JobsFor(const FlashArguments& arguments, const FirmwareChoice& firmware,
+                         std::size_t ports) {
   std::vector<Job> jobs(ports);
   for (std::size_t i = 0; i < ports; ++i) {
     jobs[i].kind = *arguments.job;
-    jobs[i].firmware = BuiltInFirmwareTables();
+    jobs[i].firmware = firmware.tables;
+    jobs[i].firmwareRelease = firmware.release;
     if (!arguments.files.empty()) {
       jobs[i].coefficientsFile = arguments.files[arguments.files.size() == 1 ? 0 : i];
     }
@@ -208,7 +210,11 @@ int RunSeveralDevices(const FlashArguments& arguments, const std::vector<Job>& j
 int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& ports) {
   FlashRecord record;
   if (const int status = record.Open(arguments.recordPath)) return status;
-  std::vector<Job> jobs = JobsFor(arguments, ports.size());
+  // Read once for every device, before any port is opened; the jobs point
+  // into it while they run.
+  FirmwareChoice firmware;
+  if (const int status = ChooseFirmware(arguments.firmwareDir, &firmware)) return status;
+  std::vector<Job> jobs = JobsFor(arguments, firmware, ports.size());
   if (*arguments.job == JobKind::write) {
     const std::vector<std::string> problems = ReadCoefficientFiles(jobs);
     if (AnyRefused(problems)) {

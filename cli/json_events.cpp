@@ -45,7 +45,7 @@ void JsonEvents::Start(const std::string& port, const Job& job) {
   Json event = Event("start", port);
   event["job"] = JobKindName(job.kind);
   event["firmware_sha256"] = row.firmwareSha256;
-  event["firmware_release"] = "";  // the built-in images name no release
+  event["firmware_release"] = Text(job.firmwareRelease);
   event["coefficients_file"] = Text(job.coefficientsFile);
   event["coefficients_sha256"] = row.coefficientsSha256;
   event["version"] = row.version;

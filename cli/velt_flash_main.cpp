@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/firmware_choice.h"
 #include "cli/flash_arguments.h"
 #include "cli/flash_job.h"
 #include "cli/port_listing.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     return exitStarted;
   }
   if (arguments.listPorts) return PrintPortList(ListPorts(), stdout, stderr);
+  if (arguments.firmwareInfo) return PrintFirmwareInfo(arguments.firmwareDir);
   const std::vector<DevicePort> ports = DevicePortsFor(arguments.ports);
   // Two words for one port (its listed name and its path) would fight over it.
   std::vector<std::string> opened;

@@ -16,6 +16,8 @@ struct Job {
   // The three controllers' images: what firmware loads and verify reads
   // back, and where reset takes controller 1's default coefficients from.
   FirmwareTables firmware{};
+  // The release line of a firmware set; "" for the built-in images.
+  std::string firmwareRelease;
   // write: the image it sends, once its file has been read; empty before.
   std::optional<CoefficientImage> coefficients;
   // write: the file the image came from; save-coefficients: the file the

@@ -1,0 +1,124 @@
+// velt-flash with a firmware set given at run time: the set goes into the
+// device, verify checks against it, firmware-info names it, and a set that
+// does not fit is refused before anything is sent.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "runner/load_firmware_set.h"
+#include "tests/cli/flash_process.h"
+#include "tests/support/file_text.h"
+#include "tests/support/hex_text.h"
+#include "tests/support/image_bytes.h"
+#include "tests/support/temporary_folder.h"
+
+namespace {
+
+using ::testing::HasSubstr;
+
+class FirmwareSetRun : public OneDevice {
+ protected:
+  // Pages that the built-in images do not have: 60, 42 and 10, the first
+  // and last of them partial.
+  std::string WriteOddSet(const std::string& name) {
+    const std::string dir = folder / name;
+    mkdir(dir.c_str(), 0755);
+    const HexBytes controllers[] = {PatternBytes(1, 0x2000, 60 * 64 - 10),
+                                    PatternBytes(2, 0x2000, 42 * 64),
+                                    PatternBytes(3, 0x3010, 10 * 64 - 16)};
+    for (int c = 0; c < 3; ++c) {
+      std::ofstream(dir + "/controller" + std::to_string(c + 1) + ".hex") << HexText(controllers[c]);
+    }
+    std::ofstream(dir + "/release.txt") << "Выпуск 7\n";
+    return dir;
+  }
+  std::string Port() const { return device.DevicePath(); }
+  TemporaryFolder folder{"velt-set"};
+};
+
+TEST_F(FirmwareSetRun, LoadsVerifiesAndNamesTheSetItWasGiven) {
+  const std::string set = WriteOddSet("odd");
+  FirmwareSet expected;
+  FirmwareSetProblem problem;
+  ASSERT_EQ(LoadFirmwareSet(set, expected, problem), FirmwareSetStatus::ok)
+      << DescribeFirmwareSetProblem(problem);
+  const FirmwareTables tables = SetTables(expected);
+  const std::vector<uint8_t> coefficientsBefore = device.Memory(1);
+
+  const FlashRun info = RunFlash({"firmware-info", "--firmware", set});
+  EXPECT_EQ(info.status, 0);
+  EXPECT_EQ(Lines(info.out), (LogLines{"выпуск: Выпуск 7", "контроллер 1: 60 страниц, 0x2000-0x2EFF",
+                                       "контроллер 2: 42 страницы, 0x2000-0x2A7F",
+                                       "контроллер 3: 10 страниц, 0x3000-0x327F",
+                                       "sha256 " + expected.sha256}));
+
+  const std::string record = folder / "jobs.csv";
+  const FlashRun load = RunFlash({"--port", Port(), "--record", record, "firmware", "--firmware", set});
+  ASSERT_EQ(load.status, 0) << load.err;
+  const uint32_t ends[] = {0x7000, 0x8000, 0x8000};
+  for (int c = 0; c < 3; ++c) {
+    EXPECT_EQ(MemoryBytesAtImage(device.Memory(c + 1), *tables[c], firmwareBase, ends[c],
+                                 firmwareBase),
+              ImageBytes(*tables[c], firmwareBase, ends[c], firmwareBase))
+        << "controller " << c + 1;
+  }
+  const std::vector<uint8_t> after = device.Memory(1);
+  EXPECT_TRUE(std::equal(after.begin() + 0x7000, after.begin() + 0x7080,
+                         coefficientsBefore.begin() + 0x7000))
+      << "a set never touches the coefficients";
+  EXPECT_THAT(FileText(record), HasSubstr(";" + expected.sha256 + ";"));
+
+  EXPECT_EQ(RunFlash({"--port", Port(), "verify", "--firmware", set}).status, 0);
+  EXPECT_EQ(RunFlash({"--port", Port(), "verify"}).status, 1) << "the built-in images differ";
+}
+
+// Each refusal names the file and, where there is one, the line.
+TEST_F(FirmwareSetRun, ASetThatDoesNotFitIsRefusedBeforeAnythingIsSent) {
+  const std::string good = WriteOddSet("good");
+  const struct {
+    const char* name;
+    std::string (*spoil)(const std::string& dir);
+    const char* says;
+  } cases[] = {
+      {"bad checksum",
+       [](const std::string& dir) {
+         std::ofstream(dir + "/controller2.hex") << ":0220000001020B\n:00000001FF\n";
+         return dir + "/controller2.hex, строка 1";
+       },
+       "контрольная сумма"},
+      {"a byte in the coefficient pages",
+       [](const std::string& dir) {
+         std::ofstream(dir + "/controller1.hex") << HexText(PatternBytes(1, 0x7000, 16));
+         return dir + "/controller1.hex";
+       },
+       "0x7000"},
+      {"a missing file",
+       [](const std::string& dir) {
+         std::remove((dir + "/controller3.hex").c_str());
+         return dir + "";
+       },
+       "controller3.hex"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const std::string dir = WriteOddSet("bad" + std::to_string(n++));
+    const std::string where = c.spoil(dir);
+    for (const char* job : {"firmware", "verify"}) {
+      const FlashRun run = RunFlash({"--port", Port(), job, "--firmware", dir});
+      EXPECT_EQ(run.status, 5) << c.name;
+      EXPECT_THAT(run.err, HasSubstr("набор прошивок отклонён: " + where)) << c.name;
+      EXPECT_THAT(run.err, HasSubstr(c.says)) << c.name;
+    }
+    EXPECT_TRUE(device.Transcript().empty()) << c.name << ": nothing sent";
+  }
+  EXPECT_EQ(RunFlash({"--port", Port(), "reset", "--firmware", good}).status, 64)
+      << "a set is for the jobs that move firmware";
+}
+
+}  // namespace
