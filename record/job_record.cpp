@@ -74,6 +74,7 @@ std::vector<RecordField> RecordFields(const JobRecord& r) {
       {"version", r.version},
       {"last_line", r.lastLine},
       {"failure", r.failure},
+      {"firmware_release", r.firmwareRelease},
   };
 }
 

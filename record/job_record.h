@@ -24,6 +24,7 @@ struct JobRecord {
   std::string version;             // of the program
   std::string lastLine;            // the job's last log line, without its colour prefix
   std::string failure;             // the failed step and what came back, after "Ошибка!!!."
+  std::string firmwareRelease;     // the firmware set's release line; "" for the built-in images
 };
 
 // One column of the row: its name in the header, and the text the row holds.

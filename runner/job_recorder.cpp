@@ -32,6 +32,7 @@ JobRecord RecordOf(const Job& job, const JobResult& result) {
   record.version = VELT_VERSION;
   record.lastLine = result.lastLine;
   record.failure = result.failure;
+  record.firmwareRelease = job.firmwareRelease;
   return record;
 }
 

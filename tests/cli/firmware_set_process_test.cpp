@@ -73,6 +73,7 @@ TEST_F(FirmwareSetRun, LoadsVerifiesAndNamesTheSetItWasGiven) {
                          coefficientsBefore.begin() + 0x7000))
       << "a set never touches the coefficients";
   EXPECT_THAT(FileText(record), HasSubstr(";" + expected.sha256 + ";"));
+  EXPECT_THAT(FileText(record), HasSubstr(";Выпуск 7\r\n")) << "and its release, last";
 
   EXPECT_EQ(RunFlash({"--port", Port(), "verify", "--firmware", set}).status, 0);
   EXPECT_EQ(RunFlash({"--port", Port(), "verify"}).status, 1) << "the built-in images differ";

@@ -32,7 +32,7 @@ const std::map<std::string, std::vector<std::string>> requiredFields = {
     {"detail", {"port", "text"}},
     {"end", {"port", "time", "station", "job", "outcome", "exit", "seconds", "pages_written",
              "pages_verified", "firmware_sha256", "coefficients_file", "coefficients_sha256",
-             "version", "last_line", "failure"}},
+             "version", "last_line", "failure", "firmware_release"}},
     {"summary", {"devices", "outcomes", "exit"}},
 };
 

@@ -31,7 +31,8 @@ using ::testing::StartsWith;
 using Fields = std::vector<std::string>;
 
 enum Column { port = 2, job, outcome, exitStatus, seconds, written, verified, firmware,
-              coefficientsFile, coefficientsSha, version, lastLine, failure, columnCount };
+              coefficientsFile, coefficientsSha, version, lastLine, failure, release,
+              columnCount };
 
 // Each line of a station's output is "PORT: text": the texts, by port.
 std::map<std::string, LogLines> ByPort(const std::string& output,

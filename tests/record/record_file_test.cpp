@@ -158,6 +158,8 @@ TEST_F(RecordFileTest, AFileThatIsNotARecordOfOursIsNamedSo) {
   } cases[] = {
       {header + Row("COM1", 1), ""},
       {header + "a;b", ""},  // torn by a crash, but ours
+      // begun before the last column was added
+      {header.substr(0, header.rfind(';')) + "\r\n" + Row("COM1", 1), ""},
       {noMark, "нет метки порядка байтов"},
       {"\xEF\xBB\xBFname;value\r\n", "другой заголовок"},
       {header.substr(0, 10), "другой заголовок"},  // torn while it was written

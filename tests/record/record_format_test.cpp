@@ -52,10 +52,15 @@ JobRecord Sample() {
 TEST(JobRecordRow, FieldsComeInTheHeadersOrderAndEndWithCrLf) {
   EXPECT_EQ(RecordHeader(),
             "\xEF\xBB\xBFtime;station;port;job;outcome;exit;seconds;pages_written;pages_verified;"
-            "firmware_sha256;coefficients_file;coefficients_sha256;version;last_line;failure\r\n");
+            "firmware_sha256;coefficients_file;coefficients_sha256;version;last_line;failure;"
+            "firmware_release\r\n");
   EXPECT_EQ(FormatRecordRow(Sample()),
             "2026-12-09T02:29:13Z;stand-3;ttyUSB3;write;started;0;4.3;2;2;ab;"
-            "Поверка/ВЕЛТ №3.koeff;cd;0.2.0;Запуск.;\r\n");
+            "Поверка/ВЕЛТ №3.koeff;cd;0.2.0;Запуск.;;\r\n");
+  JobRecord released = Sample();
+  released.firmwareRelease = "Выпуск 7";
+  EXPECT_THAT(FormatRecordRow(released), ::testing::EndsWith(";Запуск.;;Выпуск 7\r\n"))
+      << "the set's release line, last";
 }
 
 TEST(JobRecordRow, FieldsAreQuotedOnlyWhenTheyMustBe) {
