@@ -8,12 +8,11 @@
 #include "app/message_log.h"
 #include "app/operations.h"
 #include "app/progress_bar.h"
-#include "firmware/firmware_images.h"
+#include "app/window_firmware.h"
 
 int main(int argc, char** argv) {
   // The probe runs first so the menu is built from the adjusted table.
   probePorts();
-  firmwareTables = BuiltInFirmwareTables();
   InstallGuiLogSink();
   InstallGuiPageSink();
   // Held by the GUI thread except inside Fl::wait, so workers can draw.
@@ -22,6 +21,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   BuildMainWindow()->show();
+  // The firmware's line comes first: it says what the first button loads.
+  LoadWindowFirmware(FirmwareFromArguments(argc, argv));
   SayPortsLeftOut();
   OpenWindowRecord(RecordPathFromArguments(argc, argv));
   RunEventLoop();

@@ -12,6 +12,7 @@
 #include "app/progress_bar.h"
 #include "app/window_coefficients.h"
 #include "app/window_device.h"
+#include "app/window_firmware.h"
 #include "resources/button_images.h"
 
 std::atomic<int> operationBusy{0};
@@ -81,6 +82,7 @@ Job WindowJobFor(JobKind kind) {
   Job job;
   job.kind = kind;
   job.firmware = firmwareTables;
+  job.firmwareRelease = windowFirmwareRelease;
   if (kind == JobKind::write) {
     job.coefficients = coefficientImage;
     job.coefficientsFile = loadedCoefficientFile;
