@@ -1,9 +1,9 @@
 #include "app/job_recording.h"
 
-#include <cstring>
 #include <mutex>
 
 #include "app/message_log.h"
+#include "app/program_options.h"
 #include "link/printable_text.h"
 #include "runner/job_recorder.h"
 
@@ -36,14 +36,7 @@ std::string ReasonLine(const std::string& reason) {
 }  // namespace
 
 std::optional<std::string> RecordPathFromArguments(int argc, const char* const* argv) {
-  const size_t optionLength = std::strlen(recordOption);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], recordOption) == 0) return i + 1 < argc ? argv[i + 1] : "";
-    if (std::strncmp(argv[i], recordOption, optionLength) == 0 && argv[i][optionLength] == '=') {
-      return std::string(argv[i] + optionLength + 1);
-    }
-  }
-  return std::nullopt;
+  return OptionValue(argc, argv, recordOption);
 }
 
 void OpenWindowRecord(const std::optional<std::string>& path) {

@@ -2,11 +2,10 @@
 
 #include <FL/Fl_Button.H>
 
-#include <cstring>
-
 #include "app/main_window.h"
 #include "app/message_log.h"
 #include "app/operations.h"
+#include "app/program_options.h"
 #include "firmware/firmware_images.h"
 #include "link/printable_text.h"
 #include "runner/load_firmware_set.h"
@@ -33,14 +32,7 @@ std::string FolderName(const std::string& folder) {
 }  // namespace
 
 std::optional<std::string> FirmwareFromArguments(int argc, const char* const* argv) {
-  const size_t optionLength = std::strlen(firmwareOption);
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], firmwareOption) == 0) return i + 1 < argc ? argv[i + 1] : "";
-    if (std::strncmp(argv[i], firmwareOption, optionLength) == 0 && argv[i][optionLength] == '=') {
-      return std::string(argv[i] + optionLength + 1);
-    }
-  }
-  return std::nullopt;
+  return OptionValue(argc, argv, firmwareOption);
 }
 
 void LoadWindowFirmware(const std::optional<std::string>& folder) {

@@ -61,13 +61,7 @@ TEST_F(FirmwareSetRun, LoadsVerifiesAndNamesTheSetItWasGiven) {
   const std::string record = folder / "jobs.csv";
   const FlashRun load = RunFlash({"--port", Port(), "--record", record, "firmware", "--firmware", set});
   ASSERT_EQ(load.status, 0) << load.err;
-  const uint32_t ends[] = {0x7000, 0x8000, 0x8000};
-  for (int c = 0; c < 3; ++c) {
-    EXPECT_EQ(MemoryBytesAtImage(device.Memory(c + 1), *tables[c], firmwareBase, ends[c],
-                                 firmwareBase),
-              ImageBytes(*tables[c], firmwareBase, ends[c], firmwareBase))
-        << "controller " << c + 1;
-  }
+  ExpectTablesInMemory(device, tables);
   const std::vector<uint8_t> after = device.Memory(1);
   EXPECT_TRUE(std::equal(after.begin() + 0x7000, after.begin() + 0x7080,
                          coefficientsBefore.begin() + 0x7000))

@@ -15,6 +15,7 @@
 #include <regex>
 #include <thread>
 
+#include "tests/support/image_bytes.h"
 #include "tests/support/process_child.h"
 
 namespace {
@@ -158,4 +159,14 @@ std::vector<std::string> DrawnPieces(const std::string& output) {
     else pieces.back() += byte;
   }
   return pieces;
+}
+
+void ExpectTablesInMemory(const Simulator& device, const FirmwareTables& tables) {
+  for (int c = 0; c < controllerCount; ++c) {
+    const uint32_t end = controllerLayouts[c].firmwareEnd;
+    EXPECT_EQ(MemoryBytesAtImage(device.Memory(c + 1), *tables[c], firmwareBase, end,
+                                 firmwareBase),
+              ImageBytes(*tables[c], firmwareBase, end, firmwareBase))
+        << "controller " << c + 1;
+  }
 }

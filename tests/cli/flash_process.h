@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "loader/procedures.h"
 #include "sim/simulator.h"
 #include "tests/support/terminal_columns.h"
 #include "tests/support/sim_settings.h"
@@ -51,6 +52,10 @@ FlashRun RunFlashAndInterrupt(const std::vector<std::string>& arguments, int del
 
 // Starts velt-flash, does `meanwhile` (given the child's pid) after
 // `delayMilliseconds`, waits.
+// Each controller's firmware range of the device holds the tables' present
+// pages.
+void ExpectTablesInMemory(const Simulator& device, const FirmwareTables& tables);
+
 FlashRun RunFlashAndMeanwhile(const std::vector<std::string>& arguments, int delayMilliseconds,
                               const std::function<void(pid_t)>& meanwhile);
 

@@ -77,14 +77,7 @@ bool Contains(const LogLines& lines, const std::string& part) {
 }
 
 void ExpectFirmwareLoaded(const Simulator& device) {
-  const FirmwareTables tables = BuiltInFirmwareTables();
-  const uint32_t ends[] = {0x7000, 0x8000, 0x8000};
-  for (int c = 0; c < 3; ++c) {
-    EXPECT_EQ(MemoryBytesAtImage(device.Memory(c + 1), *tables[c], firmwareBase, ends[c],
-                                 firmwareBase),
-              ImageBytes(*tables[c], firmwareBase, ends[c], firmwareBase))
-        << "controller " << c + 1;
-  }
+  ExpectTablesInMemory(device, BuiltInFirmwareTables());
   EXPECT_TRUE(device.ApplicationRunning());
 }
 
