@@ -13,6 +13,8 @@ const char flashUsage[] =
     "                                           ничего не записывая\n"
     "  velt-flash --port ПОРТ save-coefficients ФАЙЛ.koeff [--force]\n"
     "                                           прочитать коэффициенты устройства в файл\n"
+    "  velt-flash --port ПОРТ read-firmware ПАПКА [--force]\n"
+    "                                           прочитать прошивки устройства в набор\n"
     "  velt-flash --list-ports                  перечислить последовательные порты\n"
     "  velt-flash firmware-info [--firmware ПАПКА]\n"
     "                                           выпуск, страницы и sha256 прошивок\n"
@@ -23,18 +25,19 @@ const char flashUsage[] =
     "      или /dev/ttyS{k-1}).\n"
     "\n"
     "Несколько устройств сразу: --port можно повторить (до 32 разных портов;\n"
-    "save-coefficients - только с одним), задание идёт на всех одновременно. В\n"
-    "терминале у каждого устройства своя строка: порт, страницы, последнее\n"
-    "сообщение, секунды. Иначе каждая строка устройства, и в stderr тоже,\n"
-    "начинается с его порта и двоеточия. В конце - итог, строка на устройство:\n"
-    "порт, исход, код завершения, секунды. write берёт один файл для всех\n"
-    "или по файлу на каждый --port, в том же порядке; все файлы проверяются\n"
+    "save-coefficients и read-firmware - только с одним), задание идёт на всех\n"
+    "одновременно. В терминале у каждого устройства своя строка: порт, страницы,\n"
+    "последнее сообщение, секунды. Иначе каждая строка устройства, и в stderr\n"
+    "тоже, начинается с его порта и двоеточия. В конце - итог, строка на\n"
+    "устройство: порт, исход, код завершения, секунды. write берёт один файл для\n"
+    "всех или по файлу на каждый --port, в том же порядке; все файлы проверяются\n"
     "до того, как открыт хоть один порт.\n"
     "\n"
     "Параметры:\n"
     "  -p, --port ПОРТ   последовательный порт устройства (можно несколько раз)\n"
     "  --list-ports      порты компьютера: имя для --port, затем описание\n"
-    "  --force           save-coefficients: заменить существующий файл\n"
+    "  --force           save-coefficients: заменить существующий файл;\n"
+    "                    read-firmware: писать в непустую папку\n"
     "  -v, --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
     "  -q, --quiet       выводить только ошибки и итог\n"
     "  --json            в stdout только события JSON Lines (версия формата 1, см.\n"
@@ -66,15 +69,19 @@ const char flashUsage[] =
     "С несколькими портами: 0, если у всех устройств 0, иначе код первого по\n"
     "порядку --port устройства, чей код не 0.\n"
     "\n"
-    "verify и save-coefficients только читают: не стирают, не пишут и не меняют\n"
-    "управляющий байт.\n"
+    "verify, save-coefficients и read-firmware только читают: не стирают, не\n"
+    "пишут и не меняют управляющий байт.\n"
     "verify: 0 - все страницы совпали, приложение запущено; 1 - есть отличия\n"
     "  (каждая отличающаяся страница названа в stderr) или чтение не удалось;\n"
     "  2, 3, 4 - как выше.\n"
     "save-coefficients: 0 - файл сохранён; 3 - сохранён, но запуск не подтверждён;\n"
     "  1 - чтение не удалось; 2, 4 - как выше; 5 - файл не сохранён: он уже есть\n"
     "  (без --force), значение не число (NaN, например стёртые страницы) или\n"
-    "  запись не удалась.\n";
+    "  запись не удалась.\n"
+    "read-firmware: 0 - набор записан в ПАПКУ (controller1.hex - controller3.hex,\n"
+    "  release.txt с портом, временем и sha256), приложение запущено; 3 - записан,\n"
+    "  но запуск не подтверждён; 1 - чтение не удалось; 2, 4 - как выше; 5 - набор\n"
+    "  не записан: папка не пуста (без --force), это не папка или запись не удалась.\n";
 
 namespace {
 
@@ -84,6 +91,7 @@ constexpr char portOption[] = "--port";
 constexpr char recordOption[] = "--record";
 constexpr char firmwareOption[] = "--firmware";
 constexpr char firmwareInfoWord[] = "firmware-info";
+constexpr char jobWords[] = "firmware, write, reset, verify, save-coefficients или read-firmware";
 
 // Everything that is not an option, in order: the job, then its file.
 int TakePositional(const std::string& word, FlashArguments* arguments, std::string* error) {
@@ -94,13 +102,12 @@ int TakePositional(const std::string& word, FlashArguments* arguments, std::stri
   if (!arguments->job && !arguments->firmwareInfo) {
     arguments->job = JobKindNamed(word);
     if (arguments->job) return 0;
-    *error = "неизвестное задание \"" + word +
-             "\" (firmware, write, reset, verify или save-coefficients)";
+    *error = "неизвестное задание \"" + word + "\" (" + jobWords + ")";
     return -1;
   }
   // write may take a file per port; how many is judged once the ports are known.
-  const bool takesFile = arguments->job == JobKind::write ||
-                         (arguments->job == JobKind::saveCoefficients && arguments->files.empty());
+  const bool takesFile =
+      arguments->job == JobKind::write || (ReadsIntoFile(*arguments->job) && arguments->files.empty());
   if (takesFile) {
     arguments->files.push_back(word);
     return 0;
@@ -222,8 +229,8 @@ int CheckPorts(const FlashArguments& arguments, std::string* error) {
       return -1;
     }
   }
-  if (arguments.job == JobKind::saveCoefficients && arguments.ports.size() > 1) {
-    *error = "save-coefficients читает одно устройство: задайте один порт";
+  if (ReadsIntoFile(*arguments.job) && arguments.ports.size() > 1) {
+    *error = std::string(JobKindName(*arguments.job)) + " читает одно устройство: задайте один порт";
     return -1;
   }
   return CheckPortsDistinct(arguments.ports, arguments.ports, error);
@@ -242,7 +249,7 @@ int CheckComplete(const FlashArguments& arguments, std::string* error) {
     return -1;
   }
   if (!arguments.job) {
-    *error = "не задано задание (firmware, write, reset, verify или save-coefficients)";
+    *error = std::string("не задано задание (") + jobWords + ")";
   } else if (arguments.ports.empty()) {
     *error = "не задан порт (--port)";
   } else if (arguments.job == JobKind::write && arguments.files.empty()) {
@@ -254,8 +261,10 @@ int CheckComplete(const FlashArguments& arguments, std::string* error) {
              ", файлов: " + std::to_string(arguments.files.size()) + ")";
   } else if (arguments.job == JobKind::saveCoefficients && arguments.files.empty()) {
     *error = "для save-coefficients нужно имя файла";
-  } else if (arguments.force && arguments.job != JobKind::saveCoefficients) {
-    *error = "--force только для save-coefficients";
+  } else if (arguments.job == JobKind::readFirmware && arguments.files.empty()) {
+    *error = "для read-firmware нужна папка";
+  } else if (arguments.force && !ReadsIntoFile(*arguments.job)) {
+    *error = "--force только для save-coefficients и read-firmware";
   } else {
     return CheckPorts(arguments, error);
   }
@@ -263,6 +272,10 @@ int CheckComplete(const FlashArguments& arguments, std::string* error) {
 }
 
 }  // namespace
+
+bool ReadsIntoFile(JobKind job) {
+  return job == JobKind::saveCoefficients || job == JobKind::readFirmware;
+}
 
 int CheckPortsDistinct(const std::vector<std::string>& names, const std::vector<std::string>& shown,
                        std::string* error) {

@@ -17,9 +17,9 @@ struct FlashArguments {
   std::vector<std::string> ports;
   std::optional<JobKind> job;  // none before the job's word
   // The coefficient files: write's one for every port or one per port, in
-  // the ports' order; save-coefficients' one.
+  // the ports' order; save-coefficients' one; read-firmware's folder.
   std::vector<std::string> files;
-  bool force = false;  // save-coefficients may replace an existing file
+  bool force = false;  // save-coefficients may replace a file, read-firmware fill a folder
   bool trace = false;
   bool quiet = false;  // only failures and the result
   bool json = false;   // stdout: JSON Lines events and nothing else
@@ -40,5 +40,9 @@ int ParseFlashArguments(int argc, const char* const* argv, FlashArguments* argum
 // (as `shown` has it) in *error.
 int CheckPortsDistinct(const std::vector<std::string>& names, const std::vector<std::string>& shown,
                        std::string* error);
+
+// The jobs that keep what they read in a file (or a folder of them): one
+// device each, the target checked before the port is opened.
+bool ReadsIntoFile(JobKind job);
 
 extern const char flashUsage[];

@@ -41,7 +41,7 @@ std::vector<Job> JobsFor(const FlashArguments& arguments, const FirmwareChoice& 
     jobs[i].kind = *arguments.job;
     jobs[i].firmware = firmware.tables;
     jobs[i].firmwareRelease = firmware.release;
-    if (!arguments.files.empty()) {
+    if (!arguments.files.empty() && *arguments.job != JobKind::readFirmware) {
       jobs[i].coefficientsFile = arguments.files[arguments.files.size() == 1 ? 0 : i];
     }
   }
@@ -90,6 +90,14 @@ void SayRefusals(const std::vector<std::string>& problems) {
   }
 }
 
+// The two jobs that read into a file write it once the reading is done.
+void KeepWhatWasRead(const FlashArguments& arguments, JobResult& result,
+                     const std::function<void(const std::string& line)>& out,
+                     const std::function<void(const std::string& line)>& errors) {
+  if (result.kind == JobKind::saveCoefficients) ReportSave(arguments, result, out, errors);
+  if (result.kind == JobKind::readFirmware) ReportReadOut(arguments, result, out, errors);
+}
+
 int RunOneDevice(const FlashArguments& arguments, const Job& job, const DevicePort& port,
                  FlashRecord& record) {
   const bool terminal = IsTerminal(stdout);
@@ -115,9 +123,7 @@ int RunOneDevice(const FlashArguments& arguments, const Job& job, const DevicePo
   DeviceJobSetup setup;
   setup.stops = &stops;
   JobResult result = RunDeviceJob(job, port, setup, reports);
-  if (job.kind == JobKind::saveCoefficients) {
-    ReportSave(arguments, result, ToStandardOutput, ToStandardError);
-  }
+  KeepWhatWasRead(arguments, result, ToStandardOutput, ToStandardError);
   return record.Append(job, result, ToStandardError);
 }
 
@@ -151,9 +157,7 @@ int RunAsEvents(const FlashArguments& arguments, const std::vector<Job>& jobs,
   JsonEvents events(stdout);
   const SettleResult settle = [&arguments, &record](const Job& job, JobResult& result,
                                                     const DeviceReports& reports) {
-    if (job.kind == JobKind::saveCoefficients) {
-      ReportSave(arguments, result, reports.error, reports.error);
-    }
+    KeepWhatWasRead(arguments, result, reports.error, reports.error);
     result.status = record.Append(job, result, reports.error);
   };
   StationJsonView view(ports, jobs, events, {arguments.quiet, arguments.trace, stderr});
@@ -225,6 +229,9 @@ int RunFlashJob(const FlashArguments& arguments, const std::vector<DevicePort>& 
   }
   if (*arguments.job == JobKind::saveCoefficients) {
     if (const int status = CheckSaveTarget(arguments)) return status;
+  }
+  if (*arguments.job == JobKind::readFirmware) {
+    if (const int status = CheckReadOutTarget(arguments)) return status;
   }
   if (arguments.json) return RunAsEvents(arguments, jobs, ports, record);
   if (ports.size() == 1) return RunOneDevice(arguments, jobs.front(), ports.front(), record);

@@ -5,7 +5,10 @@
 
 #include "runner/exit_status.h"
 #include "coeff/coefficient_saving.h"
+#include "coeff/file_output.h"
+#include "firmware/firmware_set_output.h"
 #include "link/printable_text.h"
+#include "record/job_record.h"
 
 namespace {
 
@@ -17,7 +20,29 @@ std::string NotSaved(const FlashArguments& arguments, const SaveReport& report) 
          (report.result == SaveResult::exists ? " (заменить: --force)" : "");
 }
 
+std::string SetNotWritten(const FlashArguments& arguments, const std::string& reason) {
+  return "velt-flash: набор прошивок не записан в " + PrintableText(arguments.files.front()) +
+         ": " + PrintableText(reason);
+}
+
+// release.txt: its first line is the set's release line, shown and recorded
+// wherever the set is loaded again.
+std::string ReadOutRelease(const JobResult& result) {
+  return "Прочитано с устройства " + UtcTimestamp(SecondsSince1970()) + textLineEnd +
+         "Порт: " + PrintableText(result.port) + textLineEnd + "sha256 " + result.firmwareRead->sha256 +
+         textLineEnd;
+}
+
 }  // namespace
+
+int CheckReadOutTarget(const FlashArguments& arguments) {
+  const SetFolderVerdict verdict = JudgeSetFolder(arguments.files.front(), arguments.force);
+  if (verdict == SetFolderVerdict::ok) return 0;
+  const std::string hint = verdict == SetFolderVerdict::notEmpty ? " (писать в неё: --force)" : "";
+  std::fprintf(stderr, "%s%s\n", SetNotWritten(arguments, SetFolderReason(verdict)).c_str(),
+               hint.c_str());
+  return exitFileRejected;
+}
 
 int CheckSaveTarget(const FlashArguments& arguments) {
   SaveReport report;
@@ -66,4 +91,21 @@ void ReportSave(const FlashArguments& arguments, JobResult& result,
     return;
   }
   out("Коэффициенты сохранены в " + PrintableText(arguments.files.front()));
+}
+
+void ReportReadOut(const FlashArguments& arguments, JobResult& result,
+                   const std::function<void(const std::string& line)>& out,
+                   const std::function<void(const std::string& line)>& errors) {
+  if (!result.firmwareRead) return;
+  const std::string& folder = arguments.files.front();
+  const SetWriteReport report =
+      WriteFirmwareSet(folder, *result.firmwareRead, ReadOutRelease(result), arguments.force);
+  if (!report.written) {
+    errors(SetNotWritten(arguments, report.reason));
+    result.outcome = JobOutcome::fileRejected;
+    result.status = exitFileRejected;
+    return;
+  }
+  out("Набор прошивок записан в " + PrintableText(folder) + ", sha256 " +
+      result.firmwareRead->sha256);
 }

@@ -1,5 +1,6 @@
 // What velt-flash adds around the two jobs that only read the device:
-// verify's list of differing pages, and save-coefficients' file.
+// verify's list of differing pages, save-coefficients' file and
+// read-firmware's set.
 #pragma once
 
 #include <cstdio>
@@ -18,6 +19,10 @@ constexpr int differenceLinesShown = 20;
 // Before the port is opened: save-coefficients refuses a folder, and a file
 // that exists unless --force. Returns 0 to go on, or the exit status.
 int CheckSaveTarget(const FlashArguments& arguments);
+
+// Before the port is opened: read-firmware refuses a file, and a folder
+// that is not empty unless --force. Returns 0 to go on, or the exit status.
+int CheckReadOutTarget(const FlashArguments& arguments);
 
 // Collects the pages that differ while verify runs ...
 class DifferenceReport {
@@ -38,3 +43,10 @@ class DifferenceReport {
 void ReportSave(const FlashArguments& arguments, JobResult& result,
                 const std::function<void(const std::string& line)>& out,
                 const std::function<void(const std::string& line)>& errors);
+
+// After read-firmware's reading: writes the set when every page was read,
+// with release.txt naming the port, the time and the digest; a set that
+// could not be written ends the job as fileRejected. Said as ReportSave says.
+void ReportReadOut(const FlashArguments& arguments, JobResult& result,
+                   const std::function<void(const std::string& line)>& out,
+                   const std::function<void(const std::string& line)>& errors);

@@ -12,6 +12,7 @@
 #include "firmware/firmware_images.h"
 #include "link/port_identity.h"
 #include "link/printable_text.h"
+#include "firmware/firmware_set_output.h"
 #include "record/same_file.h"
 #include "runner/exit_status.h"
 #include "runner/job_identity.h"
@@ -48,11 +49,16 @@ int main(int argc, char** argv) {
   std::vector<std::string> opened;
   for (const DevicePort& port : ports) opened.push_back(PortIdentity(OpenedName(port)));
   if (CheckPortsDistinct(opened, arguments.ports, &error) != 0) return UsageError(error);
-  // A row appended to the coefficient file, or coefficients saved over the
-  // record, would destroy one of them.
-  for (const std::string& file : arguments.files) {
+  // A row appended to the coefficient file, or coefficients or a set saved
+  // over the record, would destroy one of them.
+  const bool readOut = arguments.job == JobKind::readFirmware;
+  const std::vector<std::string> files =
+      readOut ? SetFilePaths(arguments.files.front()) : arguments.files;
+  const char* fileWord = readOut ? "файл набора прошивок" : "файл коэффициентов";
+  for (const std::string& file : files) {
     if (!arguments.recordPath.empty() && SameFile(arguments.recordPath, file)) {
-      return UsageError("журнал работ (--record) и файл коэффициентов - один файл: " + file);
+      return UsageError(std::string("журнал работ (--record) и ") + fileWord + " - один файл: " +
+                        file);
     }
   }
   return RunFlashJob(arguments, ports);

@@ -5,13 +5,13 @@
 
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
+#include "link/device_layout.h"
 
 namespace {
 
 constexpr int deviceFloatSize = 4;
 // Longer than any float's shortest form ("-1.1754942e-38" is 14).
 constexpr int floatTextSize = 32;
-constexpr uint8_t erasedByte = 0xFF;
 constexpr int fillerStart = coefficientCount * deviceFloatSize;
 
 float Coefficient(const uint8_t* image, int n) {

@@ -17,6 +17,21 @@ bool IsFolder(const char* path);
 // it has no name until it is whole, so that not even a killed process
 // leaves anything behind; elsewhere, and when asked, it is written under a
 // short name of its own beside the target.
+enum class FolderContent {
+  empty,
+  notEmpty,
+  missing,     // nothing at the path
+  notAFolder,  // a file or something else
+  unreadable,  // a folder whose entries cannot be listed
+};
+
+// What is at `path`, as a folder to write files into.
+FolderContent InspectFolder(const char* path);
+
+// Makes the folder `path` (its parent must exist) and puts its entry on the
+// disk. 0, or -1 with what could not be done and the system's word in *reason.
+int MakeFolder(const char* path, std::string* reason);
+
 enum class TemporaryName { noneWherePossible, alwaysOne };
 
 enum class WriteOutcome {

@@ -1,6 +1,7 @@
 // Whole files on Linux: written unnamed (O_TMPFILE) and linked into place
 // once on the disk; on file systems without unnamed files, under a short
 // temporary name beside the target.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -177,6 +178,38 @@ bool PathExists(const char* path) {
 bool IsFolder(const char* path) {
   struct stat info;
   return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+FolderContent InspectFolder(const char* path) {
+  struct stat info;
+  if (stat(path, &info) != 0) return errno == ENOENT ? FolderContent::missing : FolderContent::unreadable;
+  if (!S_ISDIR(info.st_mode)) return FolderContent::notAFolder;
+  DIR* folder = opendir(path);
+  if (folder == nullptr) return FolderContent::unreadable;
+  FolderContent content = FolderContent::empty;
+  while (const dirent* entry = readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") {
+      content = FolderContent::notEmpty;
+      break;
+    }
+  }
+  closedir(folder);
+  return content;
+}
+
+int MakeFolder(const char* path, std::string* reason) {
+  constexpr mode_t everybodyMayEnter = 0777;  // narrowed by the umask
+  if (mkdir(path, everybodyMayEnter) != 0) {
+    *reason = std::string("не удалось создать папку ") + path + ": " + std::strerror(errno);
+    return -1;
+  }
+  if (SyncFolder(FolderOf(path)) != 0) {
+    *reason = std::string("папка ") + path + " создана, но не сброшена на диск: " +
+              std::strerror(errno);
+    return -1;
+  }
+  return 0;
 }
 
 FileWriteReport WriteWholeFile(const char* path, const std::string& content, bool replace,

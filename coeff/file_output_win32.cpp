@@ -105,6 +105,37 @@ bool IsFolder(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+FolderContent InspectFolder(const char* path) {
+  const DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FolderContent::missing
+                                                                          : FolderContent::unreadable;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return FolderContent::notAFolder;
+  std::wstring pattern;
+  if (!WidenUtf8Path((std::string(path) + "\\*").c_str(), pattern)) return FolderContent::unreadable;
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileW(pattern.c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return FolderContent::unreadable;
+  FolderContent content = FolderContent::empty;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") content = FolderContent::notEmpty;
+  } while (content == FolderContent::empty && FindNextFileW(search, &entry));
+  FindClose(search);
+  return content;
+}
+
+int MakeFolder(const char* path, std::string* reason) {
+  std::wstring wide;
+  const bool made = WidenUtf8Path(path, wide) ? CreateDirectoryW(wide.c_str(), nullptr) != 0
+                                              : CreateDirectoryA(path, nullptr) != 0;
+  if (made) return 0;
+  *reason = std::string("не удалось создать папку ") + path + ": " + SystemReason(GetLastError());
+  return -1;
+}
+
 FileWriteReport WriteWholeFile(const char* path, const std::string& content, bool replace,
                                TemporaryName) {
   const std::string target = path;

@@ -2,10 +2,10 @@
 
 #include "coeff/coefficient_file.h"
 #include "coeff/device_float.h"
+#include "link/device_layout.h"
 
 namespace {
 
-constexpr uint8_t erasedByte = 0xFF;
 constexpr int deviceFloatSize = 4;
 
 // The positions (1-based) that hold 1.0 by default; the gains of the device.

@@ -11,7 +11,6 @@ const char firmwareReleaseFile[] = "release.txt";
 
 namespace {
 
-constexpr uint8_t erasedByte = 0xFF;
 constexpr size_t readChunkSize = 4096;
 constexpr int mebibyteShift = 20;
 const std::string utf8ByteOrderMark = "\xEF\xBB\xBF";  // what some editors put first
@@ -131,16 +130,6 @@ void CutIntoPages(const HexImage& image, ControllerPages& pages) {
   }
 }
 
-void AddDefaultCoefficients(ControllerPages& pages) {
-  const DefaultCoefficientImage image = DefaultCoefficients();
-  const int firstEntry = int((coefficientPagesStart - firmwareBase) / pageSize);
-  for (int k = 0; k < coefficientPageCount; ++k) {
-    std::copy(image.begin() + k * pageSize, image.begin() + (k + 1) * pageSize,
-              pages.PageBytes(firstEntry + k));
-    pages.MarkPresent(firstEntry + k);
-  }
-}
-
 FirmwareSetStatus ReadController(const std::string& path, int index, ControllerPages& pages,
                                  FirmwareSetProblem& problem) {
   std::string text;
@@ -214,6 +203,16 @@ ControllerPages& ControllerPages::operator=(const ControllerPages& other) {
 }
 
 void ControllerPages::MarkPresent(int entry) { entries[entry] = PageBytes(entry); }
+
+void AddDefaultCoefficients(ControllerPages& pages) {
+  const DefaultCoefficientImage image = DefaultCoefficients();
+  const int firstEntry = int((coefficientPagesStart - firmwareBase) / pageSize);
+  for (int k = 0; k < coefficientPageCount; ++k) {
+    std::copy(image.begin() + k * pageSize, image.begin() + (k + 1) * pageSize,
+              pages.PageBytes(firstEntry + k));
+    pages.MarkPresent(firstEntry + k);
+  }
+}
 
 FirmwareTables SetTables(const FirmwareSet& set) {
   return {&set.controllers[0].table, &set.controllers[1].table, &set.controllers[2].table};

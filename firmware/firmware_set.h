@@ -51,6 +51,10 @@ struct FirmwareSet {
   std::string sha256;   // as the record's firmware_sha256; LoadFirmwareSet (runner/) fills it
 };
 
+// Puts controller 1's built-in default coefficients into its two pages: a
+// set never carries coefficients of its own.
+void AddDefaultCoefficients(ControllerPages& pages);
+
 // The set's tables as the jobs take them; valid while the set lives.
 FirmwareTables SetTables(const FirmwareSet& set);
 

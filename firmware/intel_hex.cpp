@@ -153,3 +153,56 @@ std::string HexProblemReason(const HexProblem& problem, HexRange range) {
   }
   return "неизвестная ошибка";
 }
+
+namespace {
+
+constexpr uint32_t recordAddressMask = 0xFFFF;
+constexpr int checksumDigits = 3;  // two and the terminating null
+
+// ":LLAAAATT" + data + checksum, with the line end.
+std::string Record(int type, uint32_t offset, const std::vector<uint8_t>& data,
+                   const char* lineEnd) {
+  std::vector<uint8_t> body = {uint8_t(data.size()), uint8_t(offset >> 8), uint8_t(offset),
+                               uint8_t(type)};
+  body.insert(body.end(), data.begin(), data.end());
+  std::string text = ":";
+  uint8_t sum = 0;
+  char digits[checksumDigits];
+  for (const uint8_t byte : body) {
+    std::snprintf(digits, sizeof digits, "%02X", byte);
+    text += digits;
+    sum = uint8_t(sum + byte);
+  }
+  std::snprintf(digits, sizeof digits, "%02X", uint8_t(-sum));
+  return text + digits + lineEnd;
+}
+
+}  // namespace
+
+std::string IntelHexText(const HexImage& image, const char* lineEnd) {
+  std::string text;
+  uint32_t upper = 0;  // what a reader assumes before any address record
+  std::vector<uint8_t> data;
+  uint32_t start = 0;
+  const auto flush = [&] {
+    if (data.empty()) return;
+    if (start >> linearShift != upper) {
+      upper = start >> linearShift;
+      text += Record(recordLinearAddress, 0, {uint8_t(upper >> 8), uint8_t(upper)}, lineEnd);
+    }
+    text += Record(recordData, start & recordAddressMask, data, lineEnd);
+    data.clear();
+  };
+  for (const auto& [address, value] : image.bytes) {
+    // A record holds consecutive bytes of one aligned group of hexRecordData.
+    const bool extends = !data.empty() && start + data.size() == address &&
+                         address % hexRecordData != 0;
+    if (!extends) {
+      flush();
+      start = address;
+    }
+    data.push_back(value);
+  }
+  flush();
+  return text + Record(recordEnd, 0, {}, lineEnd);
+}

@@ -49,3 +49,13 @@ HexStatus ParseIntelHex(const std::string& text, HexRange range, HexImage& image
 // The fault in the operator's words, without the line: "неверная
 // контрольная сумма", "байт 0x7000 вне области контроллера 0x2000-0x6FFF".
 std::string HexProblemReason(const HexProblem& problem, HexRange range);
+
+// Data bytes per record in the text IntelHexText writes, as firmware tools
+// write it.
+constexpr int hexRecordData = 16;
+
+// The image as Intel HEX: each record at most hexRecordData consecutive
+// bytes within one aligned group of that size, an extended linear address
+// record wherever the upper 16 address bits change, then the end record.
+// Each line ends with `lineEnd`.
+std::string IntelHexText(const HexImage& image, const char* lineEnd);

@@ -14,6 +14,10 @@ constexpr uint32_t firmwareBase = 0x2000;
 constexpr uint32_t applicationEnd = 0x8000;
 constexpr int firmwareTableEntries = int((applicationEnd - firmwareBase) / pageSize);
 
+// What flash holds where nothing was written: padding of partial pages, the
+// coefficient file's filler, and a page a read-out leaves out.
+constexpr uint8_t erasedByte = 0xFF;
+
 // Controller 1's two coefficient pages, [coefficientPagesStart,
 // coefficientPagesEnd), at the top of its application area.
 constexpr uint32_t coefficientPagesStart = 0x7000;

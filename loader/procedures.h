@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "link/device_layout.h"
 #include "loader/page_table.h"
@@ -59,6 +60,18 @@ Outcome VerifyFirmware(RunContext& run, const FirmwareTables& tables);
 // coefficientPagesSize bytes. The image is complete when the outcome is
 // started or startNotConfirmed.
 Outcome ReadCoefficients(RunContext& run, uint8_t* image);
+
+// Each controller's application area as read, [firmwareBase, firmwareEnd):
+// controller 1's stops short of its coefficient pages.
+using FirmwareMemory = std::array<std::vector<uint8_t>, controllerCount>;
+
+// The pages ReadFirmware reads: every page of the three areas.
+int CountFirmwareAreaPages();
+
+// Reads every page of the three controllers' areas into `memory`, selecting
+// each as VerifyFirmware does, then starts the application. The memory is
+// whole when the outcome is started or startNotConfirmed.
+Outcome ReadFirmware(RunContext& run, FirmwareMemory* memory);
 
 // Once a stop has been requested, each procedure returns Outcome::stopped
 // before its next step without a log line.

@@ -22,6 +22,9 @@ int PagesMoved(const Job& job) {
     case JobKind::saveCoefficients:
       // Both pages, whatever they hold.
       return coefficientPageCount;
+    case JobKind::readFirmware:
+      // Every page of the three areas, whatever the tables hold.
+      return CountFirmwareAreaPages();
   }
   return 0;
 }

@@ -21,7 +21,7 @@ struct Job {
   // write: the image it sends, once its file has been read; empty before.
   std::optional<CoefficientImage> coefficients;
   // write: the file the image came from; save-coefficients: the file the
-  // pages read go to. As given.
+  // pages read go to; read-firmware: the set's folder. As given.
   std::string coefficientsFile;
 };
 

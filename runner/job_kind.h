@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-enum class JobKind { firmware, write, reset, verify, saveCoefficients };
+enum class JobKind { firmware, write, reset, verify, saveCoefficients, readFirmware };
 
-// "firmware", "write", "reset", "verify", "save-coefficients": the command
-// line's words and the record's job column.
+// "firmware", "write", "reset", "verify", "save-coefficients",
+// "read-firmware": the command line's words and the record's job column.
 const char* JobKindName(JobKind kind);
 
 // The job a word names, if any.

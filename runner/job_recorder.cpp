@@ -26,7 +26,10 @@ JobRecord RecordOf(const Job& job, const JobResult& result) {
   record.seconds = result.seconds;
   record.pagesWritten = result.pagesWritten;
   record.pagesVerified = result.pagesVerified;
-  record.firmwareSha256 = FirmwareSha256(job.firmware);
+  // A read-out's identity is what it found, not the images it was given.
+  record.firmwareSha256 = job.kind != JobKind::readFirmware ? FirmwareSha256(job.firmware)
+                          : result.firmwareRead ? result.firmwareRead->sha256
+                                                : "";
   record.coefficientsFile = job.coefficientsFile;
   record.coefficientsSha256 = CoefficientsDigest(job);
   record.version = VELT_VERSION;

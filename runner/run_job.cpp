@@ -3,6 +3,7 @@
 #include "link/printable_text.h"
 #include "runner/exit_status.h"
 #include "runner/job_tally.h"
+#include "runner/load_firmware_set.h"
 
 namespace {
 
@@ -39,6 +40,14 @@ Outcome RunProcedure(const Job& job, RunContext& run, JobResult& result) {
       return VerifyFirmware(run, job.firmware);
     case JobKind::saveCoefficients:
       return ReadCoefficients(run, result.read.data());
+    case JobKind::readFirmware: {
+      FirmwareMemory memory;
+      const Outcome outcome = ReadFirmware(run, &memory);
+      if (outcome == Outcome::started || outcome == Outcome::startNotConfirmed) {
+        result.firmwareRead = ReadOutSet(memory);
+      }
+      return outcome;
+    }
   }
   return Outcome::failed;
 }

@@ -7,7 +7,10 @@
 #include <chrono>
 #include <string>
 
+#include <optional>
+
 #include "coeff/coefficient_file.h"
+#include "firmware/firmware_set.h"
 #include "link/com_port.h"
 #include "loader/run_context.h"
 #include "runner/job.h"
@@ -31,6 +34,9 @@ struct JobResult {
   // save-coefficients: the pages read, whole when the outcome is started or
   // startNotConfirmed.
   CoefficientImage read{};
+  // read-firmware: the set the device holds, with its digest, when every
+  // page was read.
+  std::optional<FirmwareSet> firmwareRead;
 };
 
 // Where the job goes: the name the operator knows the port by, and what is

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "runner/load_firmware_set.h"
+#include "sim/sim_preload.h"
 #include "tests/cli/flash_process.h"
 #include "tests/support/file_text.h"
 #include "tests/support/hex_text.h"
@@ -114,6 +115,77 @@ TEST_F(FirmwareSetRun, ASetThatDoesNotFitIsRefusedBeforeAnythingIsSent) {
   }
   EXPECT_EQ(RunFlash({"--port", Port(), "reset", "--firmware", good}).status, 64)
       << "a set is for the jobs that move firmware";
+}
+
+// A device that was never loaded by the tool, holding the odd set: the
+// read-out only reads, starts the application, and is the set again.
+TEST_F(FirmwareSetRun, AReadOutOfADeviceIsTheSetItHolds) {
+  const std::string set = WriteOddSet("odd");
+  FirmwareSet expected;
+  FirmwareSetProblem problem;
+  ASSERT_EQ(LoadFirmwareSet(set, expected, problem), FirmwareSetStatus::ok);
+  SimOptions options = Unpaced();
+  std::string error;
+  ASSERT_EQ(PreloadFirmwareSet(set, &options, &error), 0) << error;
+  Simulator holding(options);
+  ASSERT_TRUE(holding.Ok());
+
+  const std::string out = folder / "out";
+  const std::string record = folder / "jobs.csv";
+  const FlashRun read =
+      RunFlash({"--port", holding.DevicePath(), "--record", record, "read-firmware", out});
+  ASSERT_EQ(read.status, 0) << read.err;
+  EXPECT_THAT(read.out, HasSubstr("Набор прошивок записан в " + out + ", sha256 " + expected.sha256));
+  for (const SimCommand kind : {SimCommand::erase, SimCommand::write, SimCommand::control,
+                                SimCommand::null}) {
+    EXPECT_EQ(holding.FramesReceived(kind), 0) << "it only reads";
+  }
+  EXPECT_TRUE(holding.ApplicationRunning());
+  EXPECT_THAT(FileText(record), HasSubstr(";read-firmware;started;0;"));
+  EXPECT_THAT(FileText(record), HasSubstr(";0;1088;" + expected.sha256 + ";"))
+      << "every page of the three areas read, and the digest of what was read";
+  EXPECT_THAT(FileText(out + "/release.txt"), HasSubstr("Порт: " + holding.DevicePath()));
+
+  const FlashRun info = RunFlash({"firmware-info", "--firmware", out});
+  EXPECT_THAT(info.out, HasSubstr("sha256 " + expected.sha256 + "\n"));
+  EXPECT_EQ(RunFlash({"--port", holding.DevicePath(), "verify", "--firmware", out}).status, 0);
+}
+
+// Where the set could not be kept, nothing is left that looks like one.
+TEST_F(FirmwareSetRun, AReadOutThatCannotBeKeptWritesNoSet) {
+  const std::string full = folder / "full";
+  mkdir(full.c_str(), 0755);
+  std::ofstream(full + "/notes.txt") << "theirs";
+  const std::string file = folder / "file";
+  std::ofstream(file) << "x";
+  const struct {
+    const char* name;
+    std::vector<std::string> arguments;
+    SimFaults faults;
+    int status;
+    const char* says;
+    bool sent;
+  } cases[] = {
+      {"a folder that is not empty", {"read-firmware", full}, {}, 5, "папка не пуста (писать в неё: --force)", false},
+      {"a file", {"read-firmware", file, "--force"}, {}, 5, "это не папка", false},
+      {"the record as a file of the set",
+       {"--record", full + "/controller1.hex", "read-firmware", full, "--force"}, {}, 64,
+       "один файл", false},
+      {"a read that gets no answer", {"read-firmware", folder / "new"},
+       Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::read, 5, 20}}; }), 1, "", true},
+  };
+  for (const auto& c : cases) {
+    device.SetFaults(c.faults);
+    device.ClearTranscript();
+    std::vector<std::string> arguments = {"--port", Port()};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const FlashRun run = RunFlash(arguments);
+    EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+    EXPECT_THAT(run.err, HasSubstr(c.says)) << c.name;
+    EXPECT_EQ(!device.Transcript().empty(), c.sent) << c.name;
+  }
+  EXPECT_FALSE(std::ifstream(folder / "new/release.txt")) << "no set from a failed read";
+  EXPECT_EQ(FileText(full + "/notes.txt"), "theirs");
 }
 
 }  // namespace
