@@ -1,11 +1,10 @@
-// A read-out kept as a firmware set: the HEX text it writes, the set it makes
-// of a device's memory, and the folders it refuses.
+// A read-out kept as a firmware set: the HEX text it writes and the set it
+// makes of a device's memory.
 #include "firmware/firmware_set_output.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <set>
 #include <sstream>
 
@@ -127,50 +126,6 @@ TEST_F(ReadOut, LeavesErasedPagesOutAndNeverWritesCoefficients) {
   }
   // Controller 3's pages between its low nine and its top one read as erased.
   EXPECT_EQ(PresentPage(read.controllers[2].table, 0x4000, firmwareBase), nullptr);
-}
-
-struct FolderCase {
-  const char* name;
-  std::function<std::string(const TemporaryFolder&)> make;
-  bool replace;
-  SetFolderVerdict verdict;
-};
-
-class SetFolder : public ::testing::TestWithParam<FolderCase> {};
-
-TEST_P(SetFolder, IsJudgedBeforeTheDeviceIsRead) {
-  const TemporaryFolder scratch{"velt-set-folder"};
-  EXPECT_EQ(JudgeSetFolder(GetParam().make(scratch), GetParam().replace), GetParam().verdict);
-}
-
-std::string Missing(const TemporaryFolder& s) { return s / "new"; }
-std::string Empty(const TemporaryFolder& s) { return s.Path(); }
-std::string Full(const TemporaryFolder& s) {
-  s.Write("notes.txt", "x");
-  return s.Path();
-}
-std::string AFile(const TemporaryFolder& s) { return s.Write("set", "x"); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Folders, SetFolder,
-    ::testing::Values(FolderCase{"missing", Missing, false, SetFolderVerdict::ok},
-                      FolderCase{"empty", Empty, false, SetFolderVerdict::ok},
-                      FolderCase{"not_empty", Full, false, SetFolderVerdict::notEmpty},
-                      FolderCase{"not_empty_forced", Full, true, SetFolderVerdict::ok},
-                      FolderCase{"a_file", AFile, true, SetFolderVerdict::notAFolder}),
-    [](const ::testing::TestParamInfo<FolderCase>& info) { return info.param.name; });
-
-TEST_F(ReadOut, DoesNotReplaceAFileThatAppearedUnlessAsked) {
-  const FirmwareSet read = SetFromMemory(LoadedMemory());
-  const std::string out = scratch / "out";
-  std::filesystem::create_directories(out);
-  scratch.Write("out/controller2.hex", "theirs");
-  const SetWriteReport report = WriteFirmwareSet(out, read, "", false);
-  EXPECT_FALSE(report.written);
-  EXPECT_NE(report.reason.find("controller2.hex: файл уже есть"), std::string::npos)
-      << report.reason;
-  EXPECT_FALSE(std::filesystem::exists(out + "/release.txt"));
-  EXPECT_TRUE(WriteFirmwareSet(out, read, "", true).written);
 }
 
 }  // namespace
