@@ -22,6 +22,8 @@ int PagesMoved(const Job& job) {
     case JobKind::saveCoefficients:
       // Both pages, whatever they hold.
       return coefficientPageCount;
+    case JobKind::probe:
+      return 0;
   }
   return 0;
 }

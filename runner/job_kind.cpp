@@ -10,7 +10,7 @@ struct KindName {
 constexpr KindName kindNames[] = {
     {JobKind::firmware, "firmware"}, {JobKind::write, "write"},
     {JobKind::reset, "reset"},       {JobKind::verify, "verify"},
-    {JobKind::saveCoefficients, "save-coefficients"},
+    {JobKind::saveCoefficients, "save-coefficients"}, {JobKind::probe, "probe"},
 };
 
 }  // namespace
@@ -30,5 +30,5 @@ std::optional<JobKind> JobKindNamed(const std::string& word) {
 }
 
 bool ReadsOnly(JobKind kind) {
-  return kind == JobKind::verify || kind == JobKind::saveCoefficients;
+  return kind == JobKind::verify || kind == JobKind::saveCoefficients || kind == JobKind::probe;
 }

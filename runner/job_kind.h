@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-enum class JobKind { firmware, write, reset, verify, saveCoefficients };
+enum class JobKind { firmware, write, reset, verify, saveCoefficients, probe };
 
-// "firmware", "write", "reset", "verify", "save-coefficients": the command
+// "firmware", "write", "reset", "verify", "save-coefficients", "probe": the command
 // line's words and the record's job column.
 const char* JobKindName(JobKind kind);
 

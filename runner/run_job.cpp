@@ -39,6 +39,8 @@ Outcome RunProcedure(const Job& job, RunContext& run, JobResult& result) {
       return VerifyFirmware(run, job.firmware);
     case JobKind::saveCoefficients:
       return ReadCoefficients(run, result.read.data());
+    case JobKind::probe:
+      return ProbeLine(run, job.firmware, job.probeCount, &result.probe);
   }
   return Outcome::failed;
 }
@@ -76,6 +78,7 @@ JobResult RunJob(const Job& job, const JobPort& port, ComPort& com, RunContext& 
     TalliedReports tallied(&run.reports, &tally);
     outcome = RunProcedure(job, run, result);
   }
+  if (job.kind == JobKind::probe) result.probeLines = DescribeLineTimes(result.probe);
   com.Close();
   Finish(result, JobOutcomeOf(outcome));
   result.seconds = SecondsSince(start);

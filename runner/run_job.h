@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "coeff/coefficient_file.h"
 #include "link/com_port.h"
@@ -31,6 +32,10 @@ struct JobResult {
   // save-coefficients: the pages read, whole when the outcome is started or
   // startNotConfirmed.
   CoefficientImage read{};
+  // probe: what it measured, and the lines that say it beyond the log's:
+  // the adapter's delay, the load's time, the adapter and advice on it.
+  LineProbe probe;
+  std::vector<std::string> probeLines;
 };
 
 // Where the job goes: the name the operator knows the port by, and what is
