@@ -99,10 +99,6 @@ LoadCost CountLoadCost(const FirmwareTables& tables) {
   return cost;
 }
 
-double LineSeconds(const LoadCost& cost) {
-  return PredictedSeconds(cost, LineMilliseconds(1), 0);
-}
-
 double PredictedSeconds(const LoadCost& cost, double sendMsPerByte, double extraMs) {
   const double ms = cost.sentBytes * sendMsPerByte + LineMilliseconds(cost.answerBytes) +
                     cost.acknowledged * extraMs + cost.pauseMs;

@@ -15,9 +15,6 @@ struct LoadCost {
 
 LoadCost CountLoadCost(const FirmwareTables& tables);
 
-// The line's own time: every byte at the line's pace, nothing added.
-double LineSeconds(const LoadCost& cost);
-
 // With what a probe measured: `sendMsPerByte` for each byte sent (on a
 // line whose writes do not wait for the bytes, less than the line's pace)
 // and `extraMs` on each acknowledged exchange.

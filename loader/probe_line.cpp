@@ -81,6 +81,7 @@ void Measure(const Samples& all, LineProbe* probe) {
   probe->echoDelayMs = SpreadOf(all.echo).medianMs;
   probe->answerDelayMs = std::max(
       0.0, SpreadOf(all.answer).medianMs - LineMilliseconds(queryAnswerFrameLength));
+  probe->lineSeconds = PredictedSeconds(probe->load, probe->sendMsPerByte, 0);
   probe->predictedSeconds =
       PredictedSeconds(probe->load, probe->sendMsPerByte, probe->answerDelayMs);
 }
@@ -125,7 +126,7 @@ std::vector<std::string> DescribeLineTimes(const LineProbe& probe) {
   char load[192];
   std::snprintf(load, sizeof load,
                 "Загрузка прошивок: около %.1f с с этой задержкой, %.1f с по самой линии "
-                "(%d обменов с ответом)",
+                "(обменов с ответом: %d)",
                 probe.predictedSeconds, probe.lineSeconds, probe.load.acknowledged);
   return {delay, load};
 }
@@ -135,7 +136,6 @@ Outcome ProbeLine(RunContext& run, const FirmwareTables& tables, int count, Line
   *probe = LineProbe{};
   probe->count = count;
   probe->load = CountLoadCost(tables);
-  probe->lineSeconds = LineSeconds(probe->load);
   // A device that does not answer the contact is probed all the same: which
   // controller is silent, and how, is what the operator came for.
   if (MakeContact(run) == StepResult::stopped) return Outcome::stopped;

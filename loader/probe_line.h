@@ -42,7 +42,7 @@ struct LineProbe {
   double echoDelayMs = 0;   // the echo's median time: the line itself echoes at once
   double answerDelayMs = 0; // the answer's median time minus its bytes' time at the line's pace
   LoadCost load;
-  double lineSeconds = 0;       // the load on the line alone
+  double lineSeconds = 0;       // the load with no delay added: the line's own time
   double predictedSeconds = 0;  // with the measured delays
 };
 
