@@ -214,6 +214,7 @@ void onProbeLine(Fl_Widget*, void*) {
 
 void probeLineWorker() {
   const JobResult result = RunWindowJob(pendingJob);
+  if (!result.probeAdvice.empty()) Log(windowRun, LineKind::progress, result.probeAdvice.c_str());
   RecordWindowJob(pendingJob, result);
   FinishOperation();
 }

@@ -36,6 +36,7 @@ struct JobResult {
   // the adapter's delay, the load's time, the adapter and advice on it.
   LineProbe probe;
   std::vector<std::string> probeLines;
+  std::string probeAdvice;  // the last of them when there is advice; "" otherwise
 };
 
 // Where the job goes: the name the operator knows the port by, and what is
