@@ -48,6 +48,7 @@ JobOutcome RunChaosJob(JobKind job, RunContext& run, const PageTable& coefficien
       return JobOutcomeOf(ResetCoefficients(run, BuiltInFirmwareTables()));
     case JobKind::verify:
     case JobKind::saveCoefficients:
+    case JobKind::probe:
       break;  // they only read: not among chaosJobs
   }
   return JobOutcome::failed;
@@ -74,6 +75,7 @@ std::vector<ChaosPage> ChaosJobPages(JobKind job, const PageTable& coefficients)
       break;
     case JobKind::verify:
     case JobKind::saveCoefficients:
+    case JobKind::probe:
       break;  // they write no page
   }
   return pages;
