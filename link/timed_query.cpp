@@ -18,6 +18,16 @@ double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
 
 }  // namespace
 
+void LetLineSettle(BootLink& link, int quietMilliseconds, int limitMilliseconds) {
+  SerialLine& line = *link.port;
+  const Clock::time_point start = Clock::now();
+  while (line.WaitForData(quietMilliseconds) &&
+         MillisecondsBetween(start, Clock::now()) < limitMilliseconds) {
+    line.Read(linkBufferSize, link.rxBuffer);
+  }
+  line.ClearReceive();
+}
+
 TimedQuery TimeQuery(BootLink& link) {
   SerialLine& line = *link.port;
   link.last = LastExchange{LinkOperation::query, 0, Reply::answered};

@@ -16,6 +16,12 @@ struct TimedQuery {
   double answerMs = -1;  // to the answer's last byte; -1: no sound answer
 };
 
+// Lets in and drops whatever the line still brings until it has been quiet
+// for `quietMilliseconds`, or `limitMilliseconds` passed: through an adapter
+// the echo of a switch arrives late, and would stand in front of the next
+// query's echo.
+void LetLineSettle(BootLink& link, int quietMilliseconds, int limitMilliseconds);
+
 // Sends the query once and waits up to the budget for the echo and the
 // answer. The received bytes are left in link.rxBuffer.
 TimedQuery TimeQuery(BootLink& link);

@@ -56,6 +56,7 @@ bool ProbeController(RunContext& run, const ControllerLayout& layout, int count,
   if (StopRequested(run)) return false;
   run.step = JobStep{StepKind::sync, layout.number, 0};
   SwitchLine(run.link, layout);
+  LetLineSettle(run.link, syncAnswerWaitMilliseconds, timedQueryBudgetMilliseconds);
   controller->controller = layout.number;
   Samples own;
   for (int i = 0; i < count; ++i) {
