@@ -16,6 +16,8 @@ namespace {
 
 constexpr int queries = 3;  // per controller: enough to count, few enough for a silent line
 constexpr int paced = 57600;
+constexpr int slowAdapterMs = 16;  // an FTDI chip's default latency timer
+constexpr double measuredWithinMs = 2;
 
 using Verdicts = std::array<int, probeVerdictCount>;  // answered, echo only, silent, garbage
 
@@ -26,6 +28,7 @@ struct ProbeCase {
   std::array<Verdicts, controllerCount> verdicts;
   const char* lastLine;
   const char* failurePart;  // "" when none
+  int adapterMs;            // the simulated adapter's latency timer; 0: none
 };
 
 void PrintTo(const ProbeCase& c, std::ostream* out) { *out << c.name; }
@@ -40,24 +43,31 @@ SimOptions Paced(const SimFaults& faults = {}) {
 }
 
 // The contact is the first query; controller 1's follow, then controller 2's.
+SimOptions SlowAdapter() {
+  return Changed(Paced(), [](SimOptions& o) { o.adapterLatencyMs = slowAdapterMs; });
+}
+
 SimFaults Controller2Silent() {
   return Faults([](SimFaults& f) { f.dropAnswer = {{SimCommand::query, 2 + queries, queries}}; });
 }
 
 const ProbeCase cases[] = {
     {"allAnswer", Paced(), JobOutcome::started, {allAnswered, allAnswered, allAnswered}, "Запуск.",
-     ""},
+     "", 0},
     {"controller2Silent", Paced(Controller2Silent()), JobOutcome::failed,
-     {allAnswered, allEchoed, allAnswered}, "Ошибка!!!.", "контроллером 2: пришло только эхо"},
+     {allAnswered, allEchoed, allAnswered}, "Ошибка!!!.", "контроллером 2: пришло только эхо", 0},
     {"echoOnly", Unpaced(Faults([](SimFaults& f) { f.echoOnly = true; })), JobOutcome::noAnswer,
-     {allEchoed, allEchoed, allEchoed}, "Не отвечает.", ""},
+     {allEchoed, allEchoed, allEchoed}, "Не отвечает.", "", 0},
     {"silent", Unpaced(Faults([](SimFaults& f) { f.silent = true; })), JobOutcome::noAnswer,
-     {allSilent, allSilent, allSilent}, "Не отвечает.", ""},
+     {allSilent, allSilent, allSilent}, "Не отвечает.", "", 0},
     // The contact hears its answer behind the junk; the timed queries do not
     // take junk for an answer.
     {"garbage",
      Unpaced(Faults([](SimFaults& f) { f.strayBytes = {{SimCommand::query, 1, 1000}}; })),
-     JobOutcome::noAnswer, {allGarbage, allGarbage, allGarbage}, "Не отвечает.", ""},
+     JobOutcome::noAnswer, {allGarbage, allGarbage, allGarbage}, "Не отвечает.", "", 0},
+    // Every answer held back by the adapter's timer, a switch's echo too.
+    {"slowAdapter", SlowAdapter(), JobOutcome::started, {allAnswered, allAnswered, allAnswered},
+     "Запуск.", "", slowAdapterMs},
 };
 
 class ProbeTest : public ::testing::TestWithParam<ProbeCase> {};
@@ -97,6 +107,14 @@ TEST_P(ProbeTest, CountsWhatEachControllerSaysAndEndsAsVerifyDoes) {
   }
   EXPECT_EQ(result.probe.measured, result.probe.controllers[0].answer.samples > 0);
   EXPECT_EQ(result.probeLines.empty(), false) << "the adapter is described in any case";
+  if (c.adapterMs > 0) {
+    // A busy machine only adds to the time, so the bound below is firm; the
+    // advice follows from a delay that large.
+    EXPECT_GE(result.probe.echoDelayMs, c.adapterMs - measuredWithinMs);
+    EXPECT_GE(result.probe.answerDelayMs, c.adapterMs - measuredWithinMs);
+    EXPECT_GT(result.probe.predictedSeconds, result.probe.lineSeconds);
+    EXPECT_NE(result.probeAdvice, "");
+  }
 
   // It only asks: nothing that changes a controller reaches the device, and
   // only a device that answered in full is started.
