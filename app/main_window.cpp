@@ -117,6 +117,7 @@ Fl_Menu_Item mainMenu[mainMenuCapacity] = {
     {"COM 3 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
     {"COM 4 ", 0, nullptr, nullptr, FL_MENU_RADIO, 0, 0, 0, 0},
     {"Обновить список", 0, refreshPorts, nullptr, 0, 0, 0, 0, 0},
+    {"Проверить линию", 0, onProbeLine, nullptr, 0, 0, 0, 0, 0},
     {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
     {"Справка", 0, showAbout, nullptr, 0, 0, 0, 0, 0},
     {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0},
@@ -125,6 +126,8 @@ Fl_Menu_Item mainMenu[mainMenuCapacity] = {
 Fl_Menu_Item& PortMenuItem(int k) { return mainMenu[firstPortMenuItem + k - 1]; }
 
 Fl_Menu_Item& RefreshPortsMenuItem() { return mainMenu[refreshPortsMenuItem + extraPortCount]; }
+
+Fl_Menu_Item& ProbeLineMenuItem() { return mainMenu[probeLineMenuItem + extraPortCount]; }
 
 int ExtraPortCount() { return extraPortCount; }
 
@@ -166,7 +169,7 @@ void SayPortsLeftOut() {
 }
 
 void AddExtraPortItems(const std::vector<PortInfo>& ports, const std::string& kept) {
-  // What follows the Порт items ("Обновить список", the submenu's end,
+  // What follows the Порт items ("Обновить список", "Проверить линию", the submenu's end,
   // Справка, the menu's end) moves down behind the new items.
   Fl_Menu_Item* const tail = &mainMenu[firstExtraPortMenuItem + extraPortCount];
   const int tailLength = mainMenuItemCount - firstExtraPortMenuItem;

@@ -19,7 +19,7 @@ constexpr int mainWindowHeight = 471;
 // The X window class of every window, which the desktop entry names, so that
 // docks put the running program under its launcher.
 constexpr char windowClass[] = "velt-loader";
-constexpr int mainMenuItemCount = 15;  // the records as compiled
+constexpr int mainMenuItemCount = 16;  // the records as compiled
 // Positions in mainMenu of the items that do something.
 constexpr int openMenuItem = 1;
 constexpr int saveCoefficientsMenuItem = 2;
@@ -29,7 +29,8 @@ constexpr int firstPortMenuItem = 7;  // "COM 1 "; the other three follow
 constexpr int portCount = 4;
 // As compiled; each discovered port moves these one down.
 constexpr int refreshPortsMenuItem = firstPortMenuItem + portCount;  // "Обновить список"
-constexpr int aboutMenuItem = 13;
+constexpr int probeLineMenuItem = refreshPortsMenuItem + 1;          // "Проверить линию"
+constexpr int aboutMenuItem = 14;
 
 // The ports found on the machine follow COM 4 as radio items of their own.
 // A bench computer has a few adapters; a longer menu would not fit a screen.
@@ -55,6 +56,8 @@ extern Fl_Window* aboutWindow;  // null until the first "Справка"
 Fl_Menu_Item& PortMenuItem(int k);
 // "Обновить список", after the discovered ports.
 Fl_Menu_Item& RefreshPortsMenuItem();
+// "Проверить линию", right after it.
+Fl_Menu_Item& ProbeLineMenuItem();
 
 // The discovered ports after COM 4: how many there are, the item of the
 // i-th (0-based) and the device it opens.

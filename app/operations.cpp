@@ -50,8 +50,10 @@ JobPort ChosenPort() {
 void ShowJobRunning(bool running) {
   if (running) {
     RefreshPortsMenuItem().deactivate();
+    ProbeLineMenuItem().deactivate();
   } else {
     RefreshPortsMenuItem().activate();
+    ProbeLineMenuItem().activate();
     HideJobProgress();
   }
 }
@@ -202,6 +204,18 @@ void writeCoefficientsWorker() {
   // A write that reached the device uses the file up; one that never did
   // keeps it for another try.
   if (result.reachedDevice) coefficientsLoaded = 0;
+  FinishOperation();
+}
+
+void onProbeLine(Fl_Widget*, void*) {
+  if (BeginOperation() != 0) return;
+  StartWorker(probeLineWorker, WindowJobFor(JobKind::probe));
+}
+
+void probeLineWorker() {
+  const JobResult result = RunWindowJob(pendingJob);
+  if (!result.probeAdvice.empty()) Log(windowRun, LineKind::progress, result.probeAdvice.c_str());
+  RecordWindowJob(pendingJob, result);
   FinishOperation();
 }
 

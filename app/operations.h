@@ -36,6 +36,9 @@ int checkPortSelected();
 void onLoadFirmware(Fl_Widget*, void*);
 void onWriteCoefficients(Fl_Widget*, void*);
 void onResetCoefficients(Fl_Widget*, void*);
+// Порт → "Проверить линию": the line probe on the chosen port, its lines in
+// the log; greyed while a job runs.
+void onProbeLine(Fl_Widget*, void*);
 
 // "Открыть..." in the Файл menu; ignored while an operation runs, so that a
 // running write's image never changes under it.
@@ -49,16 +52,18 @@ Job WindowJobFor(JobKind kind);
 // The job the worker runs: written by StartWorker before the worker starts,
 // read by it.
 extern Job pendingJob;
-// Busy pictures and the progress bar for `job`, "Обновить список" greyed,
-// then the worker on a thread of its own, with the job as pendingJob.
+// Busy pictures and the progress bar for `job`, "Обновить список" and
+// "Проверить линию" greyed, then the worker on a thread of its own, with the
+// job as pendingJob.
 void StartWorker(void (*worker)(), const Job& job);
 // For a worker: the job on the chosen port, through the runner; says in the
 // log when the port cannot be opened.
 JobResult RunWindowJob(const Job& job);
 // A worker's last steps, on every path: idle pictures, the bar gone,
-// "Обновить список" usable again, operationBusy cleared.
+// "Обновить список" and "Проверить линию" usable again, operationBusy cleared.
 void FinishOperation();
 
 void loadFirmwareWorker();
 void writeCoefficientsWorker();
 void resetCoefficientsWorker();
+void probeLineWorker();

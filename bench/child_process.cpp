@@ -50,13 +50,15 @@ ChildUsage WaitChild(pid_t pid) {
   return usage;
 }
 
-SimProcess StartSim(const std::string& program, int devices, int fifo, const std::string& folder) {
+SimProcess StartSim(const std::string& program, int devices, int fifo, const std::string& folder,
+                    const std::vector<std::string>& options) {
   SimProcess sim;
   int paths[2];
   if (pipe(paths) != 0) return sim;
-  sim.pid = StartChild({program, "--devices", std::to_string(devices), "--fifo", std::to_string(fifo),
-                        "--link", folder},
-                       paths[1]);
+  std::vector<std::string> command = {program, "--devices", std::to_string(devices), "--fifo",
+                                      std::to_string(fifo), "--link", folder};
+  command.insert(command.end(), options.begin(), options.end());
+  sim.pid = StartChild(command, paths[1]);
   ::close(paths[1]);
   for (int k = 1; k <= devices; ++k) {
     if (ReadLine(paths[0]).empty()) {

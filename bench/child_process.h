@@ -21,12 +21,13 @@ pid_t StartChild(const std::vector<std::string>& argv, int output);
 ChildUsage WaitChild(pid_t pid);
 
 // velt-sim serving `devices` devices paced at 57600 baud, handing answers
-// over `fifo` bytes at a time, its links FOLDER/dev1 ...; returns once all
-// are up.
+// over `fifo` bytes at a time, with `options` besides, its links
+// FOLDER/dev1 ...; returns once all are up.
 struct SimProcess {
   pid_t pid = -1;
   std::vector<std::string> links;
 };
-SimProcess StartSim(const std::string& program, int devices, int fifo, const std::string& folder);
+SimProcess StartSim(const std::string& program, int devices, int fifo, const std::string& folder,
+                    const std::vector<std::string>& options = {});
 // Stops it and waits for it.
 ChildUsage StopSim(const SimProcess& sim);

@@ -88,6 +88,10 @@ JobResult RunDeviceJob(const Job& job, const DevicePort& port, const DeviceJobSe
   setup.stops->Unregister(setup.slot);
 
   line.run.reports = ReportSinks{};
+  // The probe's times and its adapter, after its lines for the controllers.
+  for (const std::string& said : result.probeLines) {
+    if (reports.log) reports.log(LineKind::progress, said.c_str());
+  }
   if (result.outcome != JobOutcome::portNotOpened) {
     if (reports.ended) reports.ended();
     if (reports.error) differences.Print(reports.error);

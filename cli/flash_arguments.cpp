@@ -1,5 +1,7 @@
 #include "cli/flash_arguments.h"
 
+#include <cstdlib>
+
 #include "link/com_port.h"
 
 const char flashUsage[] =
@@ -15,6 +17,9 @@ const char flashUsage[] =
     "                                           прочитать коэффициенты устройства в файл\n"
     "  velt-flash --port ПОРТ read-firmware ПАПКА [--force]\n"
     "                                           прочитать прошивки устройства в набор\n"
+    "  velt-flash --port ПОРТ probe [--count N] проверить линию: какие контроллеры\n"
+    "                                           отвечают, задержка адаптера, время\n"
+    "                                           загрузки; ничего не записывая\n"
     "  velt-flash --list-ports                  перечислить последовательные порты\n"
     "  velt-flash firmware-info [--firmware ПАПКА]\n"
     "                                           выпуск, страницы и sha256 прошивок\n"
@@ -38,6 +43,8 @@ const char flashUsage[] =
     "  --list-ports      порты компьютера: имя для --port, затем описание\n"
     "  --force           save-coefficients: заменить существующий файл;\n"
     "                    read-firmware: писать в непустую папку\n"
+    "  --count N         probe: запросов присутствия каждому контроллеру (1-1000,\n"
+    "                    по умолчанию 20)\n"
     "  -v, --trace       выводить в stderr каждый отправленный и принятый кадр (hex)\n"
     "  -q, --quiet       выводить только ошибки и итог\n"
     "  --json            в stdout только события JSON Lines (версия формата 1, см.\n"
@@ -47,10 +54,11 @@ const char flashUsage[] =
     "  --color=КОГДА     цвет и обновление строк на месте: auto (по умолчанию:\n"
     "                    только в терминале, если не задана переменная NO_COLOR\n"
     "                    и TERM не dumb), always или never\n"
-    "  --firmware ПАПКА  firmware, verify, firmware-info: набор прошивок из ПАПКИ\n"
-    "                    (controller1.hex, controller2.hex, controller3.hex в\n"
-    "                    Intel HEX, release.txt) вместо встроенных; набор, что не\n"
-    "                    подходит устройству, отклоняется (код 5) до отправки\n"
+    "  --firmware ПАПКА  firmware, verify, probe, firmware-info: набор прошивок\n"
+    "                    из ПАПКИ (controller1.hex, controller2.hex,\n"
+    "                    controller3.hex в Intel HEX, release.txt) вместо\n"
+    "                    встроенных; набор, что не подходит устройству,\n"
+    "                    отклоняется (код 5) до отправки\n"
     "  --record ФАЙЛ     дописывать в ФАЙЛ строку о задании каждого устройства\n"
     "                    (таблица для Excel и LibreOffice: UTF-8, \";\")\n"
     "  -h, --help        эта справка\n"
@@ -81,7 +89,12 @@ const char flashUsage[] =
     "read-firmware: 0 - набор записан в ПАПКУ (controller1.hex - controller3.hex,\n"
     "  release.txt с портом, временем и sha256), приложение запущено; 3 - записан,\n"
     "  но запуск не подтверждён; 1 - чтение не удалось; 2, 4 - как выше; 5 - набор\n"
-    "  не записан: папка не пуста (без --force), это не папка или запись не удалась.\n";
+    "  не записан: папка не пуста (без --force), это не папка или запись не удалась.\n"
+    "probe: 0 - все три контроллера ответили на каждый запрос, приложение\n"
+    "  запущено; 1 - ответили не все; 2 - не ответил ни один; 3, 4 - как выше.\n"
+    "  Для каждого контроллера: сколько запросов получили ответ, только эхо,\n"
+    "  тишину или мусор, и время эха и ответа (мин/медиана/макс); затем задержка\n"
+    "  адаптера сверх времени байтов и ожидаемое время загрузки прошивок.\n";
 
 namespace {
 
@@ -91,7 +104,9 @@ constexpr char portOption[] = "--port";
 constexpr char recordOption[] = "--record";
 constexpr char firmwareOption[] = "--firmware";
 constexpr char firmwareInfoWord[] = "firmware-info";
-constexpr char jobWords[] = "firmware, write, reset, verify, save-coefficients или read-firmware";
+constexpr char jobWords[] =
+    "firmware, write, reset, verify, save-coefficients, read-firmware или probe";
+constexpr char countOption[] = "--count";
 
 // Everything that is not an option, in order: the job, then its file.
 int TakePositional(const std::string& word, FlashArguments* arguments, std::string* error) {
@@ -135,6 +150,24 @@ int TakeColour(const std::string& word, FlashArguments* arguments, std::string* 
     *error = "неизвестное значение --color \"" + value + "\" (auto, always или never)";
     return -1;
   }
+  return 0;
+}
+
+int TakeCount(int argc, const char* const* argv, int* i, FlashArguments* arguments,
+              std::string* error) {
+  const std::string word = argv[*i];
+  if (word == countOption && *i + 1 >= argc) {
+    *error = "после --count нужно число";
+    return -1;
+  }
+  const std::string value = word == countOption ? argv[++*i] : word.substr(sizeof countOption);
+  char* end = nullptr;
+  const long count = std::strtol(value.c_str(), &end, 10);
+  if (value.empty() || *end != '\0' || count < 1 || count > maxProbeCount) {
+    *error = "--count: число от 1 до " + std::to_string(maxProbeCount) + ", а не \"" + value + "\"";
+    return -1;
+  }
+  arguments->probeCount = static_cast<int>(count);
   return 0;
 }
 
@@ -198,6 +231,8 @@ int TakeLongOption(int argc, const char* const* argv, int* i, FlashArguments* ar
     return TakePort(argv[++*i], arguments, error);
   } else if (word.rfind(std::string(portOption) + "=", 0) == 0) {
     return TakePort(word.substr(sizeof portOption), arguments, error);
+  } else if (word == countOption || word.rfind(std::string(countOption) + "=", 0) == 0) {
+    return TakeCount(argc, argv, i, arguments, error);
   } else if (word == recordOption || word.rfind(std::string(recordOption) + "=", 0) == 0) {
     return TakeRecord(argc, argv, i, arguments, error);
   } else if (word == firmwareOption || word.rfind(std::string(firmwareOption) + "=", 0) == 0) {
@@ -243,9 +278,11 @@ int CheckComplete(const FlashArguments& arguments, std::string* error) {
     *error = "firmware-info не обращается к устройству: --port не нужен";
     return -1;
   }
-  const bool takesFirmware = arguments.job == JobKind::firmware || arguments.job == JobKind::verify;
+  // probe predicts the load of the set it would be given.
+  const bool takesFirmware = arguments.job == JobKind::firmware ||
+                             arguments.job == JobKind::verify || arguments.job == JobKind::probe;
   if (!arguments.firmwareDir.empty() && arguments.job && !takesFirmware) {
-    *error = "--firmware только для firmware, verify и firmware-info";
+    *error = "--firmware только для firmware, verify, probe и firmware-info";
     return -1;
   }
   if (!arguments.job) {
@@ -265,6 +302,8 @@ int CheckComplete(const FlashArguments& arguments, std::string* error) {
     *error = "для read-firmware нужна папка";
   } else if (arguments.force && !ReadsIntoFile(*arguments.job)) {
     *error = "--force только для save-coefficients и read-firmware";
+  } else if (arguments.probeCount != 0 && arguments.job != JobKind::probe) {
+    *error = "--count только для probe";
   } else {
     return CheckPorts(arguments, error);
   }

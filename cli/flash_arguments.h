@@ -8,6 +8,9 @@
 #include "cli/colour_rules.h"
 #include "runner/job_kind.h"
 
+// probe --count: enough for a median, few enough for a fixture's bench.
+constexpr int maxProbeCount = 1000;
+
 // Devices one velt-flash drives at once: a station's bench, not a whole hall.
 constexpr int maxPorts = 32;
 
@@ -20,6 +23,7 @@ struct FlashArguments {
   // the ports' order; save-coefficients' one; read-firmware's folder.
   std::vector<std::string> files;
   bool force = false;  // save-coefficients may replace a file, read-firmware fill a folder
+  int probeCount = 0;  // probe --count: presence queries per controller; 0: not given
   bool trace = false;
   bool quiet = false;  // only failures and the result
   bool json = false;   // stdout: JSON Lines events and nothing else

@@ -41,6 +41,7 @@ std::vector<Job> JobsFor(const FlashArguments& arguments, const FirmwareChoice& 
     jobs[i].kind = *arguments.job;
     jobs[i].firmware = firmware.tables;
     jobs[i].firmwareRelease = firmware.release;
+    if (arguments.probeCount > 0) jobs[i].probeCount = arguments.probeCount;
     if (!arguments.files.empty() && *arguments.job != JobKind::readFirmware) {
       jobs[i].coefficientsFile = arguments.files[arguments.files.size() == 1 ? 0 : i];
     }

@@ -9,7 +9,6 @@ namespace {
 
 constexpr uint8_t queryData[] = {0x02};
 constexpr uint8_t queryAnswer[] = {0x00, 0x02, 0x04};
-constexpr int queryAnswerFrameLength = 8;
 constexpr uint8_t nullCommandData[] = {0x00, 0x00};
 
 constexpr int pollPauseMilliseconds = 1;  // at most: data ends it
@@ -144,8 +143,7 @@ int BootLink::QueryPresence() {
 int BootLink::WriteControlByte(uint8_t value) {
   Begin(LinkOperation::controlByte, controlByteAddress);
   args[0] = value;
-  // The answer's payload byte 05 arrives escaped, hence one byte more.
-  const Answer answer{6, 1, commandControlByte, controlBytePollLimit};
+  const Answer answer{controlByteAnswerLength, 1, commandControlByte, controlBytePollLimit};
   return Exchange(commandControlByte, 1, controlByteAddress, args, answer, reply);
 }
 
@@ -187,18 +185,18 @@ int BootLink::SendNullCommand() {
 
 int BootLink::ErasePage(uint32_t address) {
   Begin(LinkOperation::erase, address);
-  const Answer answer{5, 1, commandErase, erasePollLimit};
+  const Answer answer{eraseAnswerLength, 1, commandErase, erasePollLimit};
   return Exchange(commandErase, pageSize, address, nullptr, answer, reply);
 }
 
 int BootLink::WritePage(uint32_t address, const uint8_t* data) {
   Begin(LinkOperation::write, address);
-  const Answer answer{5, 1, commandWrite, writePollLimit};
+  const Answer answer{writeAnswerLength, 1, commandWrite, writePollLimit};
   return Exchange(commandWrite, pageSize, address, data, answer, reply);
 }
 
 int BootLink::ReadPage(uint32_t address, uint8_t* destination) {
   Begin(LinkOperation::read, address);
-  const Answer answer{73, readAnswerHeaderLength + pageSize, -1, readPollLimit};
+  const Answer answer{readAnswerLength, readAnswerHeaderLength + pageSize, -1, readPollLimit};
   return Exchange(commandRead, pageSize, address, nullptr, answer, destination);
 }

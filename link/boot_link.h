@@ -36,6 +36,15 @@ constexpr int readPollLimit = 50;
 // Payload bytes of a read answer ahead of the page itself.
 constexpr int readAnswerHeaderLength = 5;
 
+// Bytes after the echo before an answer is decoded: the shortest answer
+// frame of each exchange. The control byte's payload 05 arrives escaped,
+// hence one byte more than the erase's and the write's.
+constexpr int queryAnswerFrameLength = 8;
+constexpr int controlByteAnswerLength = 6;
+constexpr int eraseAnswerLength = 5;
+constexpr int writeAnswerLength = 5;
+constexpr int readAnswerLength = 73;
+
 // Addresses of the line-control command and of the control byte.
 constexpr uint32_t launchAddress = 255;
 constexpr uint32_t selectController3Address = 254;

@@ -22,6 +22,22 @@ constexpr int writeStallLimit = 1000;
 // Why the last Open failed, for front ends that can say more than the log.
 enum class PortError { none, missing, busy, noPermission, settingsRefused };
 
+// What Open's request for low latency came to: Linux's ASYNC_LOW_LATENCY,
+// which the FTDI driver turns into a 1 ms latency timer. Windows has no such
+// request, and a pty or a built-in port may not say.
+enum class LowLatency { notKnown, granted, refused };
+
+// The flag as Open found it and what its request came to, so that Close puts
+// it back: the FTDI driver keeps it until the adapter is unplugged, and other
+// programs should find the adapter as they left it.
+struct LowLatencyAtOpen {
+  LowLatency request = LowLatency::notKnown;
+  bool wasSet = false;  // on before Open asked
+};
+
+// True when Close is to clear the flag: Open turned it on and it is on still.
+bool ClearLowLatencyAtClose(const LowLatencyAtOpen& atOpen, bool setNow);
+
 class ComPort final : public SerialLine {
  public:
   ComPort() = default;
@@ -36,6 +52,8 @@ class ComPort final : public SerialLine {
   void Close();
   bool IsOpen() const { return isOpen != 0; }
   PortError LastError() const { return lastError; }
+  // What the last Open's low-latency request came to.
+  LowLatency LowLatencyAnswer() const { return lowLatency.request; }
 
   void Write(int count, const uint8_t* data) override;
   int Read(int count, uint8_t* buffer) override;
@@ -48,6 +66,7 @@ class ComPort final : public SerialLine {
   int pending = 0;  // bytes of the block being written that are still to go
   PortHandle handle{};
   PortError lastError = PortError::none;
+  LowLatencyAtOpen lowLatency;
   std::string lockFile;  // POSIX: the lock file taken with the port, "" for none
 };
 

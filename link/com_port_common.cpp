@@ -17,6 +17,10 @@ int ComPort::Open(char portDigit) {
   return OpenDevice(name);
 }
 
+bool ClearLowLatencyAtClose(const LowLatencyAtOpen& atOpen, bool setNow) {
+  return atOpen.request == LowLatency::granted && !atOpen.wasSet && setNow;
+}
+
 const char* PortErrorText(PortError error) {
   switch (error) {
     case PortError::none:

@@ -52,15 +52,34 @@ void DropModemLines(int fd) {
   ioctl(fd, TIOCMBIC, &lines);
 }
 
-void AskForLowLatency(int fd) {
+// The answer is read back: a driver may take the request and ignore it.
+LowLatencyAtOpen AskForLowLatency(int fd) {
+  LowLatencyAtOpen atOpen;
 #ifdef __linux__
   serial_struct serial{};
-  if (ioctl(fd, TIOCGSERIAL, &serial) == 0) {
-    serial.flags |= ASYNC_LOW_LATENCY;
-    ioctl(fd, TIOCSSERIAL, &serial);
-  }
+  if (ioctl(fd, TIOCGSERIAL, &serial) != 0) return atOpen;
+  atOpen.wasSet = (serial.flags & ASYNC_LOW_LATENCY) != 0;
+  serial.flags |= ASYNC_LOW_LATENCY;
+  ioctl(fd, TIOCSSERIAL, &serial);
+  serial_struct after{};
+  if (ioctl(fd, TIOCGSERIAL, &after) != 0) return atOpen;
+  atOpen.request = (after.flags & ASYNC_LOW_LATENCY) != 0 ? LowLatency::granted : LowLatency::refused;
 #else
   (void)fd;
+#endif
+  return atOpen;
+}
+
+void PutBackLowLatency(int fd, const LowLatencyAtOpen& atOpen) {
+#ifdef __linux__
+  serial_struct serial{};
+  if (atOpen.request == LowLatency::notKnown || ioctl(fd, TIOCGSERIAL, &serial) != 0) return;
+  if (!ClearLowLatencyAtClose(atOpen, (serial.flags & ASYNC_LOW_LATENCY) != 0)) return;
+  serial.flags &= ~ASYNC_LOW_LATENCY;
+  ioctl(fd, TIOCSSERIAL, &serial);
+#else
+  (void)fd;
+  (void)atOpen;
 #endif
 }
 
@@ -127,10 +146,11 @@ int ComPort::OpenDevice(const char* deviceName) {
     return refuse(PortError::settingsRefused);
   }
   DropModemLines(fd);
-  AskForLowLatency(fd);
+  const LowLatencyAtOpen asked = AskForLowLatency(fd);
   tcflush(fd, TCIOFLUSH);
   handle = fd;
   lockFile = lock;
+  lowLatency = asked;
   isOpen = 1;
   lastError = PortError::none;
   return 0;
@@ -141,6 +161,8 @@ void ComPort::Close() {
   // The exclusive flag outlives this descriptor while anybody else keeps the
   // terminal open, so take it back before closing. It is ours: Open refuses
   // a port that was exclusive already.
+  PutBackLowLatency(handle, lowLatency);
+  lowLatency = {};
   ioctl(handle, TIOCNXCL);
   ::close(handle);
   ReleasePortLock(lockFile);

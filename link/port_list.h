@@ -26,6 +26,9 @@ constexpr char portRootVariable[] = "VELT_PORT_ROOT";
 // ttyUSB10, COM2 before COM10). On Linux the tree of VELT_PORT_ROOT when set.
 std::vector<PortInfo> ListPorts();
 
+// Linux: the machine's sysfs and /dev, or VELT_PORT_ROOT's when set.
+PortTree MachinePortTree();
+
 // Linux: the ports of one sysfs and /dev tree.
 std::vector<PortInfo> ListPortsIn(const PortTree& tree);
 

@@ -128,15 +128,17 @@ std::vector<PortInfo> ListPortsIn(const PortTree& tree) {
   return ports;
 }
 
-std::vector<PortInfo> ListPorts() {
+PortTree MachinePortTree() {
   PortTree tree;
   const char* root = std::getenv(portRootVariable);
   if (root != nullptr && root[0] != '\0') {
     tree.sys = std::string(root) + "/sys";
     tree.dev = std::string(root) + "/dev";
   }
-  return ListPortsIn(tree);
+  return tree;
 }
+
+std::vector<PortInfo> ListPorts() { return ListPortsIn(MachinePortTree()); }
 
 bool SameDevice(const std::string& a, const std::string& b) {
   if (a == b) return true;

@@ -14,7 +14,9 @@ void EnterSelection(RunContext& run, int controller) {
   run.step.controller = controller;
 }
 
-void Select(BootLink& link, const ControllerLayout& controller) {
+}  // namespace
+
+void SwitchLine(BootLink& link, const ControllerLayout& controller) {
   if (controller.selection == ControllerSelection::ownCommand) {
     link.SelectController3();
     return;
@@ -22,6 +24,8 @@ void Select(BootLink& link, const ControllerLayout& controller) {
   link.SelectChannel(controller.channel);
   link.Delay(channelSettleMilliseconds);
 }
+
+namespace {
 
 // A query cut short by a stop request says stopped, whatever it heard.
 StepResult Query(RunContext& run) {
@@ -64,7 +68,7 @@ StepResult SyncStep(RunContext& run) {
 StepResult SelectControllerStep(RunContext& run, const ControllerLayout& controller) {
   if (StopRequested(run)) return StepResult::stopped;
   EnterSelection(run, controller.number);
-  Select(run.link, controller);
+  SwitchLine(run.link, controller);
   return Query(run);
 }
 

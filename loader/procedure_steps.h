@@ -41,6 +41,9 @@ StepResult MakeContact(RunContext& run);
 Outcome NoContact(RunContext& run, StepResult result);
 // Sync.
 StepResult SyncStep(RunContext& run);
+// Switches the line to the controller as the layout says, with the pause
+// a channel needs after it.
+void SwitchLine(BootLink& link, const ControllerLayout& controller);
 // Switches the line to the controller as the layout says, then Sync.
 StepResult SelectControllerStep(RunContext& run, const ControllerLayout& controller);
 // WriteControlByte, Sync.

@@ -25,6 +25,8 @@ int PagesMoved(const Job& job) {
     case JobKind::readFirmware:
       // Every page of the three areas, whatever the tables hold.
       return CountFirmwareAreaPages();
+    case JobKind::probe:
+      return 0;
   }
   return 0;
 }

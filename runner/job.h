@@ -7,6 +7,7 @@
 #include <string>
 
 #include "coeff/coefficient_file.h"
+#include "loader/probe_line.h"
 #include "loader/procedures.h"
 #include "runner/job_kind.h"
 #include "runner/page_progress.h"
@@ -23,6 +24,8 @@ struct Job {
   // write: the file the image came from; save-coefficients: the file the
   // pages read go to; read-firmware: the set's folder. As given.
   std::string coefficientsFile;
+  // probe: presence queries per controller.
+  int probeCount = defaultProbeCount;
 };
 
 // The pages the job will write and read back, none of them done yet.

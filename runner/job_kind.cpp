@@ -11,6 +11,7 @@ constexpr KindName kindNames[] = {
     {JobKind::firmware, "firmware"}, {JobKind::write, "write"},
     {JobKind::reset, "reset"},       {JobKind::verify, "verify"},
     {JobKind::saveCoefficients, "save-coefficients"}, {JobKind::readFirmware, "read-firmware"},
+    {JobKind::probe, "probe"},
 };
 
 }  // namespace
@@ -31,5 +32,5 @@ std::optional<JobKind> JobKindNamed(const std::string& word) {
 
 bool ReadsOnly(JobKind kind) {
   return kind == JobKind::verify || kind == JobKind::saveCoefficients ||
-         kind == JobKind::readFirmware;
+         kind == JobKind::readFirmware || kind == JobKind::probe;
 }

@@ -4,10 +4,11 @@
 #include <optional>
 #include <string>
 
-enum class JobKind { firmware, write, reset, verify, saveCoefficients, readFirmware };
+enum class JobKind { firmware, write, reset, verify, saveCoefficients, readFirmware, probe };
 
 // "firmware", "write", "reset", "verify", "save-coefficients",
-// "read-firmware": the command line's words and the record's job column.
+// "read-firmware", "probe": the command line's words and the record's job
+// column.
 const char* JobKindName(JobKind kind);
 
 // The job a word names, if any.

@@ -1,5 +1,6 @@
 #include "runner/run_job.h"
 
+#include "link/adapter_facts.h"
 #include "link/printable_text.h"
 #include "runner/exit_status.h"
 #include "runner/job_tally.h"
@@ -48,8 +49,22 @@ Outcome RunProcedure(const Job& job, RunContext& run, JobResult& result) {
       }
       return outcome;
     }
+    case JobKind::probe:
+      return ProbeLine(run, job.firmware, job.probeCount, &result.probe);
   }
   return Outcome::failed;
+}
+
+// The probe's times, then the adapter and, when its delay is worth a word,
+// the advice.
+void DescribeProbe(const JobPort& port, const ComPort& com, JobResult& result) {
+  result.probeLines = DescribeLineTimes(result.probe);
+  const AdapterFacts facts = ReadAdapterFacts(port.device, com);
+  for (const std::string& line : DescribeAdapter(facts)) result.probeLines.push_back(line);
+  if (result.probe.measured) {
+    result.probeAdvice = AdapterAdvice(facts, result.probe.answerDelayMs);
+  }
+  if (!result.probeAdvice.empty()) result.probeLines.push_back(result.probeAdvice);
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -85,6 +100,8 @@ JobResult RunJob(const Job& job, const JobPort& port, ComPort& com, RunContext& 
     TalliedReports tallied(&run.reports, &tally);
     outcome = RunProcedure(job, run, result);
   }
+  // While the port is open: what its low-latency request came to is known then.
+  if (job.kind == JobKind::probe) DescribeProbe(port, com, result);
   com.Close();
   Finish(result, JobOutcomeOf(outcome));
   result.seconds = SecondsSince(start);

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include <optional>
 
@@ -37,6 +38,11 @@ struct JobResult {
   // read-firmware: the set the device holds, with its digest, when every
   // page was read.
   std::optional<FirmwareSet> firmwareRead;
+  // probe: what it measured, and the lines that say it beyond the log's:
+  // the adapter's delay, the load's time, the adapter and advice on it.
+  LineProbe probe;
+  std::vector<std::string> probeLines;
+  std::string probeAdvice;  // the last of them when there is advice; "" otherwise
 };
 
 // Where the job goes: the name the operator knows the port by, and what is

@@ -6,6 +6,7 @@
 
 #include "sim/device_names.h"
 #include "sim/sim_preload.h"
+#include "sim/usb_adapter.h"
 
 const char simUsage[] =
     "Использование:\n"
@@ -28,6 +29,9 @@ const char simUsage[] =
     "                           57600; 0 - без задержек)\n"
     "  --fifo N                 отдавать ответы по N байт, как приёмный FIFO UART;\n"
     "                           последние байты ответа не ждут (по умолчанию 1)\n"
+    "  --adapter-latency МС     между устройством и терминалом USB-адаптер: байты\n"
+    "                           (и эхо) идут пакетами, сразу по 62 байта, иначе\n"
+    "                           через МС мс после первого из них (1-255)\n"
     "  --fill БАЙТ              начальное содержимое памяти (по умолчанию 0xFF)\n"
     "  --memory КАТАЛОГ         устройство уже хранит набор прошивок КАТАЛОГА\n"
     "                           (controller1.hex - controller3.hex) поверх --fill;\n"
@@ -161,6 +165,11 @@ bool ApplyDeviceValue(const std::string& name, const std::string& value, SimOpti
     device->fifoBytes = static_cast<int>(number);
     return true;
   }
+  if (name == "--adapter-latency") {
+    if (!ParseNumber(value, 1, maxAdapterLatencyMs, &number)) return false;
+    device->adapterLatencyMs = static_cast<int>(number);
+    return true;
+  }
   if (name == "--baud" || name == "--fill" || name == "--erase-latency" ||
       name == "--write-latency") {
     const long high = name == "--baud" ? maxBaud : name == "--fill" ? maxByte : maxLatencyMs;
@@ -185,7 +194,8 @@ bool TakesValue(const std::string& name) {
   static const char* const names[] = {"--link",  "--dump",    "--baud",  "--fill",
                                       "--erase-latency", "--write-latency", "--drop",
                                       "--corrupt", "--stray", "--hang-up", "--bad-read",
-                                      "--devices", "--device", "--fifo", "--memory"};
+                                      "--devices", "--device", "--fifo", "--memory",
+                                      "--adapter-latency"};
   for (const char* known : names) {
     if (name == known) return true;
   }

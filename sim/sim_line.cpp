@@ -27,6 +27,9 @@ SimLine::SimLine(const SimOptions& options) {
     byteTime = std::chrono::duration_cast<SimClock::duration>(
         std::chrono::nanoseconds(bitsPerByte * nanosecondsPerSecond / options.baud));
   }
+  if (options.adapterLatencyMs > 0) {
+    adapter.reset(new UsbAdapter(std::chrono::milliseconds(options.adapterLatencyMs)));
+  }
   if (OpenPty() != 0) {
     CloseFd(&master);
     CloseFd(&slave);
@@ -72,6 +75,20 @@ int SimLine::WriteMaster(const uint8_t* bytes, int count) {
   return done;
 }
 
+int SimLine::Deliver(const uint8_t* bytes, int count) {
+  if (!adapter) return WriteMaster(bytes, count);
+  const SimClock::time_point now = SimClock::now();
+  adapter->Put(bytes, count, now);
+  SendAdapterPackets(now);
+  return count;
+}
+
+void SimLine::SendAdapterPackets(SimClock::time_point now) {
+  if (!adapter) return;
+  std::vector<uint8_t> packet;
+  while (adapter->TakePacket(now, &packet)) WriteMaster(packet.data(), static_cast<int>(packet.size()));
+}
+
 void SimLine::HangUp() {
   // Said before it happens: the tool may see the line drop at once.
   hungUp = true;
@@ -104,6 +121,7 @@ bool SimLine::TakeIn(const uint8_t* in, int n) {
     }
     if (reply.echo) echo.push_back(in[i]);
     if (reply.hangUp) {
+      // The last echo gets out, past any adapter: the line is gone after it.
       WriteMaster(echo.data(), static_cast<int>(echo.size()));
       echoed += static_cast<int>(echo.size());
       HangUp();
@@ -114,11 +132,21 @@ bool SimLine::TakeIn(const uint8_t* in, int n) {
       outgoing.push_back({reply.answer, due});
     }
   }
-  echoed += WriteMaster(echo.data(), static_cast<int>(echo.size()));
+  echoed += Deliver(echo.data(), static_cast<int>(echo.size()));
   return true;
 }
 
 bool SimLine::NextDeadline(SimClock::time_point* deadline) const {
+  SimClock::time_point answer, packet;
+  const bool answerWaits = AnswerDeadline(&answer);
+  const bool packetWaits = adapter && adapter->NextDeadline(&packet);
+  if (answerWaits && packetWaits) *deadline = std::min(answer, packet);
+  else if (answerWaits) *deadline = answer;
+  else if (packetWaits) *deadline = packet;
+  return answerWaits || packetWaits;
+}
+
+bool SimLine::AnswerDeadline(SimClock::time_point* deadline) const {
   if (outgoing.empty()) return false;
   // A byte is done one byte time after the line is free and the answer is
   // due; the receiver hands over a FIFO's worth, or the answer's last bytes.
@@ -137,7 +165,7 @@ void SimLine::NoteLateness(SimClock::duration late) {
 
 void SimLine::SendDue(SimClock::time_point now) {
   SimClock::time_point handOverDone;
-  while (NextDeadline(&handOverDone) && handOverDone <= now) {
+  while (AnswerDeadline(&handOverDone) && handOverDone <= now) {
     SimOutgoing& front = outgoing.front();
     const SimClock::time_point lineFrom = std::max(front.notBefore, lineFreeAt);
     // Deadlines are absolute, so a late wake-up sends the bytes it owes at
@@ -147,7 +175,7 @@ void SimLine::SendDue(SimClock::time_point now) {
       const auto done = (now - lineFrom) / byteTime;
       count = std::min(count, static_cast<size_t>(done));
     }
-    answered += WriteMaster(front.bytes.data() + sentOfFront, static_cast<int>(count));
+    answered += Deliver(front.bytes.data() + sentOfFront, static_cast<int>(count));
     lineFreeAt = lineFrom + byteTime * static_cast<int>(count);
     sentOfFront += count;
     if (sentOfFront == front.bytes.size()) {
@@ -156,4 +184,5 @@ void SimLine::SendDue(SimClock::time_point now) {
       sentOfFront = 0;
     }
   }
+  SendAdapterPackets(now);
 }

@@ -7,11 +7,13 @@
 #include <atomic>
 #include <chrono>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "sim/device_model.h"
+#include "sim/usb_adapter.h"
 
 using SimClock = std::chrono::steady_clock;
 
@@ -47,18 +49,23 @@ struct SimLine {
   std::deque<SimOutgoing> outgoing;
   size_t sentOfFront = 0;
   SimClock::time_point lineFreeAt{};  // when the last answer byte finished on the line
+  std::unique_ptr<UsbAdapter> adapter;  // null: the line reaches the pty directly
 
   // Takes in all the tool sent and echoes it. Returns false once the line is gone.
   bool Receive();
   // Lets out every answer byte whose time has come by `now`.
   void SendDue(SimClock::time_point now);
-  // When the next answer byte is due; false when none waits.
+  // When the next answer byte or adapter packet is due; false when none waits.
   bool NextDeadline(SimClock::time_point* deadline) const;
 
  private:
   int OpenPty();
   bool TakeIn(const uint8_t* in, int count);  // one chunk read; false once hung up
   int WriteMaster(const uint8_t* bytes, int count);
+  // What leaves the device: to the pty, or into the adapter. Returns the bytes taken.
+  int Deliver(const uint8_t* bytes, int count);
+  void SendAdapterPackets(SimClock::time_point now);
+  bool AnswerDeadline(SimClock::time_point* deadline) const;
   void HangUp();
   void NoteLateness(SimClock::duration late);
 };

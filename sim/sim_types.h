@@ -42,6 +42,8 @@ struct SimOptions {
   // Answer bytes the computer's receiver hands over at once, as a UART's
   // receive FIFO does; the last bytes of an answer are never held back.
   int fifoBytes = 1;
+  // A USB adapter's latency timer between the device and the pty; 0: none.
+  int adapterLatencyMs = 0;
   uint8_t fill = 0xFF;
   int eraseLatencyMs = 0;
   int writeLatencyMs = 0;

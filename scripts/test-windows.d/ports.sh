@@ -68,19 +68,21 @@ window_lists_ports() {
   rm -f "$com1"
   sim_link=$work/com12-device sim_start window-COM12 --baud 0
   ln -sfn "$work/com12-device" "$work/com12"
-  local listed_items_height=200  # room for COM 1-4 and the ports after them
+  local listed_items_height=220  # room for COM 1-4, the ports after them and the two commands
   if loader_start window-listed; then
     port_menu_levels listed-port-menu "$listed_items_height"
     local count=${#levels[@]} shown=no level first_row last_row
     # COM 1-4, then wine's own COM5 where the machine has a serial port, COM7,
-    # COM12, and last "Обновить список", usable while nothing runs.
-    if [ "$count" -ge 7 ] && [ "${levels[count - 1]}" -lt 64 ] && [ "${levels[count - 2]}" -lt 64 ]; then
+    # COM12, and last "Обновить список" and "Проверить линию", usable while
+    # nothing runs.
+    if [ "$count" -ge 8 ] && [ "${levels[count - 1]}" -lt 64 ] && [ "${levels[count - 2]}" -lt 64 ] &&
+      [ "${levels[count - 3]}" -lt 64 ]; then
       shown=yes
-      for level in "${levels[@]:0:count-2}"; do [ "$level" -ge 96 ] || shown=no; done
+      for level in "${levels[@]:0:count-3}"; do [ "$level" -ge 96 ] || shown=no; done
     fi
     if [ "$shown" = yes ]; then
-      pass "window: Порт lists $((count - 5)) ports after COM 4, the last (COM12) active, the others greyed, then Обновить список (darkest text:$darkest)"
-      read -r first_row last_row _ <<<"${text_bands[count - 2]}"
+      pass "window: Порт lists $((count - 6)) ports after COM 4, the last (COM12) active, the others greyed, then Обновить список and Проверить линию (darkest text:$darkest)"
+      read -r first_row last_row _ <<<"${text_bands[count - 3]}"
       xdotool mousemove $((window_x + port_items_x + port_items_width / 2)) \
         $(((first_row + last_row) / 2)) click 1
       sleep 0.5

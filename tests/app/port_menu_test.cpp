@@ -41,7 +41,7 @@ TEST_F(PortMenuTest, DiscoveredPortsFollowComFourAndThoseThatDoNotOpenAreGreyed)
 
   EXPECT_EQ(PortLabels(),
             (std::vector<std::string>{"COM 1 ", "COM 2 ", "COM 3 ", "COM 4 ", simulatorLabel,
-                                      "ttyUSB1", "Обновить список"}));
+                                      "ttyUSB1", "Обновить список", "Проверить линию"}));
   ASSERT_EQ(ExtraPortCount(), 2);
   const Fl_Menu_Item& usb0 = ExtraPortMenuItem(0);
   const Fl_Menu_Item& usb1 = ExtraPortMenuItem(1);
@@ -55,7 +55,9 @@ TEST_F(PortMenuTest, DiscoveredPortsFollowComFourAndThoseThatDoNotOpenAreGreyed)
   const int shift = ExtraPortCount();
   EXPECT_EQ(&RefreshPortsMenuItem(), &mainMenu[refreshPortsMenuItem + shift]);
   EXPECT_EQ(RefreshPortsMenuItem().callback(), refreshPorts);
-  EXPECT_EQ(LabelOf(mainMenu[refreshPortsMenuItem + 1 + shift]), "(end)");
+  EXPECT_EQ(&ProbeLineMenuItem(), &mainMenu[probeLineMenuItem + shift]);
+  EXPECT_EQ(ProbeLineMenuItem().callback(), onProbeLine);
+  EXPECT_EQ(LabelOf(mainMenu[probeLineMenuItem + 1 + shift]), "(end)");
   EXPECT_EQ(LabelOf(mainMenu[aboutMenuItem + shift]), "Справка");
   EXPECT_EQ(mainMenu[aboutMenuItem + shift].callback(), showAbout);
   EXPECT_EQ(LabelOf(mainMenu[mainMenuItemCount - 1 + shift]), "(end)");
@@ -177,7 +179,8 @@ TEST_F(PortMenuTest, RefreshFindsAPortAddedAfterStartAndTheLoadReachesIt) {
   PickRefresh();
   ASSERT_EQ(ExtraPortCount(), 1);
   EXPECT_EQ(PortLabels(), (std::vector<std::string>{"COM 1 ", "COM 2 ", "COM 3 ", "COM 4 ",
-                                                    simulatorLabel, "Обновить список"}));
+                                                    simulatorLabel, "Обновить список",
+                                                    "Проверить линию"}));
   EXPECT_TRUE(ExtraPortMenuItem(0).active());
   EXPECT_TRUE(PortMenuItem(1).value()) << "COM 1 is still there, so still chosen";
   EXPECT_FALSE(ExtraPortMenuItem(0).value());

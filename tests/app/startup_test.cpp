@@ -123,7 +123,7 @@ TEST_F(WindowStartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
       {"Сохранить коэффициенты...", FL_CTRL + 's'}, {"Очистить...", FL_CTRL + 'e'},
       {"Выход", FL_CTRL + 'x'}, {nullptr, 0},  {"Порт", 0},
       {"COM 1 ", 0},  {"COM 2 ", 0}, {"COM 3 ", 0}, {"COM 4 ", 0},
-      {"Обновить список", 0}, {nullptr, 0}, {"Справка", 0}, {nullptr, 0}};
+      {"Обновить список", 0}, {"Проверить линию", 0}, {nullptr, 0}, {"Справка", 0}, {nullptr, 0}};
   for (int i = 0; i < mainMenuItemCount; ++i) {
     if (items[i].label == nullptr) {
       EXPECT_EQ(mainMenu[i].label(), nullptr) << i;
@@ -143,6 +143,7 @@ TEST_F(WindowStartupTest, MainWindowIsLaidOutAsTheOperatorKnowsIt) {
   EXPECT_EQ(mainMenu[refreshPortsMenuItem].callback(), refreshPorts);
   EXPECT_FALSE(mainMenu[refreshPortsMenuItem].radio()) << "not one of the ports to choose";
   EXPECT_TRUE(mainMenu[refreshPortsMenuItem].active());
+  EXPECT_EQ(mainMenu[probeLineMenuItem].callback(), onProbeLine);
   EXPECT_EQ(exitButton->callback(), exitProgram);
   // Docks join the window to the launcher of the desktop entry by this class.
   EXPECT_STREQ(mainWindow->xclass(), "velt-loader");

@@ -144,6 +144,31 @@ TEST(FlashArguments, TakesTheReadingJobsAndForceOnlyForSaving) {
   }
 }
 
+TEST(FlashArguments, ProbeTakesACountOnlyForItself) {
+  struct Case {
+    std::vector<const char*> words;
+    int count;  // 0: not given, the job's default
+  };
+  const Case cases[] = {
+      {{"--port", "1", "probe"}, 0},
+      {{"--count=1000", "-p", "1", "-p", "2", "--firmware", "set", "probe"}, 1000},
+  };
+  for (const Case& c : cases) {
+    FlashArguments arguments;
+    std::string error;
+    ASSERT_EQ(Parse(c.words, &arguments, &error), 0) << error;
+    EXPECT_EQ(arguments.job, JobKind::probe);
+    EXPECT_EQ(arguments.probeCount, c.count);
+  }
+  ExpectRefused({
+      {{"--port", "1", "probe", "--count"}, "после --count"},
+      {{"--port", "1", "probe", "--count", "0"}, "от 1 до 1000"},
+      {{"--port", "1", "probe", "--count=1001"}, "\"1001\""},
+      {{"--port", "1", "probe", "--count", "5x"}, "\"5x\""},
+      {{"--port", "1", "verify", "--count", "5"}, "--count только для probe"},
+  });
+}
+
 TEST(FlashArguments, OnlyASingleDigitOneToFourIsAPortNumber) {
   EXPECT_TRUE(IsPortDigit("1"));
   EXPECT_TRUE(IsPortDigit("4"));

@@ -200,6 +200,21 @@ TEST_F(VeltFlash, OutcomesHaveTheirOwnExitStatusAndExplanation) {
   }
 }
 
+// A fixture's go/no-go: a device left in its application is no device in
+// its bootloaders, whatever echoes (the other statuses: the runner's table).
+TEST(VeltFlashProbe, ADeviceInItsApplicationIsStatusTwo) {
+  Simulator device(Changed(Unpaced(), [](SimOptions& o) { o.stayLaunched = true; }));
+  ASSERT_TRUE(device.Ok());
+  ASSERT_EQ(RunFlash({"--port", device.DevicePath(), "probe", "--count", "1"}).status, 0);
+  ASSERT_TRUE(device.ApplicationRunning());
+
+  const FlashRun run = RunFlash({"--port", device.DevicePath(), "probe", "--count", "5"});
+  EXPECT_EQ(run.status, 2) << run.err;
+  const LogLines lines = Lines(run.out);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Не отвечает."), lines.end());
+  EXPECT_THAT(run.out, HasSubstr("Контроллер 1: отвечает 0 из 5, только эхо 5"));
+}
+
 // The line dies right after the first Launch: no confirmed start, so not 0.
 TEST(VeltFlashDeadLine, AfterLaunchIsNoAnswerWithStatusTwo) {
   Simulator device(Unpaced(Faults([](SimFaults& f) { f.hangUp = {{SimCommand::launch, 1}}; })));

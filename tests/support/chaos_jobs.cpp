@@ -49,6 +49,7 @@ JobOutcome RunChaosJob(JobKind job, RunContext& run, const PageTable& coefficien
     case JobKind::verify:
     case JobKind::saveCoefficients:
     case JobKind::readFirmware:
+    case JobKind::probe:
       break;  // they only read: not among chaosJobs
   }
   return JobOutcome::failed;
@@ -76,6 +77,7 @@ std::vector<ChaosPage> ChaosJobPages(JobKind job, const PageTable& coefficients)
     case JobKind::verify:
     case JobKind::saveCoefficients:
     case JobKind::readFirmware:
+    case JobKind::probe:
       break;  // they write no page
   }
   return pages;

@@ -48,9 +48,59 @@ void FakePortTree::AddPort(const std::string& name, const std::string& target,
   if (uartType != noTypeAttribute) std::ofstream(entry / "type") << uartType << "\n";
 }
 
-void FakePortTree::AddById(const std::string& byId, const std::string& target) {
+void FakePortTree::AddSerialLink(const std::string& folder, const std::string& name,
+                                 const std::string& target) {
   std::error_code error;
-  const fs::path directory = fs::path(root) / "dev/serial/by-id";
+  const fs::path directory = fs::path(root) / "dev/serial" / folder;
   fs::create_directories(directory, error);
-  fs::create_symlink(target, directory / byId, error);
+  fs::create_symlink(target, directory / name, error);
+}
+
+void FakePortTree::AddById(const std::string& byId, const std::string& target) {
+  AddSerialLink("by-id", byId, target);
+}
+
+void FakePortTree::AddByPath(const std::string& byPath, const std::string& target) {
+  AddSerialLink("by-path", byPath, target);
+}
+
+namespace {
+
+void Write(const fs::path& file, const std::string& value) {
+  if (!value.empty()) std::ofstream(file) << value << "\n";
+}
+
+void BindDriver(const fs::path& sys, const fs::path& device, const std::string& bus,
+                const std::string& driver) {
+  std::error_code error;
+  const fs::path driverDirectory = sys / "bus" / bus / "drivers" / driver;
+  fs::create_directories(driverDirectory, error);
+  fs::create_directory_symlink(driverDirectory, device / "driver", error);
+}
+
+}  // namespace
+
+void FakePortTree::AddUsbPort(const std::string& name, const std::string& target,
+                              const UsbAdapter& adapter) {
+  std::error_code error;
+  fs::create_symlink(target, DevicePath(name), error);
+  const fs::path sys = fs::path(root) / "sys";
+  const std::string usbName = "1-" + std::to_string(++usbDevices);
+  const fs::path usbDevice = sys / "devices/pci0000:00/0000:00:14.0/usb1" / usbName;
+  const fs::path interface = usbDevice / (usbName + ":1.0");
+  fs::create_directories(interface, error);
+  Write(usbDevice / "idVendor", adapter.vendorId);
+  Write(usbDevice / "idProduct", adapter.productId);
+  Write(usbDevice / "serial", adapter.serialNumber);
+  BindDriver(sys, interface, "usb", adapter.interfaceDriver);
+  fs::path portDevice = interface;
+  if (!adapter.portDriver.empty()) {
+    portDevice = interface / name;
+    fs::create_directories(portDevice, error);
+    BindDriver(sys, portDevice, "usb-serial", adapter.portDriver);
+    Write(portDevice / "latency_timer", adapter.latencyTimer);
+  }
+  const fs::path entry = sys / "class/tty" / name;
+  fs::create_directories(entry, error);
+  fs::create_directory_symlink(portDevice, entry / "device", error);
 }

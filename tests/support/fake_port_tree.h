@@ -28,7 +28,23 @@ class FakePortTree {
                const std::string& driver = "ftdi_sio", int uartType = noTypeAttribute);
   // dev/serial/by-id/BYID as a link to `target`.
   void AddById(const std::string& byId, const std::string& target);
+  // dev/serial/by-path/BYPATH as a link to `target`.
+  void AddByPath(const std::string& byPath, const std::string& target);
+
+  // A USB adapter as sysfs lays it out: the USB device with its ids, its
+  // interface bound to `interfaceDriver`, and for a usb-serial port (a
+  // non-empty portDriver) the port below it with its latency timer.
+  struct UsbAdapter {
+    std::string interfaceDriver;  // "ftdi_sio", "cdc_acm"
+    std::string portDriver;       // "ftdi_sio", "ch341-uart"; "" for ttyACM
+    std::string vendorId, productId, serialNumber;  // "" leaves the attribute out
+    std::string latencyTimer;                       // as written in sysfs; "" for none
+  };
+  // dev/NAME as a link to `target`, and sysfs for the adapter.
+  void AddUsbPort(const std::string& name, const std::string& target, const UsbAdapter& adapter);
 
  private:
+  void AddSerialLink(const std::string& folder, const std::string& name, const std::string& target);
   std::string root;
+  int usbDevices = 0;
 };
