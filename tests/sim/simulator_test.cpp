@@ -319,30 +319,4 @@ TEST_F(FifoSimulatorTest, AnswersComeAFifoAtATimeAndTheirTailsWhole) {
   EXPECT_EQ(ReadBack(0x2000), page) << "the link still gets its answers whole";
 }
 
-class AdapterSimulatorTest : public SimulatorTest {
- protected:
-  static constexpr int latencyMs = 16;
-  AdapterSimulatorTest()
-      : SimulatorTest(Changed(Unpaced(), [](SimOptions& o) { o.adapterLatencyMs = latencyMs; })) {}
-};
-
-TEST_F(AdapterSimulatorTest, TheEchoAndTheAnswerComeOverInOnePacketAfterTheTimer) {
-  const std::vector<uint8_t> query = QueryFrame();
-  const Clock::time_point sent = Clock::now();
-  connection->port.Write(static_cast<int>(query.size()), query.data());
-  std::vector<uint8_t> first;
-  uint8_t buffer[linkBufferSize];
-  while (first.empty() && Clock::now() - sent < std::chrono::seconds(2)) {
-    const int n = connection->port.Read(sizeof buffer, buffer);
-    first.assign(buffer, buffer + n);
-  }
-  // Held in the adapter, never early; how late a busy machine makes it is
-  // the benchmark's business.
-  EXPECT_GE(Clock::now() - sent, std::chrono::milliseconds(latencyMs));
-  ASSERT_GT(first.size(), query.size()) << "the answer came apart from its echo";
-  EXPECT_TRUE(std::equal(query.begin(), query.end(), first.begin()));
-  EXPECT_TRUE(Drain(&connection->port, latencyMs * 2).empty());
-  EXPECT_EQ(link().Sync(), 0) << "the link still makes contact through the adapter";
-}
-
 }  // namespace
