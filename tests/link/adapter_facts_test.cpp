@@ -14,8 +14,6 @@
 
 namespace {
 
-using Usb = FakePortTree::UsbAdapter;
-
 TEST(AdapterFacts, SysfsNamesTheDriverIdsAndTimerOfTheAdapterBehindAnyNameOfThePort) {
   FakePortTree tree;
   ASSERT_TRUE(tree.Ok());
@@ -28,30 +26,28 @@ TEST(AdapterFacts, SysfsNamesTheDriverIdsAndTimerOfTheAdapterBehindAnyNameOfTheP
   tree.AddById("usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "../../ttyUSB0");
   tree.AddByPath("pci-0000:00:14.0-usb-0:2:1.0-port0", "../../ttyUSB1");
   const std::string dev = tree.Root() + "/dev";
-  const struct {
-    std::string device, port, driver, vendor, product, serial;
-    int latency;
-  } cases[] = {
-      {dev + "/ttyUSB0", "ttyUSB0", "ftdi_sio", "0403", "6001", "A50285BI", 16},
-      {dev + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB0", "ftdi_sio",
-       "0403", "6001", "A50285BI", 16},
-      // The interface's driver names the kind, not the port's "ch341-uart".
-      {dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0", "ttyUSB1", "ch341", "1a86",
-       "7523", "", latencyTimerUnknown},
-      {dev + "/ttyACM0", "ttyACM0", "cdc_acm", "2341", "0043", "7533", latencyTimerUnknown},
-      {dev + "/ttyUSB2", "ttyUSB2", "ftdi_sio", "0403", "6015", "", latencyTimerUnknown},
-      {dev + "/ttyS0", "ttyS0", "serial8250", "", "", "", latencyTimerUnknown},
-      {dev + "/ttyUSB9", "", "", "", "", "", latencyTimerUnknown},
+  // What was read, in one line: port, driver, vendor:product, serial number,
+  // timer ("?" unknown).
+  const auto summary = [&](const std::string& device) {
+    const AdapterFacts f = ReadAdapterFactsIn(tree.Tree(), device);
+    return f.portName + " " + f.driver + " " + f.vendorId + ":" + f.productId + " " +
+           f.serialNumber + " " +
+           (f.latencyTimerMs == latencyTimerUnknown ? "?" : std::to_string(f.latencyTimerMs));
   };
-  for (const auto& c : cases) {
-    const AdapterFacts facts = ReadAdapterFactsIn(tree.Tree(), c.device);
-    EXPECT_EQ(facts.portName, c.port) << c.device;
-    EXPECT_EQ(facts.driver, c.driver) << c.device;
-    EXPECT_EQ(facts.vendorId + ":" + facts.productId, c.vendor + ":" + c.product) << c.device;
-    EXPECT_EQ(facts.serialNumber, c.serial) << c.device;
-    EXPECT_EQ(facts.latencyTimerMs, c.latency) << c.device;
-    EXPECT_EQ(facts.lowLatency, LowLatency::notKnown) << c.device;
-  }
+  const struct {
+    std::string device, facts;
+  } cases[] = {
+      {dev + "/ttyUSB0", "ttyUSB0 ftdi_sio 0403:6001 A50285BI 16"},
+      {dev + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0",
+       "ttyUSB0 ftdi_sio 0403:6001 A50285BI 16"},
+      // The interface's driver names the kind, not the port's "ch341-uart".
+      {dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0", "ttyUSB1 ch341 1a86:7523  ?"},
+      {dev + "/ttyACM0", "ttyACM0 cdc_acm 2341:0043 7533 ?"},
+      {dev + "/ttyUSB2", "ttyUSB2 ftdi_sio 0403:6015  ?"},
+      {dev + "/ttyS0", "ttyS0 serial8250 :  ?"},
+      {dev + "/ttyUSB9", "  :  ?"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(summary(c.device), c.facts) << c.device;
 }
 
 AdapterFacts Ftdi(FactsSource source, LowLatency lowLatency, int timer) {
