@@ -116,7 +116,8 @@ TEST(LowLatencyFlag, APtyDoesNotSayAndIsNotTakenForARefusal) {
   EXPECT_EQ(port.LowLatencyAnswer(), LowLatency::notKnown);
   const AdapterFacts facts = ReadAdapterFacts(name, port);
   EXPECT_EQ(facts.lowLatency, LowLatency::notKnown);
-  EXPECT_EQ(DescribeAdapter(facts), std::vector<std::string>{"Адаптер: система о нём ничего не сообщает"});
+  EXPECT_EQ(DescribeAdapter(facts),
+            std::vector<std::string>{"Адаптер: система о нём ничего не сообщает"});
   port.Close();
   close(controller);
   close(terminal);
