@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/flash_arguments.h"
+#include "cli/text_columns.h"
 #include "link/com_port.h"
 #include "link/printable_text.h"
 #include "runner/exit_status.h"
@@ -26,16 +27,24 @@ int PrintPortList(const std::vector<PortInfo>& ports, std::FILE* out, std::FILE*
     std::fputs("velt-flash: последовательные порты не найдены\n", notes);
     return exitStarted;
   }
-  size_t width = 0;
-  for (const PortInfo& port : ports) width = std::max(width, PrintableText(port.name).size());
+  // Columns, not bytes: a description may be Russian.
+  int width = 0, describedWidth = 0;
+  for (const PortInfo& port : ports) {
+    width = std::max(width, TextColumns(PrintableText(port.name)));
+    describedWidth = std::max(describedWidth, TextColumns(PrintableText(port.description)));
+  }
   for (const PortInfo& port : ports) {
     const std::string name = PrintableText(port.name);
-    if (port.description.empty()) {
-      std::fprintf(out, "%s\n", name.c_str());
-    } else {
-      std::fprintf(out, "%-*s%s\n", static_cast<int>(width) + columnGap, name.c_str(),
-                   PrintableText(port.description).c_str());
+    const std::string description = PrintableText(port.description);
+    std::string line = name;
+    if (!port.byPath.empty()) {
+      const int descriptionColumns = describedWidth > 0 ? describedWidth + columnGap : 0;
+      line = PadColumns(name, width + columnGap) + PadColumns(description, descriptionColumns) +
+             PrintableText(port.byPath);
+    } else if (!description.empty()) {
+      line = PadColumns(name, width + columnGap) + description;
     }
+    std::fprintf(out, "%s\n", line.c_str());
   }
   return exitStarted;
 }

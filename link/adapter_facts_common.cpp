@@ -107,7 +107,9 @@ std::vector<std::string> DescribeAdapter(const AdapterFacts& facts) {
   std::string adapter;
   if (!facts.friendlyName.empty()) Append(&adapter, "«" + facts.friendlyName + "»");
   if (!facts.driver.empty()) Append(&adapter, "драйвер " + facts.driver);
-  if (!facts.vendorId.empty()) Append(&adapter, "VID:PID " + facts.vendorId + ":" + facts.productId);
+  if (!facts.vendorId.empty()) {
+    Append(&adapter, "VID:PID " + facts.vendorId + ":" + facts.productId);
+  }
   if (!facts.serialNumber.empty()) Append(&adapter, "серийный номер " + facts.serialNumber);
   std::vector<std::string> lines;
   if (!adapter.empty()) lines.push_back("Адаптер: " + adapter);

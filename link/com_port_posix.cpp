@@ -63,7 +63,8 @@ LowLatencyAtOpen AskForLowLatency(int fd) {
   ioctl(fd, TIOCSSERIAL, &serial);
   serial_struct after{};
   if (ioctl(fd, TIOCGSERIAL, &after) != 0) return atOpen;
-  atOpen.request = (after.flags & ASYNC_LOW_LATENCY) != 0 ? LowLatency::granted : LowLatency::refused;
+  const bool granted = (after.flags & ASYNC_LOW_LATENCY) != 0;
+  atOpen.request = granted ? LowLatency::granted : LowLatency::refused;
 #else
   (void)fd;
 #endif

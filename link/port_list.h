@@ -10,6 +10,10 @@ struct PortInfo {
   std::string name;         // shown in the menu and taken by --port: "ttyUSB0", "COM7"
   std::string device;       // what ComPort::OpenDevice opens: "/dev/ttyUSB0", "COM12"
   std::string description;  // what the system says of it ("FTDI FT232R USB UART"), or ""
+  // Linux: the name of the USB socket the adapter is plugged into
+  // ("/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"), which stays
+  // when one adapter is swapped for another; "" for none.
+  std::string byPath;
 };
 
 // Where the Linux walk looks. Tests build a fake tree and point it there.

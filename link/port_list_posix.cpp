@@ -6,6 +6,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -113,6 +114,22 @@ void AddDescriptions(const PortTree& tree, std::vector<PortInfo>* ports) {
   }
 }
 
+// udev's by-path names, one per socket a port's adapter is in.
+void AddSocketNames(const PortTree& tree, std::vector<PortInfo>* ports) {
+  const std::string byPathDirectory = tree.dev + "/serial/by-path";
+  std::vector<std::string> names = Entries(byPathDirectory);
+  // One fixed choice when a port has several (the kernel's older and newer forms).
+  std::sort(names.begin(), names.end());
+  for (const std::string& byPath : names) {
+    const std::string path = byPathDirectory + "/" + byPath;
+    const std::string target = Resolved(path);
+    if (target.empty()) continue;
+    for (PortInfo& port : *ports) {
+      if (port.byPath.empty() && Resolved(port.device) == target) port.byPath = path;
+    }
+  }
+}
+
 }  // namespace
 
 std::vector<PortInfo> ListPortsIn(const PortTree& tree) {
@@ -121,9 +138,10 @@ std::vector<PortInfo> ListPortsIn(const PortTree& tree) {
     if (!IsPortName(name) || !HasDriver(tree, name)) continue;
     const std::string device = tree.dev + "/" + name;
     if (StartsWith(name, builtInPrefix) && !UartPresent(tree, name, device)) continue;
-    ports.push_back({name, device, ""});
+    ports.push_back({name, device, "", ""});
   }
   AddDescriptions(tree, &ports);
+  AddSocketNames(tree, &ports);
   SortPorts(&ports);
   return ports;
 }

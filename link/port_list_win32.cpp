@@ -30,7 +30,7 @@ bool IsComName(const char* name) {
 void AddPort(const std::string& name, std::vector<PortInfo>* ports) {
   PortInfo known;
   if (name.empty() || FindPort(*ports, name, &known)) return;
-  ports->push_back({name, name, ""});
+  ports->push_back({name, name, "", ""});
 }
 
 void AddRegisteredPorts(std::vector<PortInfo>* ports) {

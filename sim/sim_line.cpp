@@ -86,7 +86,9 @@ int SimLine::Deliver(const uint8_t* bytes, int count) {
 void SimLine::SendAdapterPackets(SimClock::time_point now) {
   if (!adapter) return;
   std::vector<uint8_t> packet;
-  while (adapter->TakePacket(now, &packet)) WriteMaster(packet.data(), static_cast<int>(packet.size()));
+  while (adapter->TakePacket(now, &packet)) {
+    WriteMaster(packet.data(), static_cast<int>(packet.size()));
+  }
 }
 
 void SimLine::HangUp() {

@@ -77,4 +77,33 @@ TEST_F(VeltFlashPorts, APortIsGivenByItsListedName) {
   EXPECT_THAT(unknown.err, HasSubstr("ttyUSB9"));
 }
 
+// A station set up by socket: the by-path name is listed beside the port,
+// opens it, and is the same port as its by-id name.
+TEST_F(VeltFlashPorts, ASocketNameIsListedAndGivesThePort) {
+  const std::string socket = "pci-0000:00:14.0-usb-0:2:1.0-port0";
+  tree.AddPort("ttyUSB0", device.DevicePath());
+  tree.AddPort("ttyUSB1", "/nonexistent/velt-usb1");
+  tree.AddPort("ttyACM0", "/dev/null");  // listed, never opened
+  tree.AddById("usb-VELT_Simulator_0001-if00-port0", "../../ttyUSB0");
+  tree.AddByPath(socket, "../../ttyUSB0");
+  tree.AddByPath("pci-0000:00:14.0-usb-0:3:1.0", "../../ttyACM0");
+  const std::string byPath = tree.Root() + "/dev/serial/by-path/" + socket;
+  const std::string byId = tree.Root() + "/dev/serial/by-id/usb-VELT_Simulator_0001-if00-port0";
+
+  const FlashRun list = RunFlash({"--list-ports"}, Environment());
+  EXPECT_EQ(list.status, 0) << list.err;
+  EXPECT_EQ(Lines(list.out),
+            (Output{"ttyACM0                       " + tree.Root() +
+                        "/dev/serial/by-path/pci-0000:00:14.0-usb-0:3:1.0",
+                    "ttyUSB0  VELT Simulator 0001  " + byPath, "ttyUSB1"}));
+
+  const FlashRun run = RunFlash({"--port", byPath, "firmware"}, Environment());
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(device.ApplicationRunning());
+
+  const FlashRun twice = RunFlash({"--port", byPath, "--port", byId, "reset"}, Environment());
+  EXPECT_EQ(twice.status, 64) << "one port given twice is a wrong command line";
+  EXPECT_THAT(twice.err, HasSubstr(socket));
+}
+
 }  // namespace

@@ -78,6 +78,8 @@ TEST(SimArgumentsTest, AcceptsEveryOption) {
          return o.device.faults.badReadController == 2 && o.device.faults.badReadPage == 0x2040;
        }},
       {{"--fifo", "8"}, [](const SimProgramOptions& o) { return o.device.fifoBytes == 8; }},
+      {{"--adapter-latency", "16"},
+       [](const SimProgramOptions& o) { return o.device.adapterLatencyMs == 16; }},
       {{"--help"}, [](const SimProgramOptions& o) { return o.help && !o.version; }},
       {{"-h"}, [](const SimProgramOptions& o) { return o.help; }},
       {{"--version"}, [](const SimProgramOptions& o) { return o.version && !o.help; }},
@@ -106,6 +108,8 @@ TEST(SimArgumentsTest, RejectsBadInputWithAReason) {
       {"--link", ""},
       {"--fifo", "0"},
       {"--fifo", "257"},
+      {"--adapter-latency", "0"},
+      {"--adapter-latency", "256"},
       {"--memory", "/nonexistent/velt-set"},
       {"--memory", FIRMWARE_DIR "/controller1.hex"},
   });

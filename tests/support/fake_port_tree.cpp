@@ -48,20 +48,18 @@ void FakePortTree::AddPort(const std::string& name, const std::string& target,
   if (uartType != noTypeAttribute) std::ofstream(entry / "type") << uartType << "\n";
 }
 
-void FakePortTree::AddSerialLink(const std::string& folder, const std::string& name,
-                                 const std::string& target) {
-  std::error_code error;
-  const fs::path directory = fs::path(root) / "dev/serial" / folder;
-  fs::create_directories(directory, error);
-  fs::create_symlink(target, directory / name, error);
-}
-
 void FakePortTree::AddById(const std::string& byId, const std::string& target) {
-  AddSerialLink("by-id", byId, target);
+  std::error_code error;
+  const fs::path directory = fs::path(root) / "dev/serial/by-id";
+  fs::create_directories(directory, error);
+  fs::create_symlink(target, directory / byId, error);
 }
 
 void FakePortTree::AddByPath(const std::string& byPath, const std::string& target) {
-  AddSerialLink("by-path", byPath, target);
+  std::error_code error;
+  const fs::path directory = fs::path(root) / "dev/serial/by-path";
+  fs::create_directories(directory, error);
+  fs::create_symlink(target, directory / byPath, error);
 }
 
 namespace {

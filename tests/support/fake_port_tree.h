@@ -44,7 +44,6 @@ class FakePortTree {
   void AddUsbPort(const std::string& name, const std::string& target, const UsbAdapter& adapter);
 
  private:
-  void AddSerialLink(const std::string& folder, const std::string& name, const std::string& target);
   std::string root;
   int usbDevices = 0;
 };

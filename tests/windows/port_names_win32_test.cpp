@@ -112,7 +112,6 @@ TEST(Win32PortNames, TheAdapterIsNamedFromTheRegistry) {
   } cases[] = {
       {"FTDIBUS\\COMPORT&VID_0403&PID_6001", 16, "0403", "6001", 16},
       {"USB\\VID_10C4&PID_EA60&REV_0100", noLatencyTimer, "10C4", "EA60", latencyTimerUnknown},
-      {"FTDIBUS\\COMPORT&VID_0403&PID_6015", 4096, "0403", "6015", latencyTimerUnknown},
   };
   const ComPort closed;
   for (const auto& c : cases) {
