@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "record/job_record.h"
 #include "tests/support/model_line.h"
+#include "tests/support/temporary_folder.h"
 
 namespace {
 
@@ -98,6 +101,7 @@ TEST(ChaosHarness, AnAnswerLaterThanTheToolWaitsFailsTheJobAndOnlyThat) {
 // A clean firmware load, then one thing about its end or the device made
 // wrong: the check must name exactly that.
 TEST(ChaosInvariants, EachBrokenInvariantIsReported) {
+  const std::map<std::string, std::string> startedRow{{"outcome", "started"}, {"exit", "0"}};
   using Break = std::function<void(ChaosObservation&, DeviceModel&)>;
   const struct {
     const char* name;
@@ -124,17 +128,28 @@ TEST(ChaosInvariants, EachBrokenInvariantIsReported) {
        "control byte of controller 2"},
       {"started, but not running", [](ChaosObservation&, DeviceModel& d) { d.launched = false; },
        "does not run its application"},
-      {"a start line in a failed job", [](ChaosObservation& o, DeviceModel&) { o.end = JobOutcome::failed; },
+      {"a start line in a failed job",
+       [](ChaosObservation& o, DeviceModel&) {
+         o.end = JobOutcome::failed;
+         o.rows[0] = {{"outcome", "failed"}, {"exit", "1"}};
+       },
        "a start line in a job that failed"},
       {"started without a start line", [](ChaosObservation& o, DeviceModel&) { o.log.clear(); },
        "started without a start line"},
+      {"no record row", [](ChaosObservation& o, DeviceModel&) { o.rows.clear(); }, "0 record rows"},
+      {"two record rows", [](ChaosObservation& o, DeviceModel&) { o.rows.push_back(o.rows[0]); },
+       "2 record rows"},
+      {"a row with another outcome", [](ChaosObservation& o, DeviceModel&) { o.rows[0]["outcome"] = "stopped"; },
+       "record row says stopped (0)"},
+      {"a row with another exit", [](ChaosObservation& o, DeviceModel&) { o.rows[0]["exit"] = "130"; },
+       "record row says started (130)"},
   };
   for (const auto& c : cases) {
     ModelLine line;
     const uint8_t* noFile[2] = {nullptr, nullptr};
     const PageTable coefficients{noFile, 2};
     ChaosObservation seen{JobOutcome::failed, {}, line.model.memory, &line.model,
-                          ChaosJobPages(JobKind::firmware, coefficients)};
+                          ChaosJobPages(JobKind::firmware, coefficients), {startedRow}};
     seen.end = RunChaosJob(JobKind::firmware, line.run, coefficients);
     seen.log = line.log;
     ASSERT_EQ(seen.end, JobOutcome::started) << c.name;
@@ -143,6 +158,36 @@ TEST(ChaosInvariants, EachBrokenInvariantIsReported) {
     const std::vector<std::string> broken = CheckChaosInvariants(seen);
     ASSERT_EQ(broken.size(), 1u) << c.name << ": " << ::testing::PrintToString(broken);
     EXPECT_NE(broken[0].find(c.reported), std::string::npos) << c.name << ": " << broken[0];
+  }
+}
+
+// The harness reads the rows back as a spreadsheet would: a quoted field
+// keeps its ';' and doubled quotes, and a torn last row is not a row.
+TEST(ChaosRecordRows, ReadAsTheFileHoldsThem) {
+  const struct {
+    const char* name;
+    std::string rows;
+    size_t count;
+    const char* lastOutcome;
+    const char* lastFailure;
+    bool whole;  // the last row ends the file
+  } cases[] = {
+      {"plain rows", "t;s;p;j;started;0\r\nt;s;p;j;failed;1\r\n", 2, "failed", "", true},
+      {"a quoted field with ';' and quotes",
+       "t;s;p;j;failed;1;0.1;0;0;x;\"a;b.koeff\";y;v;l;\"say \"\"no\"\"\"\r\n", 1, "failed", "say \"no\"", true},
+      {"a torn last row", "t;s;p;j;started;0\r\nt;s;p;j;sta", 1, "started", "", false},
+      {"a row torn inside a quote", "t;s;p;j;noAnswer;2\r\nt;s;\"p;j\r\n", 1, "noAnswer", "", false},
+  };
+  TemporaryFolder folder;
+  for (const auto& c : cases) {
+    const std::string path = folder.Write("record.csv", RecordHeader() + c.rows);
+    size_t end = 0;
+    const auto rows = ReadRecordRows(path, 0, &end);
+    ASSERT_EQ(rows.size(), c.count) << c.name;
+    EXPECT_EQ(rows.back().at("outcome"), c.lastOutcome) << c.name;
+    const auto failure = rows.back().find("failure");
+    EXPECT_EQ(failure == rows.back().end() ? "" : failure->second, c.lastFailure) << c.name;
+    EXPECT_EQ(end == RecordHeader().size() + c.rows.size(), c.whole) << c.name;
   }
 }
 
