@@ -9,9 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "record/job_record.h"
 #include "tests/support/model_line.h"
-#include "tests/support/temporary_folder.h"
 
 namespace {
 
@@ -158,36 +156,6 @@ TEST(ChaosInvariants, EachBrokenInvariantIsReported) {
     const std::vector<std::string> broken = CheckChaosInvariants(seen);
     ASSERT_EQ(broken.size(), 1u) << c.name << ": " << ::testing::PrintToString(broken);
     EXPECT_NE(broken[0].find(c.reported), std::string::npos) << c.name << ": " << broken[0];
-  }
-}
-
-// The harness reads the rows back as a spreadsheet would: a quoted field
-// keeps its ';' and doubled quotes, and a torn last row is not a row.
-TEST(ChaosRecordRows, ReadAsTheFileHoldsThem) {
-  const struct {
-    const char* name;
-    std::string rows;
-    size_t count;
-    const char* lastOutcome;
-    const char* lastFailure;
-    bool whole;  // the last row ends the file
-  } cases[] = {
-      {"plain rows", "t;s;p;j;started;0\r\nt;s;p;j;failed;1\r\n", 2, "failed", "", true},
-      {"a quoted field with ';' and quotes",
-       "t;s;p;j;failed;1;0.1;0;0;x;\"a;b.koeff\";y;v;l;\"say \"\"no\"\"\"\r\n", 1, "failed", "say \"no\"", true},
-      {"a torn last row", "t;s;p;j;started;0\r\nt;s;p;j;sta", 1, "started", "", false},
-      {"a row torn inside a quote", "t;s;p;j;noAnswer;2\r\nt;s;\"p;j\r\n", 1, "noAnswer", "", false},
-  };
-  TemporaryFolder folder;
-  for (const auto& c : cases) {
-    const std::string path = folder.Write("record.csv", RecordHeader() + c.rows);
-    size_t end = 0;
-    const auto rows = ReadRecordRows(path, 0, &end);
-    ASSERT_EQ(rows.size(), c.count) << c.name;
-    EXPECT_EQ(rows.back().at("outcome"), c.lastOutcome) << c.name;
-    const auto failure = rows.back().find("failure");
-    EXPECT_EQ(failure == rows.back().end() ? "" : failure->second, c.lastFailure) << c.name;
-    EXPECT_EQ(end == RecordHeader().size() + c.rows.size(), c.whole) << c.name;
   }
 }
 
