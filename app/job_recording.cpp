@@ -1,5 +1,6 @@
 #include "app/job_recording.h"
 
+#include <atomic>
 #include <mutex>
 
 #include "app/message_log.h"
@@ -20,6 +21,7 @@ const char* const recordWithoutFileLine = "@C1Журнал работ не ве�
 JobRecorder recorder;
 bool recorderOpen = false;
 std::mutex recorderLock;
+std::atomic<int> lostRows{0};
 
 // 0, or -1 with the reason. Under recorderLock.
 int EnsureOpen(std::string* reason) {
@@ -62,6 +64,9 @@ void RecordWindowJob(const Job& job, const JobResult& result) {
     written = EnsureOpen(&reason) == 0 ? recorder.Append(job, result, &reason) : -1;
   }
   if (written == 0) return;
+  ++lostRows;
   logMessage(recordUnavailableLine);
   WorkerSplitLogLine(ReasonLine(reason));
 }
+
+int LostRowCount() { return lostRows; }

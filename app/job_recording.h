@@ -24,3 +24,7 @@ void OpenWindowRecord(const std::optional<std::string>& path);
 
 // From the worker, once its job has ended: the job's row.
 void RecordWindowJob(const Job& job, const JobResult& result);
+
+// How many rows could not be written since the program started: an exit
+// that waited for a job compares it before and after.
+int LostRowCount();

@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 
+#include "app/job_recording.h"
 #include "app/main_window.h"
+#include "app/message_log.h"
 #include "app/operations.h"
 #include "app/question_window.h"
 #include "app/window_device.h"
@@ -14,6 +16,8 @@
 namespace {
 
 constexpr double stopPollSeconds = 0.03;
+const char* const exitHeldLine =
+    "@C1Строка журнала работ не записана, поэтому программа не закрыта.";
 
 int AskOperator() {
   return AskQuestion("Выход", "Идёт операция с устройством.\nОстановить её и выйти?",
@@ -32,14 +36,21 @@ bool ReadyToLeave() {
   stopping = true;
   // A question withdrawn because the operation ended leaves nothing to stop:
   // the exit asked for goes ahead.
+  const int lostBefore = LostRowCount();
   const int answer = askStopAndExit();
-  const bool leave = answer == questionYes || answer == questionWithdrawn;
+  bool leave = answer == questionYes || answer == questionWithdrawn;
   if (leave) {
     while (operationBusy) {
       // Repeated: a worker that is only just starting clears the request
       // it finds.
       windowRun.stopRequested = true;
       Fl::wait(stopPollSeconds);
+    }
+    // The job's row waited for the record and was lost: ending now would
+    // take the only word of it, the log, with the window.
+    if (LostRowCount() != lostBefore) {
+      AppendSplitLogLine(exitHeldLine);
+      leave = false;
     }
   }
   stopping = false;

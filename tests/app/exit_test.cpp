@@ -5,12 +5,14 @@
 #include <functional>
 #include <string>
 
+#include "app/job_recording.h"
 #include "app/main_window.h"
 #include "app/operations.h"
 #include "app/program_exit.h"
 #include "app/window_device.h"
 #include "tests/app/app_fixture.h"
 #include "tests/app/keys.h"
+#include "tests/support/temporary_folder.h"
 
 namespace {
 
@@ -268,5 +270,44 @@ TEST_F(WindowExitTest, QuestionWithdrawsItselfWhenTheOperationEndsAndTheExitGoes
   EXPECT_EQ(ShownQuestion(), nullptr);
   EXPECT_EQ(LastLogLine(), "@C4Запуск.") << "the operation ran to its end";
 }
+
+// An exit agreed to while a job runs waits for the job's row; when the row
+// is lost the window stays, so that the log's word of it is not lost too.
+struct RowAtExit {
+  const char* name;
+  const char* record;  // in the test's folder; "" for the folder itself
+  int exitsAfterYes;
+};
+
+class WindowExitRowTest : public WindowExitTest, public ::testing::WithParamInterface<RowAtExit> {};
+
+TEST_P(WindowExitRowTest, BusyExitWaitsForTheRowAndStaysWhenItIsLost) {
+  TemporaryFolder folder;
+  const std::string name = GetParam().record;
+  recordPath = name.empty() ? folder.Path() : folder / name;
+  StartSlowFirmwareLoad(exitLatencyMs);
+  operatorAnswer = 1;
+  exitButton->do_callback();
+  EXPECT_EQ(exitRecord.calls, GetParam().exitsAfterYes);
+  EXPECT_EQ(operationBusy, 0);
+  if (exitRecord.calls == 0) {
+    const auto said = [](const std::string& start) {
+      for (const std::string& line : LogLines()) {
+        if (line.rfind(start, 0) == 0) return true;
+      }
+      return false;
+    };
+    EXPECT_TRUE(said("@C1Строка журнала"));
+    EXPECT_TRUE(PumpUntil([&] { return said("@C1Журнал работ недоступен."); }));
+    exitButton->do_callback();
+    EXPECT_EQ(exitRecord.calls, 1) << "a second exit, with nothing running, goes ahead";
+  }
+  recordPath.clear();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, WindowExitRowTest,
+                         ::testing::Values(RowAtExit{"written", "jobs.csv", 1},
+                                           RowAtExit{"recordIsAFolder", "", 0}),
+                         [](const ::testing::TestParamInfo<RowAtExit>& info) { return info.param.name; });
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,7 @@ TEST(ChaosHarness, AnAnswerLaterThanTheToolWaitsFailsTheJobAndOnlyThat) {
 // A clean firmware load, then one thing about its end or the device made
 // wrong: the check must name exactly that.
 TEST(ChaosInvariants, EachBrokenInvariantIsReported) {
+  const std::map<std::string, std::string> startedRow{{"outcome", "started"}, {"exit", "0"}};
   using Break = std::function<void(ChaosObservation&, DeviceModel&)>;
   const struct {
     const char* name;
@@ -124,17 +126,28 @@ TEST(ChaosInvariants, EachBrokenInvariantIsReported) {
        "control byte of controller 2"},
       {"started, but not running", [](ChaosObservation&, DeviceModel& d) { d.launched = false; },
        "does not run its application"},
-      {"a start line in a failed job", [](ChaosObservation& o, DeviceModel&) { o.end = JobOutcome::failed; },
+      {"a start line in a failed job",
+       [](ChaosObservation& o, DeviceModel&) {
+         o.end = JobOutcome::failed;
+         o.rows[0] = {{"outcome", "failed"}, {"exit", "1"}};
+       },
        "a start line in a job that failed"},
       {"started without a start line", [](ChaosObservation& o, DeviceModel&) { o.log.clear(); },
        "started without a start line"},
+      {"no record row", [](ChaosObservation& o, DeviceModel&) { o.rows.clear(); }, "0 record rows"},
+      {"two record rows", [](ChaosObservation& o, DeviceModel&) { o.rows.push_back(o.rows[0]); },
+       "2 record rows"},
+      {"a row with another outcome", [](ChaosObservation& o, DeviceModel&) { o.rows[0]["outcome"] = "stopped"; },
+       "record row says stopped (0)"},
+      {"a row with another exit", [](ChaosObservation& o, DeviceModel&) { o.rows[0]["exit"] = "130"; },
+       "record row says started (130)"},
   };
   for (const auto& c : cases) {
     ModelLine line;
     const uint8_t* noFile[2] = {nullptr, nullptr};
     const PageTable coefficients{noFile, 2};
     ChaosObservation seen{JobOutcome::failed, {}, line.model.memory, &line.model,
-                          ChaosJobPages(JobKind::firmware, coefficients)};
+                          ChaosJobPages(JobKind::firmware, coefficients), {startedRow}};
     seen.end = RunChaosJob(JobKind::firmware, line.run, coefficients);
     seen.log = line.log;
     ASSERT_EQ(seen.end, JobOutcome::started) << c.name;

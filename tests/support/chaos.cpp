@@ -1,15 +1,26 @@
 #include "tests/support/chaos.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <memory>
 #include <iterator>
 #include <random>
 #include <set>
 #include <sstream>
 #include <utility>
 
-#include "tests/support/model_line.h"
-
 #include <deque>
+#include <fstream>
+#include <iterator>
+
+#include "firmware/firmware_images.h"
+#include "link/device_layout.h"
+#include "runner/exit_status.h"
+#include "runner/job_recorder.h"
+#include "tests/support/model_line.h"
 
 namespace {
 
@@ -157,7 +168,103 @@ bool IsJobPage(const std::set<std::pair<int, uint32_t>>& pages, int controller, 
   return pages.count({controller, address - address % pageSize}) != 0;
 }
 
+// The fields of one CSV row from `at` (";" between them, quotes doubled
+// inside quoted ones), up to its CR LF; false when the text ends first.
+bool NextRow(const std::string& text, size_t* at, std::vector<std::string>* fields) {
+  fields->assign(1, "");
+  bool quoted = false;
+  for (size_t i = *at; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c != '"') {
+        fields->back() += c;
+      } else if (i + 1 < text.size() && text[i + 1] == '"') {
+        fields->back() += '"';
+        ++i;
+      } else {
+        quoted = false;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ';') {
+      fields->emplace_back();
+    } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      *at = i + 2;
+      return true;
+    } else {
+      fields->back() += c;
+    }
+  }
+  return false;
+}
+
+// 0 for a file not there yet.
+size_t FileSize(const std::string& path) {
+  std::error_code missing;
+  const uintmax_t size = std::filesystem::file_size(path, missing);
+  return missing ? 0 : static_cast<size_t>(size);
+}
+
+// A folder of the harness's own for the record, in memory where there is
+// such a file system: every row is flushed to the disk before it counts.
+class RecordFolder {
+ public:
+  RecordFolder() {
+    std::string pattern = (access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/velt-chaos-XXXXXX");
+    if (mkdtemp(&pattern[0]) != nullptr) path = pattern;
+  }
+  ~RecordFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  RecordFolder(const RecordFolder&) = delete;
+  RecordFolder& operator=(const RecordFolder&) = delete;
+  std::string path;
+};
+
+// The job's row as a front end writes it: the runner's result for the
+// job's end, as RunJob fills it once the port was open.
+int RecordChaosJob(const std::string& recordPath, JobKind kind, const ChaosSchedule& schedule,
+                   const RunContext& run, JobOutcome end, std::string* reason) {
+  Job job;
+  job.kind = kind;
+  job.firmware = BuiltInFirmwareTables();
+  if (kind == JobKind::write) {
+    CoefficientImage image{};
+    std::copy(schedule.coefficients.begin(), schedule.coefficients.begin() + image.size(), image.begin());
+    job.coefficients = image;
+    job.coefficientsFile = "chaos.koeff";
+  }
+  JobResult result = NotRun(job, JobPort{"chaos", "chaos"}, end);
+  result.failure = end == JobOutcome::failed ? DescribeFailure(run.failure) : "";
+  result.reachedDevice = run.contacted;
+  JobRecorder recorder;
+  if (recorder.Open(recordPath, reason) != 0) return -1;
+  return recorder.Append(job, result, reason);
+}
+
 }  // namespace
+
+std::vector<std::map<std::string, std::string>> ReadRecordRows(const std::string& path, size_t skip,
+                                                               size_t* end) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string header = RecordHeader();
+  std::vector<std::string> columns;
+  size_t at = header.find_first_not_of("\xEF\xBB\xBF");
+  NextRow(header, &at, &columns);
+  at = skip != 0 ? skip : header.size();
+  *end = at;
+  std::vector<std::map<std::string, std::string>> rows;
+  std::vector<std::string> fields;
+  while (NextRow(text, &at, &fields)) {
+    std::map<std::string, std::string> row;
+    for (size_t i = 0; i < fields.size(); ++i) row[i < columns.size() ? columns[i] : "extra"] = fields[i];
+    rows.push_back(row);
+    *end = at;
+  }
+  return rows;
+}
 
 std::string ChaosSchedule::Describe() const {
   std::ostringstream out;
@@ -242,6 +349,21 @@ std::vector<std::string> CheckChaosInvariants(const ChaosObservation& seen) {
     }
   }
 
+  // Exactly one record row, saying the end the job had.
+  if (seen.rows.size() != 1) {
+    broken.push_back(std::to_string(seen.rows.size()) + " record rows for one job");
+  } else {
+    const std::map<std::string, std::string>& row = seen.rows.front();
+    const auto text = [&row](const char* column) {
+      const auto found = row.find(column);
+      return found == row.end() ? std::string("(none)") : found->second;
+    };
+    if (text("outcome") != OutcomeName(seen.end) || text("exit") != std::to_string(ExitStatusOf(seen.end))) {
+      broken.push_back("record row says " + text("outcome") + " (" + text("exit") + ") for a job that ended " +
+                       ChaosEndName(seen.end));
+    }
+  }
+
   const bool started = LogSaysStarted(seen.log);
   switch (seen.end) {
     case JobOutcome::started:
@@ -277,7 +399,7 @@ std::vector<std::string> CheckChaosInvariants(const ChaosObservation& seen) {
   return broken;
 }
 
-ChaosVerdict RunChaosCase(const ChaosSchedule& schedule) {
+ChaosVerdict RunChaosCase(const ChaosSchedule& schedule, const std::string& folder) {
   const uint8_t* entries[2] = {schedule.coefficients.data(), schedule.coefficients.data() + pageSize};
   const PageTable coefficients{entries, 2};
   SimOptions options;
@@ -297,10 +419,23 @@ ChaosVerdict RunChaosCase(const ChaosSchedule& schedule) {
     }
   }
   ChaosObservation seen{JobOutcome::failed, {}, line.model.memory, &line.model,
-                        ChaosJobPages(schedule.job, coefficients)};
+                        ChaosJobPages(schedule.job, coefficients), {}};
+  std::unique_ptr<RecordFolder> own;
+  if (folder.empty()) own = std::make_unique<RecordFolder>();
+  const std::string recordPath = (folder.empty() ? own->path : folder) + "/record.csv";
+  const size_t before = FileSize(recordPath);
   seen.end = RunChaosJob(schedule.job, line.run, coefficients);
   seen.log = line.log;
-  return {seen.end, CheckChaosInvariants(seen)};
+  std::string reason;
+  std::vector<std::string> violations;
+  if (RecordChaosJob(recordPath, schedule.job, schedule, line.run, seen.end, &reason) != 0) {
+    violations.push_back("the record took no row: " + reason);
+  }
+  size_t end = 0;
+  seen.rows = ReadRecordRows(recordPath, before, &end);
+  if (end != FileSize(recordPath)) violations.push_back("the record ends in a torn row");
+  for (const std::string& broken : CheckChaosInvariants(seen)) violations.push_back(broken);
+  return {seen.end, violations};
 }
 
 uint64_t ChaosJobSeed(uint64_t seed, int job) {
@@ -314,9 +449,10 @@ uint64_t ChaosJobSeed(uint64_t seed, int job) {
 ChaosTally RunChaos(int jobs, uint64_t seed,
                     const std::function<void(const ChaosSchedule&, const ChaosVerdict&)>& onViolation) {
   ChaosTally tally;
+  const RecordFolder folder;  // one record for the run, as a station keeps
   for (int k = 0; k < jobs; ++k) {
     const ChaosSchedule schedule = DrawChaosSchedule(ChaosJobSeed(seed, k));
-    const ChaosVerdict verdict = RunChaosCase(schedule);
+    const ChaosVerdict verdict = RunChaosCase(schedule, folder.path);
     ++tally.jobs;
     ++tally.ends[ChaosEndIndex(verdict.end)];
     ++tally.kinds[ChaosJobIndex(schedule.job)];

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ struct ChaosObservation {
   std::array<std::vector<uint8_t>, simControllerCount> memoryBefore;
   const DeviceModel* device;
   std::vector<ChaosPage> pages;  // what the job may touch
+  // The rows the job added to the record, each as column name -> text.
+  std::vector<std::map<std::string, std::string>> rows;
 };
 
 // Each broken invariant as a line; none when the job kept them all.
@@ -44,7 +47,14 @@ struct ChaosVerdict {
   std::vector<std::string> violations;
 };
 
-ChaosVerdict RunChaosCase(const ChaosSchedule& schedule);
+// The record the job's row goes to: a file in `folder`, as velt-flash keeps
+// it (one run's jobs share it). "" gives each job a folder of its own.
+ChaosVerdict RunChaosCase(const ChaosSchedule& schedule, const std::string& folder = "");
+
+// The rows of a record file after its first `skip` bytes (the header when
+// 0), each as column name -> text; *end is where the last whole row ends.
+std::vector<std::map<std::string, std::string>> ReadRecordRows(const std::string& path, size_t skip,
+                                                               size_t* end);
 
 struct ChaosTally {
   int jobs = 0;
