@@ -80,8 +80,11 @@ void AppendSplitLogLine(const std::string& line) {
 void WorkerSplitLogLine(const std::string& line) {
   // Through the job's sinks, so that all its parts go in one locked section.
   const bool failure = line.compare(0, colourPrefixLength, failurePrefix) == 0;
-  splittingWorkerLine = true;
+  const SplitWorkerLines split;
   Log(windowRun, failure ? LineKind::failure : LineKind::progress,
       line.c_str() + colourPrefixLength);
-  splittingWorkerLine = false;
 }
+
+SplitWorkerLines::SplitWorkerLines() : before(splittingWorkerLine) { splittingWorkerLine = true; }
+
+SplitWorkerLines::~SplitWorkerLines() { splittingWorkerLine = before; }

@@ -42,3 +42,16 @@ std::vector<std::string> SplitLogLine(const std::string& line);
 // parts).
 void AppendSplitLogLine(const std::string& line);
 void WorkerSplitLogLine(const std::string& line);
+
+// While it lives, every line the worker that made it logs is split so: the
+// line probe's lines are longer than the log is wide. Short lines stay whole.
+class SplitWorkerLines {
+ public:
+  SplitWorkerLines();
+  ~SplitWorkerLines();
+  SplitWorkerLines(const SplitWorkerLines&) = delete;
+  SplitWorkerLines& operator=(const SplitWorkerLines&) = delete;
+
+ private:
+  bool before;
+};

@@ -213,8 +213,12 @@ void onProbeLine(Fl_Widget*, void*) {
 }
 
 void probeLineWorker() {
-  const JobResult result = RunWindowJob(pendingJob);
-  if (!result.probeAdvice.empty()) Log(windowRun, LineKind::progress, result.probeAdvice.c_str());
+  JobResult result;
+  {
+    const SplitWorkerLines split;
+    result = RunWindowJob(pendingJob);
+    if (!result.probeAdvice.empty()) Log(windowRun, LineKind::progress, result.probeAdvice.c_str());
+  }
   RecordWindowJob(pendingJob, result);
   FinishOperation();
 }
