@@ -214,6 +214,13 @@ void AddDefaultCoefficients(ControllerPages& pages) {
   }
 }
 
+std::string SetFolder(const std::string& given) {
+  // The messages name the set's files without "//".
+  std::string folder = given;
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 FirmwareTables SetTables(const FirmwareSet& set) {
   return {&set.controllers[0].table, &set.controllers[1].table, &set.controllers[2].table};
 }
@@ -225,9 +232,7 @@ HexRange ControllerRange(int controllerIndex) {
 FirmwareSetStatus ReadFirmwareSet(const std::string& given, FirmwareSet& set,
                                   FirmwareSetProblem& problem) {
   problem = FirmwareSetProblem{};
-  // "set/" names the same folder; the messages name its files without "//".
-  std::string folder = given;
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  const std::string folder = SetFolder(given);
   FirmwareSetStatus status = CheckFolder(folder, problem);
   for (int k = 0; k < controllerCount && status == FirmwareSetStatus::ok; ++k) {
     status = ReadController(folder + "/" + firmwareSetFiles[k], k, set.controllers[k], problem);

@@ -55,6 +55,9 @@ struct FirmwareSet {
 // set never carries coefficients of its own.
 void AddDefaultCoefficients(ControllerPages& pages);
 
+// The folder as the set's messages and paths name it: "set/" is "set".
+std::string SetFolder(const std::string& given);
+
 // The set's tables as the jobs take them; valid while the set lives.
 FirmwareTables SetTables(const FirmwareSet& set);
 

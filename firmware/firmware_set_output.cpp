@@ -10,11 +10,6 @@ bool AllErased(const uint8_t* page) {
   return std::all_of(page, page + pageSize, [](uint8_t byte) { return byte == erasedByte; });
 }
 
-std::string Trimmed(std::string folder) {
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
 }  // namespace
 
 FirmwareSet SetFromMemory(const FirmwareMemory& memory) {
@@ -75,7 +70,7 @@ const char* SetFolderReason(SetFolderVerdict verdict) {
 }
 
 std::vector<std::string> SetFilePaths(const std::string& given) {
-  const std::string folder = Trimmed(given);
+  const std::string folder = SetFolder(given);
   std::vector<std::string> paths;
   for (const char* name : firmwareSetFiles) paths.push_back(folder + "/" + name);
   paths.push_back(folder + "/" + firmwareReleaseFile);

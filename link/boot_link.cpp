@@ -9,11 +9,9 @@ namespace {
 
 constexpr uint8_t queryData[] = {0x02};
 constexpr uint8_t queryAnswer[] = {0x00, 0x02, 0x04};
+static_assert(sizeof queryAnswer == queryAnswerPayloadLength, "the answer Sync expects");
 constexpr uint8_t nullCommandData[] = {0x00, 0x00};
 
-constexpr int pollPauseMilliseconds = 1;  // at most: data ends it
-constexpr int byteSpacingMilliseconds = 1;  // between the bytes of SelectController3
-constexpr int nullCommandWaitMilliseconds = 1;
 
 // Whether the frame at `frame` has its end marker within `count` bytes;
 // *broken when an unescaped start marker comes first.
@@ -59,6 +57,11 @@ Reply JudgeReply(const uint8_t* received, int count, const uint8_t* sent, int se
   return JudgeAnswer(received + sentLength, count - sentLength, payloadLength, code);
 }
 
+int QueryFrameLength() {
+  uint8_t frame[linkBufferSize];
+  return EncodeFrame(commandNull, sizeof queryData, 0, frame, queryData);
+}
+
 BootLink::BootLink(SerialLine* line)
     : query{}, txFrame{}, rxBuffer{}, args{}, reply{}, queryLength(0), port(line), stop(nullptr),
       pauseFunction(SleepMilliseconds) {
@@ -92,7 +95,7 @@ int BootLink::Exchange(int command, unsigned length, uint32_t address, const uin
                               answer.code);
       return exchangeUnanswered;
     }
-    pauseCutShort = port->WaitForData(pollPauseMilliseconds);
+    pauseCutShort = port->WaitForData(linkPollPauseMilliseconds);
   }
 }
 
@@ -155,7 +158,7 @@ void BootLink::SelectController3() {
   port->AbortAndClearReceive();
   for (int i = 0; i < frameLength; ++i) {
     port->Write(1, txFrame + i);
-    Delay(byteSpacingMilliseconds);
+    Delay(selectByteSpacingMilliseconds);
   }
 }
 

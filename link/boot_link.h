@@ -33,7 +33,16 @@ constexpr int erasePollLimit = 50;
 constexpr int writePollLimit = 200;
 constexpr int readPollLimit = 50;
 
-// Payload bytes of a read answer ahead of the page itself.
+// The longest pause between two reads of an answer; a byte arriving ends it.
+constexpr int linkPollPauseMilliseconds = 1;
+// The pause between the bytes of SelectController3, and after the null
+// command before its echo is read.
+constexpr int selectByteSpacingMilliseconds = 1;
+constexpr int nullCommandWaitMilliseconds = 1;
+
+// Payload bytes of the presence query's answer, and of a read answer ahead
+// of the page itself.
+constexpr int queryAnswerPayloadLength = 3;
 constexpr int readAnswerHeaderLength = 5;
 
 // Bytes after the echo before an answer is decoded: the shortest answer
@@ -54,6 +63,10 @@ constexpr uint32_t controlByteAddress = 255;
 // Line control channels understood by SelectChannel.
 constexpr int channelController1 = 2;
 constexpr int channelController2 = 1;
+
+// Bytes the presence query puts on the line, as BootLink::queryLength holds
+// them, for counting without a link.
+int QueryFrameLength();
 
 using PauseFunction = void (*)(int milliseconds);
 

@@ -9,9 +9,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int pollPauseMilliseconds = 1;  // at most: data ends it
-constexpr int queryAnswerPayloadLength = 3;
-
 double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
@@ -52,7 +49,7 @@ TimedQuery TimeQuery(BootLink& link) {
       continue;
     }
     if (MillisecondsBetween(sent, now) > timedQueryBudgetMilliseconds) break;
-    line.WaitForData(pollPauseMilliseconds);
+    line.WaitForData(linkPollPauseMilliseconds);
   }
   timed.reply = JudgeReply(link.rxBuffer, received, link.query, link.queryLength,
                            queryAnswerPayloadLength, commandNull);

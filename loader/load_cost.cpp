@@ -10,9 +10,6 @@
 namespace {
 
 constexpr int millisecondsPerSecond = 1000;
-// SelectController3 paces its bytes; the null command waits before it reads.
-constexpr int selectByteSpacingMilliseconds = 1;
-constexpr int nullCommandWaitMilliseconds = 1;
 constexpr uint8_t selectController3Data[2] = {0xFF, 0xFF};
 constexpr uint8_t launchData[1] = {0x00};
 constexpr uint8_t nullData[2] = {};
@@ -23,8 +20,7 @@ int FrameLength(int command, unsigned length, uint32_t address, const uint8_t* d
 }
 
 void Query(LoadCost& cost) {
-  static const int queryLength = BootLink(nullptr).queryLength;
-  cost.sentBytes += queryLength;
+  cost.sentBytes += QueryFrameLength();
   cost.pauseMs += syncAnswerWaitMilliseconds;
   ++cost.queries;
 }

@@ -1,6 +1,7 @@
 #include "loader/page_table.h"
 
 #include <cstring>
+#include <vector>
 
 #include "loader/run_context.h"
 
@@ -67,6 +68,21 @@ PageResult VerifyPageRange(RunContext& run, const PageTable& table, uint32_t sta
                               run.step.kind = StepKind::compare;
                               const bool same = std::memcmp(PageRead(run), page, pageSize) == 0;
                               return same ? PageResult::done : PageResult::mismatch;
+                            });
+}
+
+PageResult ReadEveryPage(RunContext& run, uint32_t start, uint32_t end, uint8_t* destination) {
+  // A table over the destination itself makes each page present.
+  std::vector<const uint8_t*> entries((end - start) / pageSize);
+  for (size_t k = 0; k < entries.size(); ++k) entries[k] = destination + k * pageSize;
+  const PageTable table{entries.data(), int(entries.size())};
+  return ForEachPresentPage(run, table, start, end, start, PageWork::verified,
+                            [&](uint32_t address, const uint8_t*) {
+                              const PageResult read = ReadPageStep(run, address);
+                              if (read != PageResult::done) return read;
+                              std::memcpy(destination + (address - start), PageRead(run),
+                                          pageSize);
+                              return PageResult::done;
                             });
 }
 

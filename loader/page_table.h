@@ -52,6 +52,11 @@ PageResult WritePageRange(RunContext& run, const PageTable& table, uint32_t star
 PageResult VerifyPageRange(RunContext& run, const PageTable& table, uint32_t start, uint32_t end,
                     uint32_t base);
 
+// Reads every page of [start, end), whatever it holds, into `destination`
+// (end - start bytes), each reported as verified. Returns done, noAnswer at
+// the first read that got no valid answer, or stopped.
+PageResult ReadEveryPage(RunContext& run, uint32_t start, uint32_t end, uint8_t* destination);
+
 // Reads the page at `address` into the run's read buffer: done or noAnswer.
 PageResult ReadPageStep(RunContext& run, uint32_t address);
 // The 64 bytes of the page ReadPageStep read last.

@@ -74,10 +74,9 @@ bool ProbeController(RunContext& run, const ControllerLayout& layout, int count,
   return true;
 }
 
-void Measure(const Samples& all, LineProbe* probe) {
+void Measure(const Samples& all, int queryLength, LineProbe* probe) {
   if (all.answer.empty()) return;
   probe->measured = true;
-  static const int queryLength = BootLink(nullptr).queryLength;
   probe->sendMsPerByte = SpreadOf(all.send).medianMs / queryLength;
   probe->echoDelayMs = SpreadOf(all.echo).medianMs;
   probe->answerDelayMs = std::max(
@@ -155,7 +154,7 @@ Outcome ProbeLine(RunContext& run, const FirmwareTables& tables, int count, Line
       firstFault = &controller;
     }
   }
-  Measure(all, probe);
+  Measure(all, run.link.queryLength, probe);
   if (answering == controllerCount) return StartApplication(run);
   if (all.answer.empty()) {
     Log(run, LineKind::failure, "Не отвечает.");

@@ -2,7 +2,6 @@
 // firmware check selects them, so that a device's firmware can be kept as a
 // set: nothing is erased or written, and no control byte is sent.
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "link/boot_link.h"
@@ -14,31 +13,14 @@ uint32_t AreaSize(const ControllerLayout& controller) {
   return controller.firmwareEnd - firmwareBase;
 }
 
-// Every page is read, whatever it holds: a table over the buffer itself
-// makes each one present.
-PageResult ReadArea(RunContext& run, const ControllerLayout& controller,
-                    std::vector<uint8_t>& area) {
-  area.assign(AreaSize(controller), erasedByte);
-  std::vector<const uint8_t*> entries(AreaSize(controller) / pageSize);
-  for (size_t k = 0; k < entries.size(); ++k) entries[k] = area.data() + k * pageSize;
-  const PageTable table{entries.data(), int(entries.size())};
-  return ForEachPresentPage(run, table, firmwareBase, controller.firmwareEnd, firmwareBase,
-                            PageWork::verified, [&](uint32_t address, const uint8_t*) {
-                              const PageResult read = ReadPageStep(run, address);
-                              if (read != PageResult::done) return read;
-                              std::memcpy(area.data() + (address - firmwareBase), PageRead(run),
-                                          pageSize);
-                              return PageResult::done;
-                            });
-}
-
 StepResult ReadController(RunContext& run, const ControllerLayout& controller,
                           std::vector<uint8_t>& area) {
   char line[96];
   std::snprintf(line, sizeof line, "Контроллер %d - чтение", controller.number);
   Log(run, LineKind::progress, line);
   if (const StepResult result = SelectControllerStep(run, controller); Ends(result)) return result;
-  const PageResult pages = ReadArea(run, controller, area);
+  area.assign(AreaSize(controller), erasedByte);
+  const PageResult pages = ReadEveryPage(run, firmwareBase, controller.firmwareEnd, area.data());
   if (pages != PageResult::done) return StepOf(pages);
   // As in the check, a controller without a control byte ends with a query.
   return controller.controlByte ? StepResult::done : SyncStep(run);
